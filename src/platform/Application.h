@@ -1,0 +1,60 @@
+// Application: what components below the windowing layer need from the application.
+//
+// The frame timer takes over the application's one idle slot and follows its
+// activation; the input component asks whether its window is in front and reads the
+// keyboard and joystick. The windowing layer (SDL2 or headless backend) implements
+// these interfaces; tests implement them with small fakes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <limits>
+
+#include "platform/Clock.h"
+
+namespace vl::platform {
+
+// Returned by an idle handler: how long the message loop may wait for the next event
+// before calling the handler again. 0 = call again at once; kIdleForever = only after
+// the next event. The loop never spins when the handler asks it to wait.
+inline constexpr uint32_t kIdleForever = std::numeric_limits<uint32_t>::max();
+using IdleHandler = std::function<uint32_t()>;
+
+class IApplication {
+public:
+    virtual ~IApplication() = default;
+    virtual IClock& Clock() = 0;
+    // True while the application owns the foreground (one of its windows is active).
+    virtual bool IsActive() const = 0;
+    // The application's single idle slot; an empty handler clears it.
+    virtual void SetIdleHandler(IdleHandler handler) = 0;
+    // Activation notifications (true = became active). Returns a token for removal.
+    virtual int AddActivationListener(std::function<void(bool active)> listener) = 0;
+    virtual void RemoveActivationListener(int token) = 0;
+};
+
+// 256 key flags, bit 7 = down.
+using KeyTable = std::array<uint8_t, 256>;
+
+// The platform input service: the keyboard as scan codes (set 1, extended keys at
+// 128 + code) and the system's virtual-key state, and the first joysticks present.
+class IInputService {
+public:
+    virtual ~IInputService() = default;
+    // Reads the scan-code table. False when the device is lost or not acquired.
+    virtual bool ReadScanCodes(KeyTable& out) = 0;
+    virtual void Acquire() = 0;
+    // The system keyboard state indexed by virtual-key code.
+    virtual void ReadVirtualKeys(KeyTable& out) = 0;
+
+    struct JoystickState {
+        int32_t x = 0, y = 0, z = 0;      // raw axes, -32768..32767
+        std::array<bool, 32> buttons{};   // buttons 1..32
+    };
+    virtual int JoystickCount() { return 0; }
+    // Reads joystick `id`; false when it is not present.
+    virtual bool ReadJoystick(int /*id*/, JoystickState& /*out*/) { return false; }
+};
+
+} // namespace vl::platform
