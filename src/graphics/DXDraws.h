@@ -1,0 +1,9 @@
+// DXDraws: the graphics subsystem in one include — display component, drawing surfaces
+// and the image list.
+#pragma once
+
+#include "graphics/DIB.h"
+#include "graphics/DXDraw.h"
+#include "graphics/DirectDrawSurface.h"
+#include "graphics/PictureCollection.h"
+#include "graphics/Rect.h"
