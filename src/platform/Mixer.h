@@ -14,18 +14,23 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace vl::platform {
 
+class VirtualClock;
+
 using MixResult = uint32_t;
 inline constexpr MixResult kMixOk = 0;
-inline constexpr MixResult kMixErrBufferLost = 0x88780096;    // the lost-buffer code
-inline constexpr MixResult kMixErrInvalidParam = 0x80070057;  // value out of range
-inline constexpr MixResult kMixErrBadFormat = 0x88780064;     // unsupported wave format
-inline constexpr MixResult kMixErrNotAllocated = 0x88780082;  // device gone / no device
+inline constexpr MixResult kMixErrBufferLost = 0x88780096;   // the lost-buffer code
+inline constexpr MixResult kMixErrInvalidParam = 0x80070057; // value out of range
+inline constexpr MixResult kMixErrBadFormat = 0x88780064;    // unsupported wave format
+inline constexpr MixResult kMixErrNotAllocated = 0x88780082; // device gone / no device
 inline constexpr MixResult kMixErrGeneric = 0x80004005;
-inline constexpr bool MixSucceeded(MixResult r) { return (r & 0x80000000u) == 0; }
+inline constexpr bool MixSucceeded(MixResult r) {
+    return (r & 0x80000000u) == 0;
+}
 
 inline constexpr uint32_t kMixStatusPlaying = 1;
 inline constexpr uint32_t kMixStatusLooping = 4;
@@ -56,10 +61,13 @@ public:
     MixResult Play(bool looping); // from the current position
     MixResult Stop();             // halts; the position stays
     MixResult SetCurrentPosition(uint32_t bytePos);
-    MixResult SetFrequency(uint32_t hz); // 0 = the format's own rate
-    MixResult SetPan(int32_t pan);       // hundredths of a dB, see kMixPan*
-    MixResult SetVolume(int32_t volume); // hundredths of a dB, see kMixVolume*
+    MixResult SetFrequency(uint32_t hz);         // 0 = the format's own rate
+    MixResult SetPan(int32_t pan);               // hundredths of a dB, see kMixPan*
+    MixResult SetVolume(int32_t volume);         // hundredths of a dB, see kMixVolume*
     MixResult GetStatus(uint32_t* status) const; // kMixStatusPlaying | kMixStatusLooping
+    // The play position in bytes (a whole frame); at the end of a finished one-shot play
+    // it is the length rounded down to whole frames.
+    MixResult GetCurrentPosition(uint32_t* bytePos) const;
 
     uint32_t Frequency() const; // the effective rate in Hz (the format's when set to 0)
     int32_t Pan() const;
@@ -113,14 +121,17 @@ public:
     // the result is a failure code (no output device, for example).
     virtual MixResult CreateDevice(std::unique_ptr<MixerDevice>& out);
     uint32_t OutputRate() const;
+    // False when the backend has no output (CreateDevice then fails).
+    virtual bool HasOutput() const { return true; }
 
 protected:
     explicit AudioBackend(uint32_t outputRate);
     // Mixes the next `frames` stereo frames of every sounding buffer into `out`
-    // (interleaved L R, float, clipped to [-1, 1]) and advances them.
-    void Render(float* out, uint32_t frames);
-    // False when the backend has no output (CreateDevice then fails).
-    virtual bool HasOutput() const { return true; }
+    // (interleaved L R, float, clipped to [-1, 1]) and advances them. Never throws and
+    // allocates nothing, so the audio thread may call it.
+    void Render(float* out, uint32_t frames) noexcept;
+    // The rate the output actually runs at, once it is known (SDL may give another).
+    void SetOutputRate(uint32_t rate);
     std::shared_ptr<MixerCore> core_;
 };
 
@@ -135,10 +146,12 @@ public:
     uint32_t PeriodFrames() const;
 
 private:
-    static void Callback(void* self, uint8_t* stream, int len);
+    static void Callback(void* self, uint8_t* stream, int len) noexcept;
     uint32_t sdlDevice_ = 0;
     uint32_t periodFrames_ = 0;
     bool floatOutput_ = true;
+    bool sdlAudioInit_ = false;  // this object holds one reference on SDL's audio subsystem
+    std::vector<float> scratch_; // the float mix of one period for 16-bit output
 };
 
 // Offline output: renders exactly the frames asked for, deterministically. Optionally
@@ -146,18 +159,31 @@ private:
 class OfflineAudioBackend final : public AudioBackend {
 public:
     explicit OfflineAudioBackend(uint32_t outputRate = 48000);
+    ~OfflineAudioBackend() override;
     // Renders `frames` frames; appended to the capture when capturing.
     std::vector<float> RenderFrames(uint32_t frames);
-    // Renders up to virtual time `ms` (frames = ms * rate / 1000 counted from time 0).
+    // Renders up to virtual time `ms` (frames = ms * rate / 1000 counted from time 0,
+    // the backend's creation). A time already rendered renders nothing.
     void RenderUntilMs(uint64_t ms);
     void SetCapture(bool on) { capture_ = on; }
     const std::vector<float>& Captured() const { return captured_; }
     uint64_t FramesRendered() const { return framesRendered_; }
+    // Writes the capture as a 16-bit stereo PCM WAV at the output rate. Throws vl::Error
+    // "Cannot create file "%s". %s" when the file cannot be written.
+    void WriteCaptureWav(const std::string& path) const;
+    // From now on every advance of `clock` renders the frames that fall in the time it
+    // moved, so a sleep on the clock lets sounds play. The clock's present moment is
+    // matched to the frames rendered so far. Harmless if the clock outlives the backend.
+    void AttachClock(VirtualClock& clock);
 
 private:
+    struct ClockLink; // shared with the clock's listener; cut when the backend goes
+    void RenderUntilFrame(uint64_t frame);
     bool capture_ = false;
     std::vector<float> captured_;
+    std::vector<float> scratch_;
     uint64_t framesRendered_ = 0;
+    std::shared_ptr<ClockLink> clockLink_;
 };
 
 } // namespace vl::platform

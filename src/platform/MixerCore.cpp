@@ -1,0 +1,491 @@
+// MixerCore: buffer registry, buffer operations and the resampling mix.
+//
+// Index:
+//   - gains and the inner mixing loops (file-local)
+//   - devices
+//   - buffer creation and removal
+//   - buffer operations
+//   - Render
+#include "platform/MixerCore.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vl::platform {
+
+namespace {
+
+constexpr uint64_t kOne = uint64_t{1} << 32; // one frame in 32.32 fixed point
+constexpr float kFracScale = 1.0f / 4294967296.0f;
+
+// Attenuation in hundredths of a dB to a linear gain; -10000 and below is exact silence.
+float GainOf(int32_t mB) {
+    if (mB <= kMixVolumeMin) return 0.0f;
+    if (mB >= 0) return 1.0f;
+    return static_cast<float>(std::pow(10.0, mB / 2000.0));
+}
+
+// One stretch of a voice: mixes `n` output frames whose interpolation neighbours are
+// guaranteed inside the sample data (so no bounds test per frame). With Fade, the gains
+// fall by `fadeStep` per frame from `fade`.
+template <int Ch, bool Fade>
+void MixStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float gr, float* out,
+                uint32_t n, float& fade, float fadeStep) {
+    for (uint32_t i = 0; i < n; ++i) {
+        const size_t idx = static_cast<size_t>(pos >> 32);
+        const float f = static_cast<float>(static_cast<uint32_t>(pos)) * kFracScale;
+        const float* s = src + idx * Ch;
+        float l, r;
+        if constexpr (Ch == 1) {
+            l = r = s[0] + (s[1] - s[0]) * f;
+        } else {
+            l = s[0] + (s[2] - s[0]) * f;
+            r = s[1] + (s[3] - s[1]) * f;
+        }
+        if constexpr (Fade) {
+            out[2 * i] += l * gl * fade;
+            out[2 * i + 1] += r * gr * fade;
+            fade -= fadeStep;
+        } else {
+            out[2 * i] += l * gl;
+            out[2 * i + 1] += r * gr;
+        }
+        pos += step;
+    }
+}
+
+// Mixes up to `n` frames of one voice into `out`. Returns false when a one-shot voice
+// reached its end (within these frames or before), and `pos` is then exactly the end.
+template <int Ch, bool Fade>
+bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, uint64_t step,
+              float gl, float gr, float* out, uint32_t n, float fade, float fadeStep) {
+    const uint64_t end = static_cast<uint64_t>(frames) << 32;
+    if (frames == 0) {
+        pos = 0;
+        return false;
+    }
+    if (pos >= end) {
+        if (!looping) {
+            pos = end;
+            return false;
+        }
+        pos %= end;
+    }
+    const uint64_t safeEnd = end - kOne; // below it, frame idx + 1 exists
+    uint32_t done = 0;
+    while (done < n) {
+        if (pos < safeEnd) {
+            const uint64_t k = (safeEnd - pos + step - 1) / step;
+            const auto m = static_cast<uint32_t>(std::min<uint64_t>(k, n - done));
+            MixStretch<Ch, Fade>(src, pos, step, gl, gr, out + 2 * done, m, fade, fadeStep);
+            done += m;
+            continue;
+        }
+        // The last frame: its neighbour is the first frame when looping, else silence.
+        const size_t idx = static_cast<size_t>(pos >> 32);
+        const float f = static_cast<float>(static_cast<uint32_t>(pos)) * kFracScale;
+        const float* s = src + idx * Ch;
+        float l, r;
+        if constexpr (Ch == 1) {
+            const float next = looping ? src[0] : 0.0f;
+            l = r = s[0] + (next - s[0]) * f;
+        } else {
+            const float nl = looping ? src[0] : 0.0f, nr = looping ? src[1] : 0.0f;
+            l = s[0] + (nl - s[0]) * f;
+            r = s[1] + (nr - s[1]) * f;
+        }
+        const float g = Fade ? fade : 1.0f;
+        out[2 * done] += l * gl * g;
+        out[2 * done + 1] += r * gr * g;
+        if constexpr (Fade) fade -= fadeStep;
+        ++done;
+        pos += step;
+        if (pos >= end) {
+            if (!looping) {
+                pos = end;
+                return false;
+            }
+            pos %= end;
+        }
+    }
+    return true;
+}
+
+template <bool Fade>
+bool MixAny(int channels, const float* src, uint32_t frames, bool looping, uint64_t& pos,
+            uint64_t step, float gl, float gr, float* out, uint32_t n, float fade, float fadeStep) {
+    return channels == 1
+               ? MixVoice<1, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade, fadeStep)
+               : MixVoice<2, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade, fadeStep);
+}
+
+} // namespace
+
+MixerCore::MixerCore(uint32_t outputRate) : outputRate_(outputRate) {
+    tails_.reserve(kMaxTails);
+}
+
+uint32_t MixerCore::OutputRate() const {
+    std::lock_guard lock(mutex_);
+    return outputRate_;
+}
+
+void MixerCore::SetOutputRate(uint32_t rate) {
+    std::lock_guard lock(mutex_);
+    if (rate > 0) outputRate_ = rate;
+}
+
+uint32_t MixerCore::NextId() {
+    // Ids are never 0; on the (theoretical) wrap, skip those still in use.
+    for (;;) {
+        const uint32_t id = nextId_++;
+        if (id != 0 && !devices_.contains(id) && !voices_.contains(id)) return id;
+    }
+}
+
+// --- devices -----------------------------------------------------------------------
+
+uint32_t MixerCore::AddDevice() {
+    std::lock_guard lock(mutex_);
+    const uint32_t id = NextId();
+    devices_.emplace(id, Device{});
+    return id;
+}
+
+void MixerCore::RemoveDevice(uint32_t device) {
+    std::vector<std::shared_ptr<SampleData>> freed; // released after the lock
+    {
+        std::lock_guard lock(mutex_);
+        devices_.erase(device);
+        for (auto it = voices_.begin(); it != voices_.end();) {
+            if (it->second.device == device) {
+                if (it->second.playing) CutOff(it->second);
+                freed.push_back(std::move(it->second.data));
+                it = voices_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
+}
+
+MixResult MixerCore::SetCooperativeLevel(uint32_t device, uint64_t window, uint32_t level) {
+    std::lock_guard lock(mutex_);
+    const auto it = devices_.find(device);
+    if (it == devices_.end()) return kMixErrNotAllocated;
+    if (level < 1 || level > 3) return kMixErrInvalidParam;
+    it->second.window = window;
+    it->second.level = level;
+    return kMixOk;
+}
+
+void MixerCore::SimulateBufferLoss(uint32_t device) {
+    std::lock_guard lock(mutex_);
+    for (auto& [id, v] : voices_) {
+        if (v.device != device) continue;
+        if (v.playing) CutOff(v);
+        v.playing = v.looping = false;
+        v.lost = true;
+    }
+}
+
+// --- buffer creation and removal ----------------------------------------------------
+
+MixResult MixerCore::CreateBuffer(uint32_t device, std::span<const uint8_t> formatBlock,
+                                  uint32_t bytes, uint32_t* id) {
+    if (id == nullptr) return kMixErrInvalidParam;
+    const auto format = ParseWaveFormat(formatBlock);
+    if (!format) return kMixErrBadFormat;
+    if (bytes == 0 || bytes > kMaxBufferBytes) return kMixErrInvalidParam;
+    // Allocate outside the lock: the audio thread must not wait for a large buffer.
+    auto data = std::make_shared<SampleData>();
+    data->format = *format;
+    data->frames = bytes / format->blockAlign;
+    data->bytes.assign(bytes, format->encoding == SampleEncoding::kUnsigned8 ? 0x80 : 0x00);
+    data->decoded.assign(static_cast<size_t>(data->frames) * format->channels, 0.0f);
+    std::lock_guard lock(mutex_);
+    if (!devices_.contains(device)) return kMixErrNotAllocated;
+    Voice v;
+    v.device = device;
+    v.data = std::move(data);
+    *id = NextId();
+    voices_.emplace(*id, std::move(v));
+    return kMixOk;
+}
+
+MixResult MixerCore::CreatePrimaryBuffer(uint32_t device, uint32_t* id) {
+    if (id == nullptr) return kMixErrInvalidParam;
+    std::lock_guard lock(mutex_);
+    if (!devices_.contains(device)) return kMixErrNotAllocated;
+    Voice v;
+    v.device = device;
+    *id = NextId();
+    voices_.emplace(*id, std::move(v));
+    return kMixOk;
+}
+
+MixResult MixerCore::DuplicateBuffer(uint32_t device, uint32_t source, uint32_t* id) {
+    if (id == nullptr) return kMixErrInvalidParam;
+    std::lock_guard lock(mutex_);
+    if (!devices_.contains(device)) return kMixErrNotAllocated;
+    Voice* src = nullptr;
+    if (const MixResult r = Find(source, &src); r != kMixOk) return r;
+    if (!src->data) return kMixErrInvalidParam; // the primary buffer has no samples
+    Voice v;
+    v.device = device;
+    v.data = src->data; // shared, not copied
+    v.frequency = src->frequency;
+    v.pan = src->pan;
+    v.volume = src->volume;
+    UpdateGains(v);
+    *id = NextId();
+    voices_.emplace(*id, std::move(v));
+    return kMixOk;
+}
+
+void MixerCore::RemoveBuffer(uint32_t id) {
+    std::shared_ptr<SampleData> freed; // released after the lock
+    std::lock_guard lock(mutex_);
+    const auto it = voices_.find(id);
+    if (it == voices_.end()) return;
+    if (it->second.playing) CutOff(it->second);
+    freed = std::move(it->second.data);
+    voices_.erase(it);
+}
+
+// --- buffer operations ---------------------------------------------------------------
+
+MixResult MixerCore::Find(uint32_t id, Voice** v) {
+    const auto it = voices_.find(id);
+    if (it == voices_.end()) return kMixErrNotAllocated;
+    if (it->second.lost) return kMixErrBufferLost;
+    *v = &it->second;
+    return kMixOk;
+}
+
+MixResult MixerCore::Find(uint32_t id, const Voice** v) const {
+    const auto it = voices_.find(id);
+    if (it == voices_.end()) return kMixErrNotAllocated;
+    if (it->second.lost) return kMixErrBufferLost;
+    *v = &it->second;
+    return kMixOk;
+}
+
+uint32_t MixerCore::EffectiveRate(const Voice& v) const {
+    if (v.frequency != 0) return v.frequency;
+    return v.data ? v.data->format.sampleRate : outputRate_;
+}
+
+uint64_t MixerCore::Step(const Voice& v) const {
+    return (static_cast<uint64_t>(EffectiveRate(v)) << 32) / outputRate_;
+}
+
+void MixerCore::UpdateGains(Voice& v) {
+    const float g = GainOf(v.volume);
+    v.gainL = g * (v.pan > 0 ? GainOf(-v.pan) : 1.0f);
+    v.gainR = g * (v.pan < 0 ? GainOf(v.pan) : 1.0f);
+}
+
+void MixerCore::CutOff(const Voice& v) {
+    if (!v.data || v.data->frames == 0 || tails_.size() >= kMaxTails) return;
+    Tail t;
+    t.data = v.data;
+    t.pos = v.pos;
+    t.step = Step(v);
+    t.gainL = v.gainL;
+    t.gainR = v.gainR;
+    t.looping = v.looping;
+    t.remaining = kFadeFrames;
+    tails_.push_back(std::move(t));
+}
+
+uint32_t MixerCore::Length(uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    const auto it = voices_.find(id);
+    if (it == voices_.end() || !it->second.data) return 0;
+    return static_cast<uint32_t>(it->second.data->bytes.size());
+}
+
+MixResult MixerCore::Lock(uint32_t id, uint32_t offset, uint32_t bytes, uint8_t** p1, uint32_t* n1,
+                          uint8_t** p2, uint32_t* n2) {
+    if (p1 == nullptr || n1 == nullptr) return kMixErrInvalidParam;
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    auto& store = v->data->bytes;
+    const auto length = static_cast<uint32_t>(store.size());
+    if (offset >= length || bytes == 0 || bytes > length) return kMixErrInvalidParam;
+    const uint32_t first = std::min(bytes, length - offset);
+    const uint32_t second = bytes - first;
+    if (second > 0 && (p2 == nullptr || n2 == nullptr)) return kMixErrInvalidParam;
+    *p1 = store.data() + offset;
+    *n1 = first;
+    if (p2 != nullptr) *p2 = second > 0 ? store.data() : nullptr;
+    if (n2 != nullptr) *n2 = second;
+    v->locked = true;
+    return kMixOk;
+}
+
+MixResult MixerCore::Unlock(uint32_t id) {
+    std::shared_ptr<SampleData> data;
+    {
+        std::lock_guard lock(mutex_);
+        Voice* v = nullptr;
+        if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+        if (!v->data || !v->locked) return kMixErrInvalidParam;
+        v->locked = false;
+        data = v->data;
+    }
+    // Decode outside the lock, then swap in: the audio thread never waits for a decode.
+    // The bytes are only written by the caller between Lock and Unlock, on this thread.
+    std::vector<float> decoded(data->decoded.size());
+    DecodeSamples(data->format, data->bytes, decoded);
+    std::lock_guard lock(mutex_);
+    data->decoded.swap(decoded);
+    return kMixOk;
+}
+
+MixResult MixerCore::Play(uint32_t id, bool looping) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    const uint64_t end = static_cast<uint64_t>(v->data->frames) << 32;
+    v->looping = looping;
+    if (v->pos >= end) {
+        if (!looping || end == 0) {
+            // A one-shot buffer at its end ends at once; nothing sounds.
+            v->playing = false;
+            v->looping = false;
+            return kMixOk;
+        }
+        v->pos = 0;
+    }
+    v->playing = true;
+    return kMixOk;
+}
+
+MixResult MixerCore::Stop(uint32_t id) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (v->playing) CutOff(*v);
+    v->playing = false;
+    v->looping = false;
+    return kMixOk;
+}
+
+MixResult MixerCore::SetCurrentPosition(uint32_t id, uint32_t bytePos) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    if (bytePos >= v->data->bytes.size()) return kMixErrInvalidParam;
+    const uint64_t pos = static_cast<uint64_t>(bytePos / v->data->format.blockAlign) << 32;
+    if (v->playing && pos != v->pos) CutOff(*v); // a jump while sounding: fade the old place
+    v->pos = pos;
+    return kMixOk;
+}
+
+MixResult MixerCore::GetCurrentPosition(uint32_t id, uint32_t* bytePos) const {
+    if (bytePos == nullptr) return kMixErrInvalidParam;
+    std::lock_guard lock(mutex_);
+    const Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    *bytePos = v->data ? static_cast<uint32_t>((v->pos >> 32) * v->data->format.blockAlign) : 0;
+    return kMixOk;
+}
+
+MixResult MixerCore::SetFrequency(uint32_t id, uint32_t hz) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    if (hz != 0 && (hz < kMixMinFrequency || hz > kMixMaxFrequency)) return kMixErrInvalidParam;
+    v->frequency = hz;
+    return kMixOk;
+}
+
+MixResult MixerCore::SetPan(uint32_t id, int32_t pan) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    if (pan < kMixPanLeft || pan > kMixPanRight) return kMixErrInvalidParam;
+    v->pan = pan;
+    UpdateGains(*v);
+    return kMixOk;
+}
+
+MixResult MixerCore::SetVolume(uint32_t id, int32_t volume) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    if (volume < kMixVolumeMin || volume > kMixVolumeMax) return kMixErrInvalidParam;
+    v->volume = volume;
+    UpdateGains(*v);
+    return kMixOk;
+}
+
+MixResult MixerCore::GetStatus(uint32_t id, uint32_t* status) const {
+    if (status == nullptr) return kMixErrInvalidParam;
+    std::lock_guard lock(mutex_);
+    const Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) {
+        *status = 0;
+        return r;
+    }
+    *status =
+        (v->playing ? kMixStatusPlaying : 0) | (v->playing && v->looping ? kMixStatusLooping : 0);
+    return kMixOk;
+}
+
+uint32_t MixerCore::Frequency(uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    const auto it = voices_.find(id);
+    return it == voices_.end() ? 0 : EffectiveRate(it->second);
+}
+
+int32_t MixerCore::Pan(uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    const auto it = voices_.find(id);
+    return it == voices_.end() ? 0 : it->second.pan;
+}
+
+int32_t MixerCore::Volume(uint32_t id) const {
+    std::lock_guard lock(mutex_);
+    const auto it = voices_.find(id);
+    return it == voices_.end() ? 0 : it->second.volume;
+}
+
+// --- Render ---------------------------------------------------------------------------
+
+void MixerCore::Render(float* out, uint32_t frames) noexcept {
+    std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);
+    std::lock_guard lock(mutex_);
+    for (auto& [id, v] : voices_) {
+        if (!v.playing || !v.data) continue;
+        const SampleData& d = *v.data;
+        if (!MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos, Step(v),
+                           v.gainL, v.gainR, out, frames, 1.0f, 0.0f))
+            v.playing = v.looping = false; // a one-shot reached its end
+    }
+    constexpr float fadeStep = 1.0f / kFadeFrames;
+    for (auto& t : tails_) {
+        const uint32_t n = std::min(frames, t.remaining);
+        const float fade = static_cast<float>(t.remaining) * fadeStep;
+        const SampleData& d = *t.data;
+        const bool sounding = MixAny<true>(d.format.channels, d.decoded.data(), d.frames, t.looping,
+                                           t.pos, t.step, t.gainL, t.gainR, out, n, fade, fadeStep);
+        t.remaining = sounding ? t.remaining - n : 0;
+    }
+    // Erasing shifts elements in place: no allocation. A tail that held the last reference
+    // to its samples frees them here; that is rare (a buffer destroyed while sounding).
+    std::erase_if(tails_, [](const Tail& t) { return t.remaining == 0; });
+    for (size_t i = 0; i < 2 * static_cast<size_t>(frames); ++i)
+        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+}
+
+} // namespace vl::platform

@@ -1,0 +1,125 @@
+// OfflineAudio: the deterministic output that renders on demand, for tests and the
+// headless simulator, with an optional capture and its WAV writer.
+#include "platform/Mixer.h"
+
+#include "container/Error.h"
+#include "platform/Clock.h"
+#include "platform/MixerCore.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace vl::platform {
+
+namespace {
+
+constexpr uint32_t kChunkFrames = 4096; // frames rendered per step when catching up
+
+// Frame number of virtual time `ms`, without overflow for any 64-bit ms.
+uint64_t FrameAt(uint64_t ms, uint32_t rate) {
+    return (ms / 1000) * rate + (ms % 1000) * rate / 1000;
+}
+
+void PutU16(std::vector<uint8_t>& b, uint16_t v) {
+    b.push_back(static_cast<uint8_t>(v));
+    b.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void PutU32(std::vector<uint8_t>& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void PutId(std::vector<uint8_t>& b, const char (&id)[5]) {
+    b.insert(b.end(), id, id + 4);
+}
+
+} // namespace
+
+// The clock's listener holds a weak reference, so it stops rendering once the backend
+// is gone even if the clock lives on.
+struct OfflineAudioBackend::ClockLink {
+    OfflineAudioBackend* backend;
+    uint64_t clockOriginMs;
+    uint64_t frameOrigin;
+};
+
+OfflineAudioBackend::OfflineAudioBackend(uint32_t outputRate) : AudioBackend(outputRate) {}
+
+OfflineAudioBackend::~OfflineAudioBackend() = default;
+
+std::vector<float> OfflineAudioBackend::RenderFrames(uint32_t frames) {
+    std::vector<float> out(2 * static_cast<size_t>(frames));
+    Render(out.data(), frames);
+    framesRendered_ += frames;
+    if (capture_) captured_.insert(captured_.end(), out.begin(), out.end());
+    return out;
+}
+
+void OfflineAudioBackend::RenderUntilMs(uint64_t ms) {
+    RenderUntilFrame(FrameAt(ms, OutputRate()));
+}
+
+void OfflineAudioBackend::RenderUntilFrame(uint64_t frame) {
+    scratch_.resize(2 * kChunkFrames);
+    while (framesRendered_ < frame) {
+        const auto n =
+            static_cast<uint32_t>(std::min<uint64_t>(kChunkFrames, frame - framesRendered_));
+        Render(scratch_.data(), n);
+        framesRendered_ += n;
+        if (capture_) captured_.insert(captured_.end(), scratch_.begin(), scratch_.begin() + 2 * n);
+    }
+}
+
+void OfflineAudioBackend::AttachClock(VirtualClock& clock) {
+    if (!clockLink_) clockLink_ = std::make_shared<ClockLink>(ClockLink{this, 0, 0});
+    clockLink_->clockOriginMs = clock.ElapsedMs();
+    clockLink_->frameOrigin = framesRendered_;
+    std::weak_ptr<ClockLink> weak = clockLink_;
+    clock.AddAdvanceListener([weak](uint64_t nowMs) {
+        const auto link = weak.lock();
+        if (!link || nowMs < link->clockOriginMs) return;
+        OfflineAudioBackend& b = *link->backend;
+        b.RenderUntilFrame(link->frameOrigin +
+                           FrameAt(nowMs - link->clockOriginMs, b.OutputRate()));
+    });
+}
+
+void OfflineAudioBackend::WriteCaptureWav(const std::string& path) const {
+    const uint32_t rate = OutputRate();
+    const size_t samples = captured_.size();
+    // The RIFF sizes are 32-bit: a capture beyond that is cut to what fits.
+    const auto dataBytes =
+        static_cast<uint32_t>(std::min<size_t>(samples * 2, 0xFFFFFFFFu - 36u) & ~size_t{3});
+    std::vector<uint8_t> b;
+    b.reserve(44 + dataBytes);
+    PutId(b, "RIFF");
+    PutU32(b, 36 + dataBytes);
+    PutId(b, "WAVE");
+    PutId(b, "fmt ");
+    PutU32(b, 16);
+    const auto fmt = MakeFormatBlock(2, rate, 16);
+    b.insert(b.end(), fmt.begin(), fmt.end());
+    PutId(b, "data");
+    PutU32(b, dataBytes);
+    for (size_t i = 0; i < dataBytes / 2; ++i) {
+        const float v = std::clamp(captured_[i], -1.0f, 1.0f);
+        PutU16(b, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767.0f))));
+    }
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    if (f) f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+    if (!f) {
+        const int err = errno;
+        std::error_code ec;
+        auto shown = std::filesystem::absolute(path, ec).string();
+        if (ec) shown = path;
+        // Spelled out rather than through vl::Format: the platform library stands below
+        // the container library that implements it.
+        throw Error("Cannot create file \"" + shown + "\". " + std::strerror(err));
+    }
+}
+
+} // namespace vl::platform

@@ -1,0 +1,225 @@
+// Mixer output tests: pan, volume, pitch, loops, stop/resume, duplicates and formats,
+// all judged on what the offline backend renders.
+#include "mixer_helpers.h"
+
+namespace vl::platform {
+namespace {
+
+using namespace vl::platform::testing;
+
+class MixerRender : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_EQ(backend.CreateDevice(device), kMixOk); }
+    // A 1 kHz mono 16-bit sine at 48 kHz, `frames` long.
+    std::unique_ptr<MixerBuffer> Sine(uint32_t frames = 48000, double hz = 1000.0) {
+        return Load(*device, FormatOf(1, 48000, 16), SineBytes(frames, hz, 48000, 1, 16));
+    }
+    OfflineAudioBackend backend{48000};
+    std::unique_ptr<MixerDevice> device;
+};
+
+TEST_F(MixerRender, PanAndVolumeSetChannelLevels) {
+    auto buf = Sine();
+    const double full = 0.5 / std::sqrt(2.0); // RMS of the 0.5-amplitude sine
+    struct Case {
+        int32_t pan, volume;
+        double leftDb, rightDb; // expected, relative to full level; -1000 = exact silence
+    };
+    const Case cases[] = {
+        {0, 0, 0, 0},      {-10000, 0, 0, -1000}, {10000, 0, -1000, 0},   {-3000, 0, 0, -30},
+        {2000, 0, -20, 0}, {0, -600, -6, -6},     {-1000, -600, -6, -16}, {0, -10000, -1000, -1000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "pan " << c.pan << " volume " << c.volume);
+        ASSERT_EQ(buf->SetPan(c.pan), kMixOk);
+        ASSERT_EQ(buf->SetVolume(c.volume), kMixOk);
+        ASSERT_EQ(buf->SetCurrentPosition(0), kMixOk);
+        ASSERT_EQ(buf->Play(false), kMixOk);
+        const auto out = backend.RenderFrames(4800);
+        ASSERT_EQ(buf->Stop(), kMixOk);
+        backend.RenderFrames(64); // let the stop's fade pass
+        const double l = Rms(Channel(out, 0)), r = Rms(Channel(out, 1));
+        if (c.leftDb <= -1000)
+            EXPECT_EQ(Peak(Channel(out, 0)), 0.0f);
+        else
+            EXPECT_NEAR(Db(l / full), c.leftDb, 0.05);
+        if (c.rightDb <= -1000)
+            EXPECT_EQ(Peak(Channel(out, 1)), 0.0f);
+        else
+            EXPECT_NEAR(Db(r / full), c.rightDb, 0.05);
+    }
+    // -600 mB is close to half amplitude, as the mixer's users expect.
+    ASSERT_EQ(buf->SetPan(0), kMixOk);
+    ASSERT_EQ(buf->SetVolume(-600), kMixOk);
+    ASSERT_EQ(buf->SetCurrentPosition(0), kMixOk);
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    EXPECT_NEAR(Peak(Channel(backend.RenderFrames(4800), 0)), 0.25, 0.01);
+}
+
+TEST_F(MixerRender, FrequencyScalesPitchAndZeroMeansOwnRate) {
+    auto buf = Sine(96000);
+    auto crossings = [&](uint32_t hz) {
+        EXPECT_EQ(buf->SetFrequency(hz), kMixOk);
+        EXPECT_EQ(buf->SetCurrentPosition(0), kMixOk);
+        EXPECT_EQ(buf->Play(false), kMixOk);
+        const int n = ZeroCrossings(Channel(backend.RenderFrames(24000), 0));
+        EXPECT_EQ(buf->Stop(), kMixOk);
+        return n;
+    };
+    const int own = crossings(0);
+    EXPECT_NEAR(own, 1000, 2); // 1 kHz for half a second: 1000 crossings
+    EXPECT_EQ(buf->Frequency(), 48000u);
+    EXPECT_NEAR(crossings(96000), 2 * own, 2);
+    EXPECT_NEAR(crossings(24000), own / 2, 2);
+    EXPECT_NEAR(crossings(44100), own * 44100 / 48000, 2);
+    EXPECT_EQ(buf->Frequency(), 44100u);
+}
+
+TEST_F(MixerRender, LoopWrapsWithoutDiscontinuity) {
+    // 480 frames hold exactly 10 periods of 1 kHz, so the loop joins seamlessly; played
+    // at a rate that does not divide evenly, interpolation must wrap to the first frame.
+    auto buf = Sine(480);
+    ASSERT_EQ(buf->SetFrequency(44100), kMixOk);
+    ASSERT_EQ(buf->Play(true), kMixOk);
+    uint32_t status = 0;
+    const auto out = Channel(backend.RenderFrames(48000), 0);
+    ASSERT_EQ(buf->GetStatus(&status), kMixOk);
+    EXPECT_EQ(status, kMixStatusPlaying | kMixStatusLooping);
+    // The sine's own largest step is 0.5 * 2*pi*f/rate.
+    const float own = static_cast<float>(0.5 * 2 * std::numbers::pi * 1000 * 44100 / 48000 / 48000);
+    EXPECT_LT(MaxStep(out), own * 1.05f);
+    EXPECT_GT(Peak(out), 0.49f);
+}
+
+TEST_F(MixerRender, OneShotEndsAtItsEndAndStopResumes) {
+    auto buf = Sine(1000);
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    auto first = backend.RenderFrames(400);
+    ASSERT_EQ(buf->Stop(), kMixOk);
+    uint32_t pos = 0, status = 9;
+    ASSERT_EQ(buf->GetCurrentPosition(&pos), kMixOk);
+    EXPECT_EQ(pos, 800u); // 400 frames of 2 bytes
+    ASSERT_EQ(buf->GetStatus(&status), kMixOk);
+    EXPECT_EQ(status, 0u);
+    backend.RenderFrames(200); // silence while stopped (after the short fade)
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    const auto rest = Channel(backend.RenderFrames(600), 0);
+    // The continuation is the sine from frame 400 on, sample for sample.
+    const auto whole = SineBytes(1000, 1000.0, 48000, 1, 16);
+    for (int i = 0; i < 600; ++i) {
+        const auto s = static_cast<int16_t>(whole[2 * (400 + i)] | (whole[2 * (400 + i) + 1] << 8));
+        ASSERT_NEAR(rest[i], s / 32768.0f, 1e-6) << "frame " << i;
+    }
+    ASSERT_EQ(buf->GetStatus(&status), kMixOk);
+    EXPECT_EQ(status, 0u); // reached the end exactly
+    ASSERT_EQ(buf->GetCurrentPosition(&pos), kMixOk);
+    EXPECT_EQ(pos, 2000u);
+    // Play from the end ends at once; after a rewind it sounds again.
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    ASSERT_EQ(buf->GetStatus(&status), kMixOk);
+    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(Peak(backend.RenderFrames(100)), 0.0f);
+    ASSERT_EQ(buf->SetCurrentPosition(0), kMixOk);
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    EXPECT_GT(Peak(backend.RenderFrames(100)), 0.4f);
+}
+
+TEST_F(MixerRender, StopFadesInsteadOfJumping) {
+    // A full-scale square of DC: stopping mid-way must not drop to 0 in one frame.
+    std::vector<uint8_t> dc;
+    for (int i = 0; i < 4800; ++i) PutSample(dc, 0.8, 16, false);
+    auto buf = Load(*device, FormatOf(1, 48000, 16), dc);
+    ASSERT_EQ(buf->Play(false), kMixOk);
+    backend.RenderFrames(100);
+    ASSERT_EQ(buf->Stop(), kMixOk);
+    const auto tail = Channel(backend.RenderFrames(200), 0);
+    EXPECT_LT(MaxStep(tail), 0.8f / 32);
+    EXPECT_GT(tail[0], 0.7f);
+    EXPECT_EQ(tail[100], 0.0f);
+}
+
+TEST_F(MixerRender, DuplicateSharesSamplesButNotSettings) {
+    auto src = Sine(4800);
+    std::unique_ptr<MixerBuffer> dup;
+    ASSERT_EQ(src->SetPan(-10000), kMixOk);
+    ASSERT_EQ(device->DuplicateBuffer(*src, dup), kMixOk);
+    EXPECT_EQ(dup->Pan(), -10000); // starts with the source's settings
+    ASSERT_EQ(dup->SetPan(10000), kMixOk);
+    EXPECT_EQ(src->Pan(), -10000);
+    // The source plays first; the duplicate starts 1200 frames later from its own 0.
+    ASSERT_EQ(src->Play(false), kMixOk);
+    backend.RenderFrames(1200);
+    ASSERT_EQ(dup->Play(false), kMixOk);
+    const auto out = backend.RenderFrames(2400);
+    const auto l = Channel(out, 0), r = Channel(out, 1);
+    // Left = source at frames 1200.., right = duplicate at 0..; 1200 frames = 25 periods,
+    // so both are the same sine in phase.
+    for (size_t i = 0; i < l.size(); ++i) ASSERT_NEAR(l[i], r[i], 1e-6);
+    EXPECT_GT(Peak(r), 0.49f);
+    // Rewriting the source's samples is heard through the duplicate: one storage.
+    uint8_t *p1, *p2;
+    uint32_t n1, n2;
+    ASSERT_EQ(src->Lock(0, src->Length(), &p1, &n1, &p2, &n2), kMixOk);
+    std::fill(p1, p1 + n1, 0);
+    ASSERT_EQ(src->Unlock(), kMixOk);
+    EXPECT_EQ(Peak(Channel(backend.RenderFrames(600), 1)), 0.0f);
+}
+
+TEST_F(MixerRender, EveryFormatRendersTheSameSine) {
+    auto reference = Channel(
+        [&] {
+            auto b = Load(*device, FormatOf(1, 44100, 32, true),
+                          SineBytes(4410, 441, 44100, 1, 32, true));
+            b->Play(false);
+            auto out = backend.RenderFrames(4000);
+            b->Stop();
+            backend.RenderFrames(64); // the stop's fade-out
+            return out;
+        }(),
+        0);
+    struct Fmt {
+        uint16_t channels, bits;
+        bool isFloat, extensible;
+        float tolerance;
+    };
+    const Fmt fmts[] = {{1, 8, false, false, 1.0f / 100}, {2, 8, false, false, 1.0f / 100},
+                        {1, 16, false, false, 1e-4f},     {2, 16, false, true, 1e-4f},
+                        {1, 24, false, false, 1e-6f},     {2, 24, false, true, 1e-6f},
+                        {1, 32, false, false, 1e-6f},     {2, 32, false, false, 1e-6f},
+                        {2, 32, true, false, 1e-6f},      {1, 32, true, true, 1e-6f}};
+    for (const auto& f : fmts) {
+        SCOPED_TRACE(::testing::Message()
+                     << f.channels << "ch " << f.bits << "bit" << (f.isFloat ? " float" : "")
+                     << (f.extensible ? " extensible" : ""));
+        const auto block = f.extensible ? ExtensibleOf(f.channels, 44100, f.bits, f.isFloat)
+                                        : FormatOf(f.channels, 44100, f.bits, f.isFloat);
+        auto buf = Load(*device, block, SineBytes(4410, 441, 44100, f.channels, f.bits, f.isFloat));
+        ASSERT_TRUE(buf);
+        ASSERT_EQ(buf->Play(false), kMixOk);
+        const auto out = backend.RenderFrames(4000);
+        for (int ch = 0; ch < 2; ++ch) {
+            const auto x = Channel(out, ch);
+            for (size_t i = 0; i < x.size(); ++i) ASSERT_NEAR(x[i], reference[i], f.tolerance) << i;
+        }
+        buf->Stop();
+        backend.RenderFrames(64);
+    }
+}
+
+TEST_F(MixerRender, VoicesSumAndClip) {
+    auto a = Sine(4800), b = Sine(4800);
+    ASSERT_EQ(a->Play(false), kMixOk);
+    ASSERT_EQ(b->Play(false), kMixOk);
+    const auto out = Channel(backend.RenderFrames(4800), 0);
+    EXPECT_NEAR(Peak(out), 1.0f, 1e-3); // two 0.5 sines in phase reach full scale
+    std::vector<uint8_t> loud;
+    for (int i = 0; i < 480; ++i) PutSample(loud, 0.9, 16, false);
+    auto c = Load(*device, FormatOf(1, 48000, 16), loud),
+         d = Load(*device, FormatOf(1, 48000, 16), loud);
+    c->Play(false);
+    d->Play(false);
+    EXPECT_EQ(Peak(backend.RenderFrames(400)), 1.0f);
+}
+
+} // namespace
+} // namespace vl::platform
