@@ -68,6 +68,10 @@ enum TDXDrawNotifyType : int {
     dxntSetSurfaceSize = 7,
 };
 
+// How the control is laid out in its window: alClient fills the client area (the
+// control's bounds follow the window's client size when it initialises).
+enum class TAlign { alNone, alClient };
+
 class TCustomDXDraw;
 using TDXDrawNotifyEvent = std::function<void(TCustomDXDraw& sender, TDXDrawNotifyType type)>;
 using TDXDrawEvent = std::function<void(TCustomDXDraw& sender)>;
@@ -111,6 +115,7 @@ public:
     // --- configuration -----------------------------------------------------------------
     bool AutoInitialize = true;
     bool AutoSize = true;
+    TAlign Align = TAlign::alNone;
     TColor Color = clBtnFace;
     TDXDrawOptions Options() const { return options_; }
     void SetOptions(TDXDrawOptions options);
