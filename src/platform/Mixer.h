@@ -135,9 +135,11 @@ protected:
     std::shared_ptr<MixerCore> core_;
 };
 
-// Real-time output through an SDL2 audio device (period at most 512 frames). Without an
-// audio device (no sound card, SDL's dummy driver) it has no output and CreateDevice
-// fails with kMixErrNotAllocated.
+// Real-time output through an SDL2 audio device (asks for 512-frame periods at 48000 Hz
+// and takes the rate, period and float or 16-bit samples SDL gives). Any driver that opens counts
+// as output, SDL's "dummy" and "disk" drivers included; when no device can be opened (no sound
+// card, an unknown SDL_AUDIODRIVER) it has no output and CreateDevice fails with
+// kMixErrNotAllocated.
 class SdlAudioBackend final : public AudioBackend {
 public:
     SdlAudioBackend();

@@ -329,6 +329,7 @@ MixResult MixerCore::Lock(uint32_t id, uint32_t offset, uint32_t bytes, uint8_t*
 
 MixResult MixerCore::Unlock(uint32_t id) {
     std::shared_ptr<SampleData> data;
+    size_t values = 0;
     {
         std::lock_guard lock(mutex_);
         Voice* v = nullptr;
@@ -336,10 +337,11 @@ MixResult MixerCore::Unlock(uint32_t id) {
         if (!v->data || !v->locked) return kMixErrInvalidParam;
         v->locked = false;
         data = v->data;
+        values = data->decoded.size();
     }
     // Decode outside the lock, then swap in: the audio thread never waits for a decode.
     // The bytes are only written by the caller between Lock and Unlock, on this thread.
-    std::vector<float> decoded(data->decoded.size());
+    std::vector<float> decoded(values);
     DecodeSamples(data->format, data->bytes, decoded);
     std::lock_guard lock(mutex_);
     data->decoded.swap(decoded);
