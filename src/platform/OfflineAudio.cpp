@@ -39,12 +39,10 @@ void PutId(std::vector<uint8_t>& b, const char (&id)[5]) {
 
 } // namespace
 
-// The clock's listener holds a weak reference, so it stops rendering once the backend
-// is gone even if the clock lives on.
+// The clocks' listeners hold a weak reference, so they stop rendering once the backend
+// is gone even if a clock lives on.
 struct OfflineAudioBackend::ClockLink {
     OfflineAudioBackend* backend;
-    uint64_t clockOriginMs;
-    uint64_t frameOrigin;
 };
 
 OfflineAudioBackend::OfflineAudioBackend(uint32_t outputRate) : AudioBackend(outputRate) {}
@@ -75,16 +73,16 @@ void OfflineAudioBackend::RenderUntilFrame(uint64_t frame) {
 }
 
 void OfflineAudioBackend::AttachClock(VirtualClock& clock) {
-    if (!clockLink_) clockLink_ = std::make_shared<ClockLink>(ClockLink{this, 0, 0});
-    clockLink_->clockOriginMs = clock.ElapsedMs();
-    clockLink_->frameOrigin = framesRendered_;
+    if (!clockLink_) clockLink_ = std::make_shared<ClockLink>(ClockLink{this});
+    // Each clock gets its own origin: its present moment is the frames rendered so far.
+    const uint64_t clockOrigin = clock.ElapsedMs();
+    const uint64_t frameOrigin = framesRendered_;
     std::weak_ptr<ClockLink> weak = clockLink_;
-    clock.AddAdvanceListener([weak](uint64_t nowMs) {
+    clock.AddAdvanceListener([weak, clockOrigin, frameOrigin](uint64_t nowMs) {
         const auto link = weak.lock();
-        if (!link || nowMs < link->clockOriginMs) return;
+        if (!link || nowMs < clockOrigin) return;
         OfflineAudioBackend& b = *link->backend;
-        b.RenderUntilFrame(link->frameOrigin +
-                           FrameAt(nowMs - link->clockOriginMs, b.OutputRate()));
+        b.RenderUntilFrame(frameOrigin + FrameAt(nowMs - clockOrigin, b.OutputRate()));
     });
 }
 
