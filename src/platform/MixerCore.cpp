@@ -173,7 +173,8 @@ MixResult MixerCore::SetCooperativeLevel(uint32_t device, uint64_t window, uint3
     std::lock_guard lock(mutex_);
     const auto it = devices_.find(device);
     if (it == devices_.end()) return kMixErrNotAllocated;
-    if (level < 1 || level > 3) return kMixErrInvalidParam;
+    if (level < 1 || level > 4)
+        return kMixErrInvalidParam; // normal, priority, exclusive, write-primary
     it->second.window = window;
     it->second.level = level;
     return kMixOk;
@@ -483,8 +484,9 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
                                            t.pos, t.step, t.gainL, t.gainR, out, n, fade, fadeStep);
         t.remaining = sounding ? t.remaining - n : 0;
     }
-    // Erasing shifts elements in place: no allocation. A tail that held the last reference
-    // to its samples frees them here; that is rare (a buffer destroyed while sounding).
+    // Erasing shifts elements in place: no allocation. FIXME: a tail that held the last
+    // reference to its samples frees them here, on the audio thread; rare (a buffer
+    // destroyed while sounding) but a large buffer makes that period late.
     std::erase_if(tails_, [](const Tail& t) { return t.remaining == 0; });
     for (size_t i = 0; i < 2 * static_cast<size_t>(frames); ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
