@@ -288,6 +288,7 @@ void MixerCore::UpdateGains(Voice& v) {
 }
 
 void MixerCore::CutOff(const Voice& v) {
+    std::erase_if(tails_, [](const Tail& t) { return t.remaining == 0; });
     if (!v.data || v.data->frames == 0 || tails_.size() >= kMaxTails) return;
     Tail t;
     t.data = v.data;
@@ -477,6 +478,7 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
     }
     constexpr float fadeStep = 1.0f / kFadeFrames;
     for (auto& t : tails_) {
+        if (t.remaining == 0) continue;
         const uint32_t n = std::min(frames, t.remaining);
         const float fade = static_cast<float>(t.remaining) * fadeStep;
         const SampleData& d = *t.data;
@@ -484,10 +486,9 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
                                            t.pos, t.step, t.gainL, t.gainR, out, n, fade, fadeStep);
         t.remaining = sounding ? t.remaining - n : 0;
     }
-    // Erasing shifts elements in place: no allocation. FIXME: a tail that held the last
-    // reference to its samples frees them here, on the audio thread; rare (a buffer
-    // destroyed while sounding) but a large buffer makes that period late.
-    std::erase_if(tails_, [](const Tail& t) { return t.remaining == 0; });
+    // Finished tails stay until the next cut-off removes them (CutOff): a tail may hold the
+    // last reference to the samples of a destroyed buffer, and they are not to be freed on
+    // the audio thread.
     for (size_t i = 0; i < 2 * static_cast<size_t>(frames); ++i)
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
 }

@@ -119,7 +119,8 @@ private:
     MixResult Find(uint32_t id, const Voice** v) const;
     uint32_t EffectiveRate(const Voice& v) const;
     uint64_t Step(const Voice& v) const;
-    // Starts a fade-out copy of a sounding voice; the voice itself is untouched.
+    // Starts a fade-out copy of a sounding voice; the voice itself is untouched. Also drops
+    // the tails that have finished, here on the caller's thread rather than in Render.
     void CutOff(const Voice& v);
     uint32_t NextId();
     static void UpdateGains(Voice& v);
