@@ -75,6 +75,7 @@ MixResult MixerDevice::CreateBuffer(std::span<const uint8_t> formatBlock, uint32
     const MixResult r = core_->CreateBuffer(id_, formatBlock, bytes, &id);
     if (r != kMixOk) return r;
     // The constructor is private to keep handles tied to a core; hence no make_unique.
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): owned by `out` at once
     out.reset(new MixerBuffer(core_, id));
     return kMixOk;
 }
@@ -83,6 +84,7 @@ MixResult MixerDevice::CreatePrimaryBuffer(std::unique_ptr<MixerBuffer>& out) {
     uint32_t id = 0;
     const MixResult r = core_->CreatePrimaryBuffer(id_, &id);
     if (r != kMixOk) return r;
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): owned by `out` at once
     out.reset(new MixerBuffer(core_, id));
     return kMixOk;
 }
@@ -94,6 +96,7 @@ MixResult MixerDevice::DuplicateBuffer(const MixerBuffer& source,
     uint32_t id = 0;
     const MixResult r = core_->DuplicateBuffer(id_, source.id_, &id);
     if (r != kMixOk) return r;
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): owned by `out` at once
     out.reset(new MixerBuffer(core_, id));
     return kMixOk;
 }
@@ -115,6 +118,7 @@ AudioBackend::~AudioBackend() = default;
 MixResult AudioBackend::CreateDevice(std::unique_ptr<MixerDevice>& out) {
     out.reset();
     if (!HasOutput()) return kMixErrNotAllocated;
+    // NOLINTNEXTLINE(cppcoreguidelines-owning-memory): private constructor, owned at once
     out.reset(new MixerDevice(core_, core_->AddDevice()));
     return kMixOk;
 }
