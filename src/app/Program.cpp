@@ -1,0 +1,43 @@
+// Program: window creation in order, the start-up failure box, and the loop.
+#include "app/Program.h"
+
+#include <exception>
+
+namespace vl::app {
+
+Program::Program(ProgramParts parts)
+    : clock_(std::move(parts.clock)), audio_(std::move(parts.audio)),
+      toolkit_(std::move(parts.toolkit)), trace_(parts.trace) {}
+
+Program::~Program() {
+    // Windows go before the toolkit their forms belong to; the match window before the
+    // menu that points at it.
+    guide_.reset();
+    form1_.reset();
+    mainmenu_.reset();
+}
+
+bool Program::CreateWindows() {
+    const WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()}, trace_};
+    try {
+        mainmenu_ = std::make_unique<Tmainmenuform>(context);
+        toolkit_->Invoke(mainmenu_->form.OnCreate);
+        form1_ = std::make_unique<TForm1>(context);
+        toolkit_->Invoke(form1_->form.OnCreate);
+        guide_ = std::make_unique<Tguideform>(context);
+        toolkit_->Invoke(guide_->form.OnCreate);
+        mainmenu_->SetWindows(form1_.get(), guide_.get());
+    } catch (const std::exception& e) {
+        toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
+                              platform::MessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+int Program::Run() {
+    if (!CreateWindows()) return 1;
+    return toolkit_->Run();
+}
+
+} // namespace vl::app

@@ -1,0 +1,64 @@
+// Program: the program's start-up — it owns the clock, the audio output, the windowing
+// layer and the three windows, creates the windows in order and runs the message loop.
+//
+// The real program and the headless simulator build the same Program from different
+// parts (SDL or headless toolkit, real or virtual clock, SDL or offline audio).
+#pragma once
+
+#include <memory>
+
+#include "app/Form1.h"
+#include "app/guideform.h"
+#include "app/mainmenu.h"
+#include "platform/Clock.h"
+#include "platform/Mixer.h"
+#include "platform/Toolkit.h"
+#include "sound/SoundTrace.h"
+
+namespace vl::app {
+
+// The title of the box for a window that cannot be created at start-up.
+inline constexpr std::string_view kApplicationErrorCaption = "Application Error";
+
+struct ProgramParts {
+    std::unique_ptr<platform::IClock> clock;
+    std::unique_ptr<platform::AudioBackend> audio; // may be null: no sound library
+    // Made over the clock above; built by the caller with a reference to it.
+    std::unique_ptr<platform::Toolkit> toolkit;
+    sound::SoundTrace* trace = nullptr; // not owned; must outlive the program
+};
+
+class Program {
+public:
+    explicit Program(ProgramParts parts);
+    ~Program();
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Creates mainmenuform, Form1 and guideform in this order: each window's form data,
+    // its device's AutoInitialize, then its FormCreate through the error boundary.
+    // Returns false after showing the "Application Error" box when a window cannot be
+    // created; the caller then ends the program with exit code 1.
+    bool CreateWindows();
+    // CreateWindows, then the message loop until the main window has closed. Returns
+    // the exit code (1 when start-up failed).
+    int Run();
+
+    platform::Toolkit& Toolkit() { return *toolkit_; }
+    platform::IClock& Clock() { return *clock_; }
+    Tmainmenuform* mainmenuform() const { return mainmenu_.get(); }
+    TForm1* Form1() const { return form1_.get(); }
+    Tguideform* guideform() const { return guide_.get(); }
+
+private:
+    // Declared in the order they depend on each other; destroyed in reverse.
+    std::unique_ptr<platform::IClock> clock_;
+    std::unique_ptr<platform::AudioBackend> audio_;
+    std::unique_ptr<platform::Toolkit> toolkit_;
+    sound::SoundTrace* trace_;
+    std::unique_ptr<Tmainmenuform> mainmenu_;
+    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<Tguideform> guide_;
+};
+
+} // namespace vl::app

@@ -1,0 +1,306 @@
+// Toolkit: the message loop, the dispatch of queued events, activation and the error box.
+//
+// Index:
+//   - ErrorBoxText: the full-stop rule
+//   - forms and activation
+//   - boundary, message boxes
+//   - message loop, timers
+//   - application and input services
+#include "platform/Toolkit.h"
+
+#include <algorithm>
+
+#include "platform/Keys.h"
+
+namespace vl::platform {
+
+// ---- ErrorBoxText ---------------------------------------------------------------------
+
+namespace {
+
+// A code point counts as a letter for the full-stop rule when it is an ASCII letter or
+// digit, or a Latin, Greek or Cyrillic letter (the multiplication and division signs of
+// Latin-1 are not).
+bool IsLetterOrDigit(char32_t c) {
+    if (c < 0x80) return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+    if (c == 0xD7 || c == 0xF7) return false;
+    return (c >= 0xC0 && c <= 0x24F) || (c >= 0x370 && c <= 0x52F);
+}
+
+} // namespace
+
+std::string ErrorBoxText(std::string_view message) {
+    std::string text(message);
+    const std::u32string decoded = DecodeUtf8(message);
+    if (!decoded.empty() && IsLetterOrDigit(decoded.back())) text += '.';
+    return text;
+}
+
+// ---- forms and activation -------------------------------------------------------------
+
+Toolkit::Toolkit(IClock& clock) : clock_(clock) {}
+
+Toolkit::~Toolkit() = default;
+
+Form& Toolkit::CreateForm(std::string name, std::string caption, int left, int top, int width,
+                          int height) {
+    const uint64_t handle = forms_.size() + 1; // ids start at 1: 0 means "no window"
+    forms_.push_back(std::make_unique<Form>(*this, std::move(name), std::move(caption), left, top,
+                                            width, height, handle));
+    BackendCreateWindow(*forms_.back());
+    return *forms_.back();
+}
+
+Form* Toolkit::FindForm(std::string_view name) const {
+    for (const auto& f : forms_)
+        if (f->Name() == name) return f.get();
+    return nullptr;
+}
+
+void Toolkit::ShowForm(Form& form) {
+    if (!form.visible_) {
+        form.visible_ = true;
+        BackendShowWindow(form, true);
+        if (observer_) observer_->OnWindowEvent("show", form);
+    }
+    ActivateForm(&form);
+}
+
+void Toolkit::HideForm(Form& form) {
+    if (!form.visible_) return;
+    form.visible_ = false;
+    BackendShowWindow(form, false);
+    if (observer_) observer_->OnWindowEvent("hide", form);
+    if (activeForm_ != &form) return;
+    // The system hands activation to the window behind: the main form when it is up.
+    Form* next = nullptr;
+    Form* main = MainForm();
+    if (main && main != &form && main->visible_) {
+        next = main;
+    } else {
+        for (const auto& f : forms_)
+            if (f.get() != &form && f->visible_) {
+                next = f.get();
+                break;
+            }
+    }
+    ActivateForm(next);
+}
+
+void Toolkit::CloseForm(Form& form) {
+    if (!form.visible_) return;
+    // A close handler that fails leaves the form open, as a failed close does.
+    if (!Invoke(form.OnClose)) return;
+    if (&form == MainForm()) {
+        HideForm(form);
+        Terminate(0);
+    } else {
+        HideForm(form);
+    }
+}
+
+void Toolkit::ActivateForm(Form* form) {
+    if (form == activeForm_) return;
+    Form* old = activeForm_;
+    // The new state is in place before any handler runs, so handlers see it.
+    activeForm_ = form;
+    if (old) {
+        if (observer_) observer_->OnWindowEvent("deactivate", *old);
+        Invoke(old->OnDeactivate);
+    }
+    if (form) {
+        if (observer_) observer_->OnWindowEvent("activate", *form);
+        Invoke(form->OnActivate);
+    }
+}
+
+void Toolkit::SetAppActive(bool active) {
+    if (active == appActive_) return;
+    appActive_ = active;
+    if (!active) acquired_ = false; // the keyboard is given up with the foreground
+    if (activeForm_ && observer_)
+        observer_->OnWindowEvent(active ? "activate" : "deactivate", *activeForm_);
+    // A listener may add or remove listeners; call a snapshot.
+    const auto listeners = activationListeners_;
+    for (const auto& [token, l] : listeners) Invoke([&] { l(active); });
+}
+
+void Toolkit::NotifySelect(const ListBox& list, int index) {
+    if (observer_) observer_->OnSelect(list, index);
+}
+
+// ---- boundary, message boxes ----------------------------------------------------------
+
+bool Toolkit::Invoke(const std::function<void()>& handler) {
+    if (!handler) return true;
+    try {
+        handler();
+        return true;
+    } catch (const std::exception& e) { // vl::Error derives from std::exception
+        ShowError(e);
+    }
+    return false;
+}
+
+void Toolkit::ShowError(const std::exception& e) {
+    ShowMessage(kApplicationTitle, ErrorBoxText(e.what()), MessageIcon::Error);
+}
+
+void Toolkit::ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon) {
+    if (observer_) observer_->OnMessageBox(caption, text);
+    BackendMessageBox(caption, text, icon);
+}
+
+// ---- message loop, timers -------------------------------------------------------------
+
+int Toolkit::Run() {
+    if (Form* main = MainForm()) ShowForm(*main);
+    RunLoop();
+    return exitCode_;
+}
+
+void Toolkit::Terminate(int exitCode) {
+    if (!terminated_) exitCode_ = exitCode;
+    terminated_ = true;
+}
+
+void Toolkit::RunLoop() {
+    while (!terminated_) {
+        BackendPoll();
+        if (!queue_.empty()) {
+            const ToolkitEvent ev = queue_.front();
+            queue_.pop_front();
+            Dispatch(ev);
+            continue;
+        }
+        if (FireDueTimer()) continue;
+        uint32_t wait = kIdleForever;
+        if (idle_) {
+            // The handler may replace or clear the slot while it runs: call a copy.
+            const IdleHandler handler = idle_;
+            // A failing idle handler is asked again soon rather than left waiting for input.
+            if (!Invoke([&] { wait = handler(); })) wait = 0;
+            if (terminated_) break;
+            BackendPoll();
+            if (!queue_.empty()) continue;
+        }
+        wait = std::min(wait, NextTimerDelay());
+        BackendPaint();
+        if (!BackendWait(wait)) break;
+    }
+}
+
+void Toolkit::Dispatch(const ToolkitEvent& ev) {
+    using K = ToolkitEvent::Kind;
+    switch (ev.kind) {
+    case K::AppActivate:
+        SetAppActive(true);
+        return;
+    case K::AppDeactivate:
+        SetAppActive(false);
+        return;
+    case K::Close:
+        if (ev.form) CloseForm(*ev.form);
+        return;
+    case K::FormFocus:
+        if (ev.form && ev.form->visible_) ActivateForm(ev.form);
+        return;
+    case K::MouseDown: {
+        if (!ev.form || !ev.form->visible_) return;
+        ActivateForm(ev.form);
+        for (const auto& lb : ev.form->listBoxes_) {
+            const int x = ev.x - lb->Left(), y = ev.y - lb->Top();
+            if (x >= 0 && y >= 0 && x < lb->Width() && y < lb->Height()) {
+                lb->MouseDown(x, y, ev.dbl);
+                return;
+            }
+        }
+        return;
+    }
+    case K::KeyDown:
+    case K::KeyUp:
+    case K::Char:
+        break;
+    }
+    // Keys go to the focused control of the active window, as the system routes them
+    // when the program reads its input.
+    Form* form = appActive_ ? activeForm_ : nullptr;
+    if (!form || !form->visible_) return;
+    ListBox* focus = form->Focused();
+    if (ev.kind == K::KeyDown) {
+        if (ev.vk == kVkF4 && (virtualKeys_[kVkMenu] & 0x80)) { // the system's close key
+            CloseForm(*form);
+            return;
+        }
+        if (focus) {
+            focus->KeyDown(ev.vk);
+            if (ev.ch != 0) focus->KeyPress(ev.ch);
+        }
+    } else if (ev.kind == K::Char) {
+        if (focus) focus->KeyPress(ev.ch);
+    }
+}
+
+bool Toolkit::FireDueTimer() {
+    const uint32_t now = clock_.NowMs();
+    const size_t n = timers_.size();
+    for (size_t k = 0; k < n; ++k) {
+        const size_t i = (timerCursor_ + k) % n;
+        Timer* t = timers_[i];
+        if (!t->enabled_ || t->interval_ == 0) continue;
+        if (static_cast<uint32_t>(now - t->startMs_) < t->interval_) continue;
+        t->startMs_ = now;
+        timerCursor_ = i + 1;
+        const std::function<void()> handler = t->OnTimer; // the timer may go away in it
+        Invoke(handler);
+        return true;
+    }
+    return false;
+}
+
+uint32_t Toolkit::NextTimerDelay() {
+    const uint32_t now = clock_.NowMs();
+    uint32_t best = kIdleForever;
+    for (const Timer* t : timers_) {
+        if (!t->enabled_ || t->interval_ == 0) continue;
+        const uint32_t elapsed = now - t->startMs_;
+        best = std::min(best, elapsed >= t->interval_ ? 0u : t->interval_ - elapsed);
+    }
+    return best;
+}
+
+void Toolkit::RemoveTimer(Timer* t) {
+    timers_.erase(std::remove(timers_.begin(), timers_.end(), t), timers_.end());
+}
+
+// ---- application and input services ---------------------------------------------------
+
+int Toolkit::AddActivationListener(std::function<void(bool active)> listener) {
+    const int token = nextListenerToken_++;
+    activationListeners_.emplace(token, std::move(listener));
+    return token;
+}
+
+void Toolkit::RemoveActivationListener(int token) {
+    activationListeners_.erase(token);
+}
+
+bool Toolkit::ReadScanCodes(KeyTable& out) {
+    if (!acquired_) return false;
+    out = scanCodes_;
+    return true;
+}
+
+void Toolkit::Acquire() {
+    acquired_ = foreground_;
+} // foreground access only
+
+void Toolkit::ReadVirtualKeys(KeyTable& out) {
+    out = virtualKeys_;
+}
+
+bool Toolkit::IsForeground(const Form& form) const {
+    return foreground_ && activeForm_ == &form && form.visible_;
+}
+
+} // namespace vl::platform

@@ -1,0 +1,83 @@
+// Script: the parser of simulator scripts.
+#include "Script.h"
+
+#include <charconv>
+
+#include "platform/Keys.h"
+
+namespace vl::sim {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+        s.remove_suffix(1);
+    return s;
+}
+
+[[noreturn]] void Fail(int line, const std::string& what) {
+    throw ScriptError{"line " + std::to_string(line) + ": " + what};
+}
+
+} // namespace
+
+Script ParseScript(std::string_view text) {
+    Script script;
+    uint64_t now = 0;
+    int lineNo = 0;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        const size_t eol = text.find('\n', pos);
+        const std::string_view raw =
+            text.substr(pos, eol == std::string_view::npos ? std::string_view::npos : eol - pos);
+        pos = eol == std::string_view::npos ? text.size() + 1 : eol + 1;
+        ++lineNo;
+        const std::string_view line = Trim(raw);
+        if (line.empty() || line.front() == '#') continue;
+
+        const size_t sp = line.find_first_of(" \t");
+        const std::string_view cmd = line.substr(0, sp);
+        const std::string_view arg =
+            sp == std::string_view::npos ? std::string_view{} : Trim(line.substr(sp));
+
+        Action a;
+        a.t = now;
+        a.line = lineNo;
+        if (cmd == "wait") {
+            uint64_t ms = 0;
+            const char* end = arg.data() + arg.size();
+            const auto [p, ec] = std::from_chars(arg.data(), end, ms);
+            if (arg.empty() || ec != std::errc() || p != end || ms > (uint64_t{1} << 40))
+                Fail(lineNo,
+                     "wait needs a whole number of milliseconds, got '" + std::string(arg) + "'");
+            now += ms;
+            continue;
+        }
+        if (cmd == "down" || cmd == "up" || cmd == "press") {
+            const auto vk = platform::VirtualKeyFromName(arg);
+            if (!vk) Fail(lineNo, "unknown key '" + std::string(arg) + "'");
+            a.kind = cmd == "down" ? Action::Kind::Down
+                     : cmd == "up" ? Action::Kind::Up
+                                   : Action::Kind::Press;
+            a.vk = *vk;
+        } else if (cmd == "type") {
+            if (arg.empty()) Fail(lineNo, "type needs text");
+            a.kind = Action::Kind::Type;
+            a.text = std::string(arg);
+        } else if (cmd == "close" || cmd == "deactivate" || cmd == "activate" || cmd == "dump") {
+            if (!arg.empty()) Fail(lineNo, std::string(cmd) + " takes no argument");
+            a.kind = cmd == "close"        ? Action::Kind::Close
+                     : cmd == "deactivate" ? Action::Kind::Deactivate
+                     : cmd == "activate"   ? Action::Kind::Activate
+                                           : Action::Kind::Dump;
+        } else {
+            Fail(lineNo, "unknown command '" + std::string(cmd) + "'");
+        }
+        script.actions.push_back(std::move(a));
+    }
+    script.endMs = now;
+    return script;
+}
+
+} // namespace vl::sim

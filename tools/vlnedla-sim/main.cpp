@@ -1,0 +1,200 @@
+// vlnedla-sim: runs the whole program headless on a virtual clock, driven by a script of
+// a user's actions, and writes a trace of what the program did.
+//
+//   vlnedla-sim [--data DIR] [--wav FILE] SCRIPT
+//
+// Index:
+//   - Timeline: applies the script's actions as virtual time reaches them
+//   - main: arguments, start-up, the run and its end
+//
+// Timing: the program and the timeline share one virtual clock. Whenever the clock moves
+// (the message loop waiting, a Play with wait sleeping) the mixer renders the time that
+// passed and the actions that fell due happen, each at its own time: the keyboard state
+// changes then, and the window events wait in the queue until the program reads them.
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "Script.h"
+#include "TraceWriter.h"
+#include "app/Program.h"
+#include "platform/HeadlessToolkit.h"
+#include "platform/Keys.h"
+#include "platform/Mixer.h"
+
+namespace vl::sim {
+
+// Thrown (not a std::exception, so no error box catches it) when the timeline is over:
+// the run ends wherever the program is.
+struct TimelineEnded {};
+
+class Timeline {
+public:
+    Timeline(Script script, platform::HeadlessToolkit& toolkit, TraceWriter& trace,
+             platform::OfflineAudioBackend& audio)
+        : script_(std::move(script)), toolkit_(toolkit), trace_(trace), audio_(audio) {}
+
+    // When the next action (or the timeline's end) falls due.
+    std::optional<uint64_t> NextTime() const {
+        if (ended_) return std::nullopt;
+        return next_ < script_.actions.size() ? script_.actions[next_].t : script_.endMs;
+    }
+
+    // Lets everything up to `now` happen: the mixer renders, due actions take place.
+    // Throws TimelineEnded once the timeline's last moment has come.
+    void RunUntil(uint64_t now) {
+        while (!ended_ && next_ < script_.actions.size() && script_.actions[next_].t <= now) {
+            const Action& a = script_.actions[next_++];
+            audio_.RenderUntilMs(a.t);
+            Apply(a);
+        }
+        if (!ended_ && next_ >= script_.actions.size() && script_.endMs <= now) {
+            ended_ = true;
+            audio_.RenderUntilMs(script_.endMs);
+            throw TimelineEnded{};
+        }
+        audio_.RenderUntilMs(now);
+    }
+
+    bool Ended() const { return ended_; }
+    uint64_t EndMs() const { return script_.endMs; }
+
+private:
+    void Apply(const Action& a) {
+        using K = Action::Kind;
+        switch (a.kind) {
+        case K::Down:
+            toolkit_.UserKeyDown(a.vk);
+            break;
+        case K::Up:
+            toolkit_.UserKeyUp(a.vk);
+            break;
+        case K::Press:
+            toolkit_.UserKeyDown(a.vk);
+            toolkit_.UserKeyUp(a.vk);
+            break;
+        case K::Type:
+            for (const char32_t c : platform::DecodeUtf8(a.text)) toolkit_.UserType(c);
+            break;
+        case K::Close:
+            toolkit_.UserClose();
+            break;
+        case K::Deactivate:
+            toolkit_.UserSetForeground(false);
+            break;
+        case K::Activate:
+            toolkit_.UserSetForeground(true);
+            break;
+        case K::Dump:
+            trace_.Dump(a.t, toolkit_);
+            break;
+        }
+    }
+
+    Script script_;
+    platform::HeadlessToolkit& toolkit_;
+    TraceWriter& trace_;
+    platform::OfflineAudioBackend& audio_;
+    size_t next_ = 0;
+    bool ended_ = false;
+};
+
+int Usage() {
+    std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] SCRIPT\n";
+    return 2;
+}
+
+int Main(int argc, char** argv) {
+    std::string dataDir, wavPath, scriptPath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
+            (arg == "--data" ? dataDir : wavPath) = argv[++i];
+        } else if (!arg.empty() && arg[0] == '-') {
+            return Usage();
+        } else if (scriptPath.empty()) {
+            scriptPath = arg;
+        } else {
+            return Usage();
+        }
+    }
+    if (scriptPath.empty()) return Usage();
+
+    std::ifstream in(scriptPath, std::ios::binary);
+    if (!in) {
+        std::cerr << "vlnedla-sim: cannot read script " << scriptPath << "\n";
+        return 2;
+    }
+    std::stringstream text;
+    text << in.rdbuf();
+    Script script;
+    try {
+        script = ParseScript(text.str());
+    } catch (const ScriptError& e) {
+        std::cerr << "vlnedla-sim: " << scriptPath << ": " << e.message << "\n";
+        return 2;
+    }
+    std::error_code ec;
+    if (!wavPath.empty()) wavPath = std::filesystem::absolute(wavPath, ec).string();
+    if (!dataDir.empty()) {
+        std::filesystem::current_path(dataDir, ec);
+        if (ec) {
+            std::cerr << "vlnedla-sim: cannot enter " << dataDir << ": " << ec.message() << "\n";
+            return 2;
+        }
+    }
+
+    auto clock = std::make_unique<platform::VirtualClock>(0);
+    auto audio = std::make_unique<platform::OfflineAudioBackend>();
+    auto toolkit = std::make_unique<platform::HeadlessToolkit>(*clock);
+    platform::VirtualClock& vclock = *clock;
+    platform::OfflineAudioBackend& mixer = *audio;
+    platform::HeadlessToolkit& headless = *toolkit;
+    mixer.SetCapture(!wavPath.empty());
+
+    TraceWriter trace(stdout, vclock);
+    headless.SetObserver(&trace);
+    Timeline timeline(std::move(script), headless, trace, mixer);
+    vclock.AddAdvanceListener([&](uint64_t now) { timeline.RunUntil(now); });
+    headless.SetNextAction([&] { return timeline.NextTime(); });
+    headless.SetPollHook([&] { timeline.RunUntil(vclock.ElapsedMs()); });
+
+    int code = 0;
+    {
+        app::Program program(
+            app::ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), &trace});
+        try {
+            code = program.Run();
+            if (program.Toolkit().Terminated() || code != 0) {
+                trace.Exit(code);
+            } else { // nothing could happen any more before the timeline's end
+                trace.End(timeline.EndMs());
+            }
+        } catch (const TimelineEnded&) {
+            trace.End(timeline.EndMs());
+            code = 0;
+        }
+        if (!wavPath.empty()) {
+            try {
+                mixer.WriteCaptureWav(wavPath);
+            } catch (const std::exception& e) {
+                std::cerr << "vlnedla-sim: " << e.what() << "\n";
+                code = 2;
+            }
+        }
+        // The clock's listener refers to the timeline; the program (and clock) go here,
+        // before the timeline.
+        headless.SetPollHook({});
+    }
+    return code;
+}
+
+} // namespace vl::sim
+
+int main(int argc, char** argv) {
+    return vl::sim::Main(argc, argv);
+}
