@@ -1,0 +1,64 @@
+// BackgroundSprite: a map of cells, each showing one pattern of a picture item, drawn once
+// or repeated over the whole target surface, with solid cells for collisions.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "graphics/PictureCollection.h"
+#include "sprite/Sprite.h"
+
+namespace vl::sprite {
+
+class TBackgroundSprite : public TSprite {
+public:
+    // A background takes part in no collision pass until CollisionEnabled is set again.
+    explicit TBackgroundSprite(TSprite* parent);
+    ~TBackgroundSprite() override;
+
+    // --- hooks ------------------------------------------------------------------------
+    // Draws the cells that can fall on the target, rows top to bottom, each left to right;
+    // with Tiled the map repeats and covers the target with one spare cell on every side.
+    // Nothing without picture, map, engine or target, or with an empty pattern 0.
+    void OnDraw() override;
+    // Tiled: the engine's whole TargetRect. Else the map's extent in pixels from the
+    // truncated absolute position; (0, 0, 0, 0) without a picture.
+    TRect GetBounds() const override;
+    // True when `other`'s bounds overlap a solid cell; true as well without picture or
+    // map. Cells of an empty pattern 0 cannot be touched: false.
+    bool HitTest(TSprite& other) override;
+
+    // --- map --------------------------------------------------------------------------
+    // Sets the size and clears the map: every cell pattern 0 and solid. A size of 0 or
+    // less in either direction gives an empty 0 x 0 map. The same size: nothing changes.
+    void ResizeMap(int32_t columns, int32_t rows);
+    // The cell's pattern index; -1 outside the map.
+    int32_t CellAt(int32_t column, int32_t row) const;
+    // The cell's solid flag; false outside the map.
+    bool SolidAt(int32_t column, int32_t row) const;
+    // Set one cell; outside the map nothing happens.
+    void SetCell(int32_t column, int32_t row, int32_t pattern);
+    void SetSolid(int32_t column, int32_t row, bool solid);
+    int32_t MapColumns() const { return mapColumns_; }
+    int32_t MapRows() const { return mapRows_; }
+    // Row-major, MapColumns() x MapRows() entries.
+    std::span<const int32_t> CellMap() const { return cellMap_; }
+    std::span<const uint8_t> SolidMap() const { return solidMap_; }
+
+    // --- data -------------------------------------------------------------------------
+    // Not owned; must outlive the sprite.
+    const graphics::TPictureCollectionItem* PictureItem = nullptr;
+    bool Tiled = false;
+
+private:
+    // Element index of a cell inside the map, or -1.
+    int64_t CellIndex(int32_t column, int32_t row) const;
+
+    std::vector<uint8_t> solidMap_;
+    std::vector<int32_t> cellMap_;
+    int32_t mapColumns_ = 0;
+    int32_t mapRows_ = 0;
+};
+
+} // namespace vl::sprite
