@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "container/Error.h"
+#include "container/HashCollection.h"
 #include "container/ObjectStream.h"
 #include "graphics/DIB.h"
 #include "graphics/DXDraw.h"
@@ -30,23 +31,13 @@ class EPictureCollectionError : public Error {
 public:
     using Error::Error;
 };
-// An index outside a list.
-class EListError : public Error {
-public:
-    using Error::Error;
-};
 inline constexpr std::string_view kImageNotFound = "Image '%s' not found";
-inline constexpr std::string_view kListIndexError = "List index out of bounds (%d)";
 
 // The colour names a picture file may use for TransparentColor. Returns false for a
 // name that is not one of them.
 bool IdentToColor(std::string_view ident, TColor& color);
 // The name of `color` when it has one ("clRed"); empty otherwise.
 std::string ColorToIdent(TColor color);
-
-// Chain of `name` in the 256-chain name index: 16 x byte length, plus the first and the
-// second-to-last byte when there are two or more, of the lower-cased name, mod 256.
-uint8_t PictureNameHash(std::string_view name);
 
 struct TPictureCollectionItemPattern {
     TRect Rect;                            // on its surface
@@ -55,7 +46,9 @@ struct TPictureCollectionItemPattern {
 
 class TPictureCollection;
 
-class TPictureCollectionItem : public container::Persistent {
+// An item keeps itself in the collection's name index (container::THashCollectionItem:
+// Name, SetName, Index).
+class TPictureCollectionItem : public container::THashCollectionItem, public container::Persistent {
 public:
     explicit TPictureCollectionItem(TPictureCollection& collection);
     ~TPictureCollectionItem() override;
@@ -63,13 +56,8 @@ public:
     TPictureCollectionItem& operator=(const TPictureCollectionItem&) = delete;
 
     TPictureCollection& Collection() const { return collection_; }
-    // Position in the collection (file order), -1 if not found there.
-    int32_t Index() const;
 
     // --- stored properties -------------------------------------------------------------
-    const std::string& Name() const { return name_; }
-    // Renaming moves the item to the head of its name chain.
-    void SetName(std::string name);
     const TPicture& Picture() const { return picture_; }
     TPicture& Picture() { return picture_; }
     void SetPicture(const TPicture& picture) { picture_ = picture; }
@@ -139,7 +127,6 @@ private:
     TDirectDrawSurface* AddSurface(int32_t x, int32_t y, int32_t w, int32_t h);
 
     TPictureCollection& collection_;
-    std::string name_;
     TPicture picture_;
     PictureProperty pictureProperty_{*this};
     bool initialized_ = false;
@@ -156,7 +143,7 @@ private:
 
 class TCustomDXImageList;
 
-class TPictureCollection : public container::Persistent {
+class TPictureCollection : public container::THashCollection, public container::Persistent {
 public:
     explicit TPictureCollection(TCustomDXImageList* owner = nullptr);
     ~TPictureCollection() override;
@@ -164,8 +151,7 @@ public:
     TPictureCollection& operator=(const TPictureCollection&) = delete;
 
     TCustomDXImageList* Owner() const { return owner_; }
-    int32_t Count() const { return static_cast<int32_t>(items_.size()); }
-    // Item `index` in file order; throws EListError(kListIndexError) outside.
+    // Item `index` in file order; throws container::EListError(kListIndexError) outside.
     TPictureCollectionItem& Items(int32_t index) const;
     TPictureCollectionItem& operator[](int32_t index) const { return Items(index); }
     // The item named `name`, letter case ignored (the one named last among equal
@@ -203,16 +189,9 @@ public:
     void ReadProperty(std::string_view name, container::ObjectReader& reader) override;
 
 private:
-    friend class TPictureCollectionItem;
-    void LinkName(TPictureCollectionItem& item);   // at the head of its chain
-    void UnlinkName(TPictureCollectionItem& item); // from whatever chain holds it
-
     TCustomDXImageList* owner_;
     TCustomDXDraw* dxdraw_ = nullptr;
     std::array<uint8_t, 1024> colorTable_{};
-    std::vector<std::unique_ptr<TPictureCollectionItem>> items_;
-    // FIXME: replace with the shared container name index once it serves pictures too.
-    std::array<std::vector<TPictureCollectionItem*>, 256> chains_; // head = front
 };
 
 class TCustomDXImageList {

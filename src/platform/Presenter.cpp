@@ -17,6 +17,11 @@ void HeadlessPresenter::Present(SDL_Surface& back, int x, int y) {
     for (int py = y0; py < y1; ++py) {
         const auto* row = reinterpret_cast<const Uint32*>(
             static_cast<const Uint8*>(back.pixels) + static_cast<ptrdiff_t>(py - y) * back.pitch);
+        uint32_t* out = frame_.data() + static_cast<size_t>(py) * static_cast<size_t>(width_);
+        if (back.format->format == SDL_PIXELFORMAT_XRGB8888) { // our own layout: copy
+            for (int px = x0; px < x1; ++px) out[px] = row[px - x] & 0xFFFFFF;
+            continue;
+        }
         for (int px = x0; px < x1; ++px) {
             Uint8 r = 0, g = 0, b = 0;
             SDL_GetRGB(row[px - x], back.format, &r, &g, &b);
