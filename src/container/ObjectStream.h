@@ -32,6 +32,11 @@ class EFOpenError : public Error {
 public:
     using Error::Error;
 };
+// A value our writer cannot put into the format (a name longer than a short string).
+class EWriteError : public Error {
+public:
+    using Error::Error;
+};
 
 inline constexpr std::string_view kStreamReadError = "Stream read error";
 inline constexpr std::string_view kInvalidStreamFormat = "Invalid stream format";
@@ -69,8 +74,12 @@ private:
     size_t pos_ = 0;
 };
 
-// The whole file, opened for reading with writers refused where the system can.
-// Throws EFOpenError(kCannotOpenFile) with the absolute path and the system's reason.
+// The whole file, opened for reading with writers refused where the system can (a shared
+// advisory lock; a file another process holds exclusively fails at once). Backslashes in
+// `path` are taken as directory separators before opening, since the program names its
+// files the way it always has ("snd\\menu.dat"). Only regular files are read: a
+// directory fails with the system's "Is a directory", a device or pipe with "No such
+// device". Throws EFOpenError(kCannotOpenFile) with the absolute path and the reason.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 
 enum class ValueTag : uint8_t {
@@ -141,26 +150,46 @@ public:
     // and throws kInvalidPropertyValue for a tag it does not accept.
     ValueTag PeekTag();
     ValueTag ReadTag();
-    int32_t ReadInteger();            // tags 2, 3, 4
-    std::string ReadString();         // tags 6, 12, 18, 20 (wide/UTF-8 converted to UTF-8)
-    bool ReadBoolean();               // tags 8, 9, or 7 with False/True
-    std::string ReadIdent();          // tag 7 (also 8, 9, 13 as False/True/nil)
-    std::vector<uint8_t> ReadBinary(); // tag 10
+    int32_t ReadInteger();                     // tags 2, 3, 4
+    std::string ReadString();                  // tags 6, 12, 18, 20 (wide/UTF-8 converted to UTF-8)
+    bool ReadBoolean();                        // tags 8, 9, or 7 with False/True
+    std::string ReadIdent();                   // tag 7 (also 8, 9, 13 as False/True/nil)
+    std::vector<uint8_t> ReadBinary();         // tag 10
     std::span<const uint8_t> ReadBinarySpan(); // tag 10, without copying
     // A collection value (tag 14): when the byte after the tag is not 0, calls clear();
-    // then for each item: an optional integer (dropped), tag 1 (else
-    // kInvalidPropertyValue), addItem() for the new item, its properties read into it.
+    // then for each item: an optional integer (dropped), addItem() for the new item, tag 1
+    // (else kInvalidPropertyValue, the new item staying), its properties read into it.
+    // Collections nested deeper than kMaxDepth fail with kInvalidPropertyValue.
     void ReadCollection(const std::function<void()>& clear,
                         const std::function<Persistent&()>& addItem);
-    // Skips one value of any tag.
+    // Skips one value of any tag, lists and collections included (nested at most
+    // kMaxDepth deep, else kInvalidPropertyValue). An unknown tag: kInvalidPropertyValue.
     void SkipValue();
+
+    // How deep collections and lists may nest before the stream counts as hostile.
+    static constexpr int kMaxDepth = 64;
 
     ByteReader& Bytes() { return in_; }
 
 private:
+    // Counts one level of nesting for as long as it lives; throws past kMaxDepth.
+    class DepthGuard {
+    public:
+        explicit DepthGuard(int& depth);
+        ~DepthGuard() { --depth_; }
+        DepthGuard(const DepthGuard&) = delete;
+        DepthGuard& operator=(const DepthGuard&) = delete;
+
+    private:
+        int& depth_;
+    };
+
     std::string ReadShortString();
+    std::string ReadWideString();
     void ReadProperty(Persistent& object);
+    void SkipCollectionBody();
     ByteReader& in_;
+    int depth_ = 0;
 };
 
 // Writes files in the same layers: resource header (flags 0x1030, stream length),
@@ -181,7 +210,9 @@ public:
     void EndCollection();
 
     // Closes the root (property list and child list) and returns the whole file:
-    // resource header with `resourceName` (at most 75 bytes), then the object stream.
+    // resource header with `resourceName` (at most 75 bytes, no zero byte), then the
+    // object stream. Call it once. Throws EWriteError for a resource name that does not
+    // fit; names and identifiers longer than 255 bytes throw EWriteError when written.
     std::vector<uint8_t> Finish(std::string_view resourceName);
 
     // Raw access for tests that need malformed streams.
