@@ -1,0 +1,309 @@
+// End-to-end tests of start-up and the main menu, through the headless simulator: the
+// real program's windows, bank and handlers on virtual time, driven by user scripts.
+//
+// The menu bank is the generated one in the data folder when it is there; otherwise, and
+// for the tests that need a bank with an item missing, a bank of sox tones is built with
+// the data tool.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kBin = fs::path(VL_BINARY_DIR) / "bin";
+// One folder per test process: ctest runs the cases of this file side by side.
+const fs::path kWork =
+    fs::path(VL_BINARY_DIR) / "test-app-sim" / std::to_string(static_cast<long>(getpid()));
+const std::vector<std::string> kMenuItems = {
+    "mainmenusp",    "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
+    "endgameitemsp", "testspeakers",    "endofgamesp"};
+
+int Shell(const std::string& cmd) {
+    const int rc = std::system(cmd.c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+// Builds DIR/snd/menu.dat of 300-900 ms tones holding `items`.
+void BuildToneBank(const fs::path& dir, const std::vector<std::string>& items) {
+    const fs::path src = dir / "src";
+    fs::create_directories(src);
+    fs::create_directories(dir / "snd");
+    std::ofstream manifest(src / "manifest.txt");
+    int ms = 300;
+    for (const auto& name : items) {
+        const std::string wav = (src / (name + ".wav")).string();
+        ASSERT_EQ(Shell("sox -n -r 22050 -b 16 -c 1 '" + wav + "' synth " +
+                        std::to_string(ms / 1000.0) + " sine 440 vol 0.3"),
+                  0);
+        manifest << name << ' ' << name << ".wav\n";
+        ms = ms >= 900 ? 300 : ms + 100;
+    }
+    manifest.close();
+    ASSERT_EQ(Shell("'" + (kBin / "vlnedla-assets").string() + "' bank build '" +
+                    (src / "manifest.txt").string() + "' '" + (dir / "snd" / "menu.dat").string() +
+                    "' >/dev/null"),
+              0);
+}
+
+struct SimRun {
+    std::vector<std::string> lines;
+    int exitCode = -1;
+    std::string err;
+};
+
+SimRun Sim(const fs::path& dataDir, const std::string& script) {
+    fs::create_directories(kWork);
+    const fs::path scriptFile = kWork / "script.txt", errFile = kWork / "stderr.txt";
+    std::ofstream(scriptFile) << script;
+    const std::string cmd = "'" + (kBin / "vlnedla-sim").string() + "' --data '" +
+                            dataDir.string() + "' '" + scriptFile.string() + "' 2>'" +
+                            errFile.string() + "'";
+    SimRun run;
+    FILE* p = popen(cmd.c_str(), "r");
+    if (!p) return run;
+    char buf[4096];
+    std::string line;
+    while (fgets(buf, sizeof buf, p)) {
+        line += buf;
+        if (!line.empty() && line.back() == '\n') {
+            line.pop_back();
+            run.lines.push_back(line);
+            line.clear();
+        }
+    }
+    const int rc = pclose(p);
+    run.exitCode = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    std::stringstream err;
+    err << std::ifstream(errFile).rdbuf();
+    run.err = err.str();
+    return run;
+}
+
+uint64_t TimeOf(const std::string& line) {
+    return std::stoull(line.substr(line.find(':') + 1));
+}
+
+bool Has(const std::string& line, const std::string& part) {
+    return line.find(part) != std::string::npos;
+}
+
+// The lines that carry every one of `parts`.
+std::vector<std::string> Lines(const SimRun& run, std::initializer_list<std::string> parts) {
+    std::vector<std::string> out;
+    for (const auto& l : run.lines) {
+        bool all = true;
+        for (const auto& p : parts) all = all && Has(l, p);
+        if (all) out.push_back(l);
+    }
+    return out;
+}
+
+std::string Play(const std::string& item) {
+    return "\"ev\":\"play\",\"bank\":\"DXWaveListmenu\",\"item\":\"" + item + "\"";
+}
+
+class SimMenu : public ::testing::Test {
+protected:
+    static void TearDownTestSuite() {
+        std::error_code ec;
+        fs::remove_all(kWork, ec);
+    }
+    static void SetUpTestSuite() {
+        const fs::path generated = fs::path(VL_DATA_DIR) / "snd" / "menu.dat";
+        if (fs::exists(generated)) {
+            data_ = fs::path(VL_DATA_DIR);
+        } else {
+            data_ = kWork / "tones";
+            fs::remove_all(data_);
+            BuildToneBank(data_, kMenuItems);
+        }
+        // Item lengths from the data tool's listing.
+        FILE* p = popen(("'" + (kBin / "vlnedla-assets").string() + "' bank list '" +
+                         (data_ / "snd" / "menu.dat").string() + "' --json")
+                            .c_str(),
+                        "r");
+        ASSERT_NE(p, nullptr);
+        char buf[1024];
+        while (fgets(buf, sizeof buf, p)) {
+            const std::string l = buf;
+            const auto n = l.find("\"name\": \""), d = l.find("\"durationMs\": ");
+            if (n == std::string::npos || d == std::string::npos) continue;
+            const auto nameStart = n + 9;
+            durations_[l.substr(nameStart, l.find('"', nameStart) - nameStart)] =
+                std::stoull(l.substr(d + 14));
+        }
+        pclose(p);
+        for (const auto& item : kMenuItems) ASSERT_TRUE(durations_.count(item)) << item;
+    }
+    static uint64_t Dur(const std::string& item) { return durations_.at(item); }
+    // A script that starts after the greeting and the first entry have been spoken.
+    static std::string AfterGreeting() {
+        return "wait " + std::to_string(Dur("mainmenusp") + 100) + "\n";
+    }
+
+    static inline fs::path data_;
+    static inline std::map<std::string, uint64_t> durations_;
+};
+
+TEST_F(SimMenu, StartSpeaksTheGreetingToItsEndThenTheFirstEntry) {
+    const SimRun run = Sim(data_, AfterGreeting() + "dump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_GE(run.lines.size(), 4u);
+    EXPECT_EQ(run.lines[0], R"({"t":0,"ev":"show","window":"mainmenuform"})");
+    EXPECT_EQ(run.lines[1], R"({"t":0,"ev":"activate","window":"mainmenuform"})");
+    const auto greet = Lines(run, {Play("mainmenusp")});
+    const auto first = Lines(run, {Play("startgameitemsp")});
+    ASSERT_EQ(greet.size(), 1u);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_TRUE(Has(greet[0], "\"t\":0,") && Has(greet[0], "\"wait\":true"));
+    EXPECT_TRUE(Has(first[0], "\"wait\":false"));
+    EXPECT_GE(TimeOf(first[0]), Dur("mainmenusp"));
+    EXPECT_LE(TimeOf(first[0]), Dur("mainmenusp") + 20);
+    const auto dump = Lines(run, {"\"ev\":\"dump\""});
+    ASSERT_EQ(dump.size(), 1u);
+    EXPECT_TRUE(Has(
+        dump[0],
+        R"("active":"mainmenuform","windows":{"mainmenuform":{"visible":true,"selected":0},"Form1":{"visible":false},"guideform":{"visible":false}})"))
+        << dump[0];
+    EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
+}
+
+TEST_F(SimMenu, EachMoveDownStopsTheFourEntrySoundsThenSpeaksTheNewEntry) {
+    const SimRun run = Sim(data_, AfterGreeting() + "press DOWN\nwait 50\npress DOWN\nwait 50\n"
+                                                    "press DOWN\nwait 50\npress DOWN\nwait 50\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // After the greeting: three rounds of four stops and one play; the fourth Down, at the
+    // end of the list, changes nothing.
+    std::vector<std::string> seq;
+    bool started = false;
+    for (const auto& l : run.lines) {
+        if (Has(l, Play("startgameitemsp")))
+            started = true;
+        else if (started && (Has(l, "\"ev\":\"stop\"") || Has(l, "\"ev\":\"play\"")))
+            seq.push_back(l.substr(l.find("\"ev\"")));
+    }
+    const std::vector<std::string> entries = {"startgameitemsp", "testspeakersitemsp",
+                                              "soundsguideitemsp", "endgameitemsp"};
+    ASSERT_EQ(seq.size(), 15u);
+    for (size_t round = 0; round < 3; ++round) {
+        for (size_t k = 0; k < 4; ++k)
+            EXPECT_EQ(seq[round * 5 + k],
+                      "\"ev\":\"stop\",\"bank\":\"DXWaveListmenu\",\"item\":\"" + entries[k] +
+                          "\"}");
+        EXPECT_TRUE(Has(seq[round * 5 + 4], Play(entries[round + 1]) + ",\"wait\":false"));
+    }
+    EXPECT_EQ(Lines(run, {"\"ev\":\"select\""}).size(), 4u); // entry 0 at start, then 1-3
+}
+
+TEST_F(SimMenu, SpeakerTestPlaysToItsEndAndKeysPressedMeanwhileActAfterwards) {
+    const SimRun run = Sim(data_, AfterGreeting() +
+                                      "press DOWN\nwait 50\npress ENTER\nwait 100\n"
+                                      "press DOWN\nwait 100\npress ESCAPE\nwait " +
+                                      std::to_string(Dur("testspeakers") + 200) + "\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto test = Lines(run, {Play("testspeakers"), "\"wait\":true"});
+    ASSERT_EQ(test.size(), 1u);
+    const auto later = Lines(run, {"\"ev\":\"select\"", "\"index\":2"});
+    ASSERT_EQ(later.size(), 1u);
+    EXPECT_GE(TimeOf(later[0]), TimeOf(test[0]) + Dur("testspeakers"));
+    const auto dump = Lines(run, {"\"ev\":\"dump\""});
+    ASSERT_EQ(dump.size(), 1u);
+    EXPECT_TRUE(Has(dump[0], "\"selected\":2")); // Escape did nothing
+    EXPECT_TRUE(Lines(run, {"\"ev\":\"msgbox\""}).empty());
+}
+
+TEST_F(SimMenu, EscapeDoesNothing) {
+    const SimRun run = Sim(data_, AfterGreeting() + "press ESCAPE\nwait 500\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (size_t i = 0; i < run.lines.size(); ++i) {
+        if (TimeOf(run.lines[i]) > Dur("mainmenusp") + 20) {
+            EXPECT_TRUE(Has(run.lines[i], "dump") || Has(run.lines[i], "\"end\"")) << run.lines[i];
+        }
+    }
+}
+
+TEST_F(SimMenu, EndOfGameAndTheCloseButtonPlayTheFarewellToItsEndThenExit) {
+    for (const std::string how : {"press END\nwait 50\npress ENTER\n", "close\n"}) {
+        const SimRun run = Sim(data_, AfterGreeting() + how + "wait " +
+                                          std::to_string(Dur("endofgamesp") + 1000) + "\n");
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        const auto bye = Lines(run, {Play("endofgamesp"), "\"wait\":true"});
+        ASSERT_EQ(bye.size(), 1u) << how;
+        ASSERT_TRUE(Has(run.lines.back(), "\"ev\":\"exit\",\"code\":0")) << run.lines.back();
+        EXPECT_GE(TimeOf(run.lines.back()), TimeOf(bye[0]) + Dur("endofgamesp"));
+        // The farewell does not cut off an entry sound it does not own: the four stops
+        // come first.
+        EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size() % 4, 0u);
+    }
+}
+
+TEST_F(SimMenu, StartAndGuideShowTheirWindowsAndTheMenuSpeaksAgainOnReturn) {
+    const SimRun run = Sim(data_, AfterGreeting() + "press ENTER\nwait 100\ndump\nclose\nwait " +
+                                      std::to_string(Dur("mainmenusp") + 100) +
+                                      "\npress DOWN\npress DOWN\nwait 50\npress ENTER\nwait 50\n"
+                                      "close\nwait 50\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto dumps = Lines(run, {"\"ev\":\"dump\""});
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_TRUE(Has(dumps[0], R"("active":"Form1")"));
+    EXPECT_TRUE(Has(dumps[0], R"("Form1":{"visible":true})"));
+    EXPECT_TRUE(Has(dumps[1], R"("guideform":{"visible":false})"));
+    EXPECT_TRUE(Has(dumps[1], R"("selected":0)"));
+    EXPECT_EQ(Lines(run, {"\"ev\":\"show\",\"window\":\"guideform\""}).size(), 1u);
+    EXPECT_EQ(Lines(run, {"\"ev\":\"hide\",\"window\":\"Form1\""}).size(), 1u);
+    EXPECT_EQ(Lines(run, {Play("mainmenusp")}).size(), 3u); // start, after Form1, after guide
+}
+
+TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
+    const fs::path empty = kWork / "empty";
+    fs::create_directories(empty);
+    const SimRun run = Sim(empty, "wait 100\npress DOWN\nwait 100\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto boxes = Lines(run, {"\"ev\":\"msgbox\",\"caption\":\"Vlnedla\""});
+    ASSERT_GE(boxes.size(), 2u);
+    EXPECT_TRUE(Has(boxes[0], "\"t\":0,"));
+    EXPECT_TRUE(Has(boxes[0], R"("text":"Cannot open file \")")) << boxes[0];
+    EXPECT_TRUE(Has(boxes[0], "snd/menu.dat\\\". ")) << boxes[0];
+    EXPECT_TRUE(Has(boxes[1], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[1];
+    // The menu still moves; its handler stops at the failed lookup.
+    EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
+    EXPECT_TRUE(Lines(run, {"\"ev\":\"play\""}).empty());
+    EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
+}
+
+TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {
+    const fs::path dir = kWork / "partial";
+    fs::remove_all(dir);
+    std::vector<std::string> items = kMenuItems;
+    std::erase(items, std::string("soundsguideitemsp"));
+    BuildToneBank(dir, items);
+    const SimRun run = Sim(dir, "wait 1500\npress DOWN\nwait 100\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(Has(boxes[0], R"("text":"Wave 'soundsguideitemsp' not found.")"));
+    // StopEntrySounds got as far as the missing item; the entry was not spoken.
+    EXPECT_TRUE(Lines(run, {Play("testspeakersitemsp")}).empty());
+    EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size(), 2u);
+}
+
+TEST_F(SimMenu, BadScriptLineIsReportedWithItsNumberBeforeRunning) {
+    const SimRun run = Sim(data_, "wait 10\npress NOPE\n");
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.lines.empty());
+    EXPECT_TRUE(Has(run.err, "line 2")) << run.err;
+}
+
+} // namespace
