@@ -1,0 +1,176 @@
+// SurfaceTest: block copies (clipping on both sides, mirroring, the colour key, copies
+// within one surface), fills, locks, ColorMatch and the text canvas of drawing surfaces.
+#include <gtest/gtest.h>
+
+#include "graphics/DIB.h"
+#include "graphics/DirectDrawSurface.h"
+#include "graphics/FontCache.h"
+
+namespace vl::graphics {
+namespace {
+
+uint32_t Code(int32_t x, int32_t y) {
+    return (static_cast<uint32_t>(x) << 16) | (static_cast<uint32_t>(y) << 8) | 1;
+}
+
+// A w x h surface whose pixel (x, y) is 0x00xxyy00 + 1 (distinct and never 0).
+void Numbered(TDirectDrawSurface& s, int32_t w, int32_t h) {
+    ASSERT_TRUE(s.SetSize(w, h));
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) s.SetPixelValue(x, y, Code(x, y));
+}
+
+TEST(SurfaceDraw, ClipsTheSourceWithTheDestination) {
+    TDirectDrawSurface src, dst;
+    Numbered(src, 32, 8);
+    ASSERT_TRUE(dst.SetSize(40, 10));
+    dst.Draw(-10, 0, &src, false); // drawn from the source's column 10 on
+    for (int32_t x = 0; x < 22; ++x) EXPECT_EQ(dst.Pixel(x, 3), Code(x + 10, 3)) << x;
+    EXPECT_EQ(dst.Pixel(22, 3), 0u);
+
+    dst.Fill(0);
+    dst.Draw(30, 5, &src, false); // cut on the right and at the bottom
+    EXPECT_EQ(dst.Pixel(39, 9), Code(9, 4));
+    EXPECT_EQ(dst.Pixel(29, 5), 0u);
+
+    dst.Fill(0);
+    dst.Draw(41, 0, &src, false); // beyond the width: nothing
+    dst.Draw(0, 11, &src, false);
+    dst.Draw(0, 0, TRect{-5, -5, -1, -1}, &src, false); // source rectangle outside
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 40; ++x) ASSERT_EQ(dst.Pixel(x, y), 0u);
+
+    dst.Draw(0, 0, TRect{-4, 2, 3, 4}, &src, false); // source cut applied to destination
+    EXPECT_EQ(dst.Pixel(4, 0), Code(0, 2));
+    EXPECT_EQ(dst.Pixel(3, 0), 0u);
+    EXPECT_EQ(dst.Pixel(6, 1), Code(2, 3));
+}
+
+TEST(SurfaceDraw, ReversedSourceRectanglesMirror) {
+    TDirectDrawSurface src, dst;
+    Numbered(src, 4, 3);
+    ASSERT_TRUE(dst.SetSize(10, 10));
+    dst.Draw(0, 0, TRect{4, 0, 0, 3}, &src, false); // right to left
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(dst.Pixel(x, y), Code(3 - x, y));
+    dst.Fill(0);
+    dst.Draw(0, 0, TRect{0, 3, 4, 0}, &src, false); // bottom to top
+    EXPECT_EQ(dst.Pixel(1, 0), Code(1, 2));
+    // Mirrored and clipped: the left cut of the destination removes the source's
+    // right-most columns, which a mirror puts on the left.
+    dst.Fill(0);
+    dst.Draw(-1, 0, TRect{4, 0, 0, 3}, &src, false);
+    EXPECT_EQ(dst.Pixel(0, 0), Code(2, 0));
+    EXPECT_EQ(dst.Pixel(2, 0), Code(0, 0));
+    EXPECT_EQ(dst.Pixel(3, 0), 0u);
+}
+
+TEST(SurfaceDraw, TransparentCopiesSkipTheColourKeyMirroredToo) {
+    TDirectDrawSurface src, dst;
+    ASSERT_TRUE(src.SetSize(3, 1));
+    src.SetPixelValue(0, 0, 0xFF00FF);
+    src.SetPixelValue(1, 0, 0x123456);
+    src.SetPixelValue(2, 0, 0xFF00FF);
+    src.SetTransparentColor(0xFF00FF);
+    ASSERT_TRUE(dst.SetSize(3, 1));
+    dst.Fill(0x777777);
+    dst.Draw(0, 0, &src, true);
+    EXPECT_EQ(dst.Pixel(0, 0), 0x777777u);
+    EXPECT_EQ(dst.Pixel(1, 0), 0x123456u);
+    dst.Fill(0x777777);
+    dst.Draw(0, 0, TRect{3, 0, 0, 1}, &src, true);
+    EXPECT_EQ(dst.Pixel(2, 0), 0x777777u);
+    EXPECT_EQ(dst.Pixel(1, 0), 0x123456u);
+    dst.Draw(0, 0, &src, false); // without the flag the key is drawn
+    EXPECT_EQ(dst.Pixel(0, 0), 0xFF00FFu);
+}
+
+TEST(SurfaceDraw, CopiesWithinOneSurfaceUseTheOldPixels) {
+    TDirectDrawSurface s;
+    Numbered(s, 8, 1);
+    s.Draw(1, 0, TRect{0, 0, 7, 1}, &s, false);
+    for (int32_t x = 1; x < 8; ++x) EXPECT_EQ(s.Pixel(x, 0), Code(x - 1, 0));
+}
+
+TEST(SurfaceDraw, NothingHappensWithoutPixels) {
+    TDirectDrawSurface none, real;
+    Numbered(real, 2, 2);
+    none.Fill(5);
+    none.Draw(0, 0, &real, false);
+    real.Draw(0, 0, &none, false);
+    real.Draw(0, 0, nullptr, false);
+    none.Canvas().TextOut(0, 0, "nic");
+    none.Canvas().SetPixel(0, 0, clRed);
+    EXPECT_EQ(none.Width(), 0);
+    EXPECT_EQ(none.ColorMatch(clRed), 0u);
+    TSurfaceLock lock;
+    EXPECT_FALSE(none.Lock(lock));
+    EXPECT_EQ(real.Pixel(1, 1), Code(1, 1));
+}
+
+TEST(SurfacePixels, LockGivesDepthPitchAndTheRectanglesFirstPixel) {
+    TDirectDrawSurface s;
+    Numbered(s, 5, 4);
+    TSurfaceLock lock;
+    ASSERT_TRUE(s.Lock(TRect{1, 2, 4, 4}, lock));
+    EXPECT_EQ(lock.BitCount, 32);
+    EXPECT_GE(lock.Pitch, 20);
+    const auto* row1 = reinterpret_cast<const uint32_t*>(lock.Bits + lock.Pitch);
+    EXPECT_EQ(row1[2], Code(3, 3));
+    s.Unlock();
+    EXPECT_FALSE(s.Lock(TRect{0, 0, 6, 1}, lock)); // outside
+    s.SetLostForTesting(true);
+    EXPECT_FALSE(s.Lock(lock));
+}
+
+TEST(SurfacePixels, ColorMatchGivesThePixelValueAndLeavesThePixel) {
+    TDirectDrawSurface s;
+    ASSERT_TRUE(s.SetSize(2, 2));
+    s.SetPixelValue(0, 0, 0xABCDEF);
+    EXPECT_EQ(s.ColorMatch(0x0000FF), 0xFF0000u); // red: 0x00BBGGRR -> 0x00RRGGBB
+    EXPECT_EQ(s.ColorMatch(0x123456), 0x563412u);
+    EXPECT_EQ(s.ColorMatch(clBtnFace), 0xD4D0C8u); // the classic grey
+    EXPECT_EQ(s.Pixel(0, 0), 0xABCDEFu);
+    EXPECT_EQ(ColorToRGB(clNone), 0xFFFFFFu);
+    EXPECT_EQ(ColorToRGB(0xFF0000FF), 0u); // no such system colour
+}
+
+TEST(SurfaceCanvas, TextDrawsInTheFontColourWithAClearBrush) {
+    TDirectDrawSurface s;
+    ASSERT_TRUE(s.SetSize(120, 30));
+    s.Fill(0xFFFFFF);
+    if (!s.Fonts().Font(12)) GTEST_SKIP() << "no sans-serif font on this machine";
+    TDirectDrawSurfaceCanvas& c = s.Canvas();
+    c.Brush.Style = TBrushStyle::bsClear;
+    c.Font.Size = 12;
+    c.Font.Color = 0x0000FF;
+    c.TextOut(2, 2, "Žluťoučký 42");
+    c.Release();
+    int red = 0, other = 0;
+    for (int32_t y = 0; y < 30; ++y)
+        for (int32_t x = 0; x < 120; ++x) {
+            const uint32_t p = s.Pixel(x, y) & 0xFFFFFF;
+            if (p == 0xFF0000)
+                ++red;
+            else if (p != 0xFFFFFF && (p & 0xFF) != (p >> 8 & 0xFF))
+                ++other;
+        }
+    EXPECT_GT(red, 20);
+    EXPECT_EQ(s.Pixel(119, 29), 0xFFFFFFu); // the box stays clear
+    // 12 pt at 96 dpi is 16 px: the line is about that tall.
+    int32_t w = 0, h = 0;
+    c.TextExtent("Ž", w, h);
+    EXPECT_GE(h, 16);
+    EXPECT_LE(h, 22);
+
+    s.SetLostForTesting(true);
+    try {
+        c.TextOut(0, 0, "x");
+        FAIL() << "drawing on a lost surface";
+    } catch (const ECanvasError& e) {
+        EXPECT_STREQ(e.what(), "Canvas does not allow drawing");
+    }
+}
+
+} // namespace
+} // namespace vl::graphics
