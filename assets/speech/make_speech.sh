@@ -1,0 +1,185 @@
+#!/usr/bin/env bash
+# Synthesises the menu's Czech announcements into WAV files and writes their bank manifest.
+#
+# usage: make_speech.sh [--engine auto|festival|espeak] TEXTS OUTDIR
+#
+# TEXTS holds one item a line, NAME<TAB>TEXT in UTF-8 ('#' lines and blank lines are skipped);
+# TEXT "LEFT|RIGHT" makes a stereo item (LEFT in the left channel only, a pause, RIGHT in the
+# right channel only). OUTDIR receives NAME.wav for every item and, written last so that a build
+# can depend on it, manifest.txt for 'vlnedla-assets bank build'.
+#
+# The voice is Festival's Czech voice (czech_dita) when it works here, else espeak-ng's Czech
+# voice; 'auto' (the default) probes Festival once and falls back without failing. Every word
+# is trimmed of leading and trailing silence, brought to one RMS level, limited so that no
+# peak exceeds -1 dBFS, and stored as 16-bit PCM at one sample rate, so the menu sounds even
+# whichever voice spoke it.
+#
+# Sections: settings - helpers - voice choice - one spoken word - items - manifest
+set -euo pipefail
+
+# --- settings ---------------------------------------------------------------------------------
+readonly RATE=22050          # every item at this rate: the mixer need not resample the menu
+readonly TARGET_RMS_DB=-20   # common loudness; speech peaks sit 12-17 dB above it
+readonly PEAK_HEADROOM_DB=1.1 # peaks end at least this far below full scale (under -1 dBFS)
+readonly STEREO_PAUSE=0.4    # seconds between the left and the right word of a stereo item
+readonly MIN_SECONDS=0.15    # a trimmed word shorter than this means the voice said nothing
+
+die() {
+    echo "make_speech.sh: $*" >&2
+    exit 1
+}
+
+engine=auto
+if [[ ${1:-} == --engine ]]; then
+    [[ $# -ge 2 ]] || die "--engine needs a value: auto, festival or espeak"
+    engine=$2
+    shift 2
+fi
+[[ $# -eq 2 ]] || die "usage: make_speech.sh [--engine auto|festival|espeak] TEXTS OUTDIR"
+texts=$1
+outdir=$2
+case $engine in auto | festival | espeak) ;; *) die "unknown engine '$engine'" ;; esac
+[[ -r $texts ]] || die "cannot read the texts file '$texts'"
+command -v sox > /dev/null || die "sox is missing (Debian package sox)"
+
+mkdir -p "$outdir"
+work=$(mktemp -d "$outdir/.work.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+# --- helpers ----------------------------------------------------------------------------------
+
+# A level line of 'sox FILE -n stats' ("RMS lev dB", "Pk lev dB"): prints its first column,
+# which is the value over all channels.
+stat_of() {
+    local file=$1 field=$2
+    sox "$file" -n stats 2>&1 | awk -v f="$field" 'index($0, f) == 1 { print $4; exit }'
+}
+
+# Duration in seconds of a sound file.
+seconds_of() { sox --info -D "$1"; }
+
+# --- voice choice -----------------------------------------------------------------------------
+
+# Festival says "SIOD ERROR" and still exits 0 when a voice is missing, so the only sure test
+# is whether a wave with samples comes out.
+festival_speak() { # TEXT OUT.wav
+    local text=$1 out=$2
+    printf '%s\n' "$text" | iconv -f UTF-8 -t ISO-8859-2 > "$work/festival.txt" ||
+        die "the text '$text' cannot be written in ISO-8859-2 for Festival"
+    rm -f "$out"
+    text2wave -eval '(voice_czech_dita)' "$work/festival.txt" -o "$out" > /dev/null 2>&1 || true
+    [[ -s $out ]] && [[ $(sox --info -s "$out" 2> /dev/null || echo 0) -gt 0 ]]
+}
+
+espeak_speak() { # TEXT OUT.wav
+    local text=$1 out=$2
+    rm -f "$out"
+    espeak-ng -v cs -w "$out" -- "$text" > /dev/null 2>&1 || return 1
+    [[ -s $out ]]
+}
+
+if [[ $engine == auto ]]; then
+    if command -v text2wave > /dev/null && festival_speak "test" "$work/probe.wav"; then
+        engine=festival
+    else
+        engine=espeak
+        echo "make_speech.sh: Festival's Czech voice is not usable here; speaking with espeak-ng" >&2
+    fi
+fi
+if [[ $engine == espeak ]]; then
+    command -v espeak-ng > /dev/null || die "neither Festival's Czech voice nor espeak-ng is installed"
+fi
+
+# --- one spoken word --------------------------------------------------------------------------
+
+# Speaks TEXT into OUT.wav as a finished mono word: trimmed, at the common level, limited.
+speak() { # TEXT OUT.wav
+    local text=$1 out=$2 raw="$work/raw.wav" trimmed="$work/trimmed.wav"
+    if [[ $engine == festival ]]; then
+        festival_speak "$text" "$raw" || die "Festival produced no sound for '$text'"
+    else
+        espeak_speak "$text" "$raw" || die "espeak-ng produced no sound for '$text'"
+    fi
+    # Silence is cut from both ends (the second pass works on the reversed sound); the short
+    # pads keep the first consonant's attack and the last word's decay from sounding clipped.
+    sox -D "$raw" -b 16 -c 1 "$trimmed" \
+        silence 1 0.02 -50d reverse silence 1 0.02 -50d reverse pad 0.02 0.04 rate -v "$RATE"
+    local length
+    length=$(seconds_of "$trimmed")
+    awk -v l="$length" -v m="$MIN_SECONDS" 'BEGIN { exit !(l >= m) }' ||
+        die "the voice said almost nothing for '$text' (${length}s after trimming)"
+    local rms peak gain
+    rms=$(stat_of "$trimmed" "RMS lev dB")
+    peak=$(stat_of "$trimmed" "Pk lev dB")
+    [[ $rms =~ ^-?[0-9.]+$ && $peak =~ ^-?[0-9.]+$ ]] ||
+        die "cannot measure the level of '$text' (sox said '$rms', '$peak')"
+    gain=$(awk -v t="$TARGET_RMS_DB" -v r="$rms" 'BEGIN { printf "%.3f", t - r }')
+    if awk -v p="$peak" -v g="$gain" -v h="$PEAK_HEADROOM_DB" 'BEGIN { exit !(p + g <= -h) }'; then
+        sox -D "$trimmed" -b 16 "$out" gain "$gain"
+    else
+        # Only a word whose peaks would pass the limit goes through the limiter: 'gain -l'
+        # limits at full scale instead of clipping (it presses the loudest syllables a little
+        # below the plain gain), and the second gain then leaves the headroom. The gain here
+        # is always positive, the one case in which sox's limiter works as named.
+        local boost
+        boost=$(awk -v g="$gain" -v h="$PEAK_HEADROOM_DB" 'BEGIN { printf "%.3f", g + h }')
+        sox -D "$trimmed" -b 16 "$out" gain -l "$boost" gain "-$PEAK_HEADROOM_DB"
+    fi
+    peak=$(stat_of "$out" "Pk lev dB")
+    awk -v p="$peak" 'BEGIN { exit !(p <= -1) }' ||
+        die "'$text' still peaks at $peak dBFS after limiting"
+}
+
+# --- items ------------------------------------------------------------------------------------
+
+names=()
+declare -A seen=()
+lineno=0
+while IFS= read -r line || [[ -n $line ]]; do
+    lineno=$((lineno + 1))
+    line=${line%$'\r'}
+    [[ -z ${line//[[:space:]]/} || $line == \#* ]] && continue
+    [[ $line == *$'\t'* ]] || die "$texts:$lineno: expected NAME<TAB>TEXT"
+    name=${line%%$'\t'*}
+    text=${line#*$'\t'}
+    [[ $name =~ ^[A-Za-z0-9_]+$ ]] || die "$texts:$lineno: bad item name '$name'"
+    [[ -n $text ]] || die "$texts:$lineno: item '$name' has no text"
+    [[ -z ${seen[$name]:-} ]] || die "$texts:$lineno: item '$name' is listed twice"
+    seen[$name]=1
+
+    if [[ $text == *'|'* ]]; then
+        left_text=${text%%|*}
+        right_text=${text#*|}
+        [[ -n $left_text && -n $right_text && $right_text != *'|'* ]] ||
+            die "$texts:$lineno: a stereo item is LEFT|RIGHT"
+        speak "$left_text" "$work/left.wav"
+        speak "$right_text" "$work/right.wav"
+        # Both words are padded to the longer one's length, so the middle of the item falls in
+        # the pause: its first half is silent on the right, its second half on the left.
+        left_len=$(seconds_of "$work/left.wav")
+        right_len=$(seconds_of "$work/right.wav")
+        longest=$(awk -v a="$left_len" -v b="$right_len" 'BEGIN { print (a > b ? a : b) }')
+        pad_left=$(awk -v l="$longest" -v a="$left_len" 'BEGIN { printf "%.6f", l - a }')
+        pad_right=$(awk -v l="$longest" -v b="$right_len" 'BEGIN { printf "%.6f", l - b }')
+        # remix "1 0": the word in one channel, digital zeros in the other (-D: no dither noise).
+        sox -D "$work/left.wav" -c 2 "$work/L.wav" remix 1 0 pad 0 "$pad_left"
+        sox -D "$work/right.wav" -c 2 "$work/R.wav" remix 0 1 pad 0 "$pad_right"
+        sox -D -n -r "$RATE" -c 2 -b 16 "$work/pause.wav" trim 0 "$STEREO_PAUSE"
+        sox -D "$work/L.wav" "$work/pause.wav" "$work/R.wav" "$work/$name.wav"
+    else
+        speak "$text" "$work/$name.wav"
+    fi
+    names+=("$name")
+done < "$texts"
+((${#names[@]})) || die "$texts holds no items"
+
+# --- manifest ---------------------------------------------------------------------------------
+
+# One playing at a time per item: an announcement asked for again restarts instead of doubling.
+{
+    echo "# made by make_speech.sh from $(basename "$texts") with $engine"
+    for name in "${names[@]}"; do echo "$name $name.wav max=1"; done
+} > "$work/manifest.txt"
+for name in "${names[@]}"; do mv -f "$work/$name.wav" "$outdir/$name.wav"; done
+mv -f "$work/manifest.txt" "$outdir/manifest.txt"
+echo "make_speech.sh: ${#names[@]} items spoken with $engine into $outdir"
