@@ -253,7 +253,7 @@ void TCustomDXDraw::Notify(TDXDrawNotifyType type) {
     }
 }
 
-void TCustomDXDraw::AddNotify(TDXDrawNotifyEvent handler, const void* owner) {
+void TCustomDXDraw::AddNotify(const TDXDrawNotifyEvent& handler, const void* owner) {
     std::erase_if(notifies_, [&](const NotifyEntry& e) { return e.owner == owner; });
     notifies_.push_back(NotifyEntry{handler, owner});
     if (!handler) return;

@@ -160,7 +160,7 @@ public:
     // A pair is known by its owner: adding again replaces the owner's handler (and
     // moves it last). AddNotify replays the state: 7; if initialised 2, then 3 if the
     // surface event has been fired, then 6 unless notifications are in progress.
-    void AddNotify(TDXDrawNotifyEvent handler, const void* owner);
+    void AddNotify(const TDXDrawNotifyEvent& handler, const void* owner);
     // If present: removes it, then tells it 5 (surface event fired) and 4 (initialised).
     void RemoveNotify(const void* owner);
     size_t NotifyCount() const { return notifies_.size(); }
