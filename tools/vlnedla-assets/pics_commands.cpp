@@ -1,13 +1,467 @@
-// pics_commands: the picture-file commands of the data tool (not built yet).
+// pics_commands: the picture-file commands of the data tool — list, extract, build.
+//
+// Index:
+//   - usage texts
+//   - small helpers: JSON strings, numbers, files
+//   - PPM reading and writing
+//   - pics list
+//   - pics extract
+//   - pics build (manifest parsing, item writing)
+//   - RunPics: dispatch
+//
+// Picture files are read exactly as the game reads them (without a display), so a
+// listing shows what the game would get, including the items read before a failure.
+#include <cctype>
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "Commands.h"
+#include "container/ObjectStream.h"
+#include "graphics/DIB.h"
+#include "graphics/PictureCollection.h"
 
 namespace vl::tools {
 
-int RunPics(const std::vector<std::string>& /*args*/) {
-    std::fputs("pics: not built yet\n", stderr);
+namespace {
+
+using graphics::TColor;
+using graphics::TDIB;
+using graphics::TPictureCollection;
+using graphics::TPictureCollectionItem;
+
+// --- usage texts -------------------------------------------------------------------------
+
+constexpr std::string_view kPicsUsage =
+    "usage: vlnedla-assets pics COMMAND ...\n"
+    "\n"
+    "  list FILE [--json]     the items of the picture file FILE in file order\n"
+    "  extract FILE DIR       write each item's picture as DIR/INDEX.ppm\n"
+    "  build MANIFEST OUT     write the picture file OUT from MANIFEST\n"
+    "\n"
+    "Run 'vlnedla-assets pics COMMAND --help' for one command.\n";
+
+constexpr std::string_view kListUsage =
+    "usage: vlnedla-assets pics list FILE [--json]\n"
+    "\n"
+    "Lists the items of the picture file FILE in file order: name, picture kind and size,\n"
+    "bits per pixel, pattern and skip sizes, flags, transparent colour and the pattern\n"
+    "size the game uses (imageWidth x imageHeight). With --json, one JSON array whose\n"
+    "elements have the keys index, name, kind (the picture kind read, or null when the\n"
+    "item has no picture data), width, height, bitCount, patternWidth, patternHeight,\n"
+    "skipWidth, skipHeight, systemMemory, transparent, transparentColor (the stored\n"
+    "32-bit colour value, 0x00BBGGRR for plain colours), imageWidth, imageHeight.\n"
+    "\n"
+    "A malformed file: the items read before the fault (and the one being read) are\n"
+    "listed, the reader's message is the last line on standard error, exit code 1.\n";
+
+constexpr std::string_view kExtractUsage =
+    "usage: vlnedla-assets pics extract FILE DIR\n"
+    "\n"
+    "Decodes each item of FILE that has a picture and writes it as DIR/INDEX.ppm (binary\n"
+    "P6, 8 bits per channel, top row first), INDEX being the item's position from 0.\n"
+    "DIR is created when missing. A malformed file: the items read before the fault are\n"
+    "written, the reader's message goes to standard error, exit code 1.\n";
+
+constexpr std::string_view kBuildUsage =
+    "usage: vlnedla-assets pics build MANIFEST OUT\n"
+    "\n"
+    "Writes the picture file OUT with one item per manifest line, in manifest order:\n"
+    "\n"
+    "  NAME FILE [patternWidth=N] [patternHeight=N] [skipWidth=N] [skipHeight=N]\n"
+    "            [systemMemory[=0|1]] [transparent=0|1] [transparentColor=C]\n"
+    "\n"
+    "FILE is relative to the manifest's folder: a .bmp file is stored as it is (picture\n"
+    "kind TBitmap, after checking that it decodes), a .ppm file (binary P6, maxval at\n"
+    "most 255) as a 24-bit bottom-up TDIB. C is 0xBBGGRR, a decimal number, or a colour\n"
+    "name such as clFuchsia. Defaults: patterns 0 (the whole picture), no skips,\n"
+    "transparent=1, transparentColor=clBlack. Empty lines and lines starting with '#'\n"
+    "are ignored. The file written is read back as the game reads it before OUT is\n"
+    "replaced.\n";
+
+int Usage(std::string_view text, std::string_view problem = {}) {
+    if (problem.empty()) {
+        std::fwrite(text.data(), 1, text.size(), stdout);
+        return 0;
+    }
+    std::fprintf(stderr, "vlnedla-assets: %.*s\n\n%.*s", static_cast<int>(problem.size()),
+                 problem.data(), static_cast<int>(text.size()), text.data());
     return 2;
+}
+
+bool WantsHelp(const std::vector<std::string>& args) {
+    for (const std::string& a : args)
+        if (a == "--help" || a == "-h") return true;
+    return false;
+}
+
+// --- small helpers -------------------------------------------------------------------------
+
+std::string JsonString(std::string_view s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c); // names are UTF-8 already
+        }
+    }
+    return out + "\"";
+}
+
+std::optional<int64_t> ParseNumber(std::string_view s) {
+    int base = 10;
+    bool negative = false;
+    if (!s.empty() && s.front() == '-') negative = true, s.remove_prefix(1);
+    if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) base = 16, s.remove_prefix(2);
+    int64_t v = 0;
+    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, base);
+    if (s.empty() || ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
+    return negative ? -v : v;
+}
+
+std::optional<std::vector<uint8_t>> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(data.data()),
+              static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(out);
+}
+
+// Reads FILE into `pics`; returns the failure's message, or nothing when all went well.
+std::optional<std::string> Load(TPictureCollection& pics, const std::string& file) {
+    try {
+        pics.LoadFromFile(file);
+    } catch (const Error& e) {
+        return std::string(e.what());
+    }
+    return std::nullopt;
+}
+
+// --- PPM reading and writing ---------------------------------------------------------------
+
+std::vector<uint8_t> WritePpm(const TDIB& dib) {
+    const std::string header =
+        "P6\n" + std::to_string(dib.Width()) + " " + std::to_string(dib.Height()) + "\n255\n";
+    std::vector<uint8_t> out(header.begin(), header.end());
+    out.reserve(out.size() + dib.Pixels().size() * 3);
+    for (uint32_t p : dib.Pixels()) {
+        out.push_back(static_cast<uint8_t>(p >> 16));
+        out.push_back(static_cast<uint8_t>(p >> 8));
+        out.push_back(static_cast<uint8_t>(p));
+    }
+    return out;
+}
+
+// A binary P6 picture; throws Error with a description of what is wrong.
+TDIB ReadPpm(const std::vector<uint8_t>& data) {
+    size_t pos = 2;
+    if (data.size() < 2 || data[0] != 'P' || data[1] != '6') throw Error("not a binary PPM (P6)");
+    auto field = [&]() -> int64_t {
+        for (;;) { // whitespace and comments between the header fields
+            while (pos < data.size() && std::isspace(data[pos])) ++pos;
+            if (pos < data.size() && data[pos] == '#')
+                while (pos < data.size() && data[pos] != '\n') ++pos;
+            else
+                break;
+        }
+        int64_t v = 0;
+        const size_t start = pos;
+        while (pos < data.size() && std::isdigit(data[pos]) && v < (1 << 24))
+            v = v * 10 + (data[pos++] - '0');
+        if (pos == start) throw Error("PPM header is malformed");
+        return v;
+    };
+    const int64_t w = field(), h = field(), maxval = field();
+    ++pos; // the single whitespace byte before the pixels
+    if (w <= 0 || h <= 0 || w > graphics::kMaxDIBSide || h > graphics::kMaxDIBSide)
+        throw Error("PPM size is out of range");
+    if (maxval <= 0 || maxval > 255) throw Error("PPM maxval must be 1 to 255");
+    if (pos > data.size() || data.size() - pos < static_cast<size_t>(w * h * 3))
+        throw Error("PPM pixel data is short");
+    TDIB dib(static_cast<int32_t>(w), static_cast<int32_t>(h), 24);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            auto scale = [&](uint8_t v) { return static_cast<uint32_t>(v * 255 / maxval) & 0xFF; };
+            const uint8_t* p = &data[pos + 3 * (static_cast<size_t>(y) * w + x)];
+            dib.SetPixel(x, y, (scale(p[0]) << 16) | (scale(p[1]) << 8) | scale(p[2]));
+        }
+    return dib;
+}
+
+// --- pics list -----------------------------------------------------------------------------
+
+struct ItemFacts {
+    std::string kind; // empty: no picture data
+    int32_t width, height, bitCount;
+};
+
+ItemFacts Facts(const TPictureCollectionItem& item) {
+    const graphics::TPicture& pic = item.Picture();
+    const TDIB* dib = pic.Graphic();
+    return ItemFacts{pic.Kind(), pic.Width(), pic.Height(), dib ? dib->BitCount() : 0};
+}
+
+int List(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) return Usage(kListUsage);
+    bool json = false;
+    std::vector<std::string> files;
+    for (const std::string& a : args) {
+        if (a == "--json")
+            json = true;
+        else
+            files.push_back(a);
+    }
+    if (files.size() != 1) return Usage(kListUsage, "pics list needs one FILE");
+    TPictureCollection pics;
+    const std::optional<std::string> failure = Load(pics, files[0]);
+
+    std::string out = json ? "[" : "";
+    for (int32_t i = 0; i < pics.Count(); ++i) {
+        const TPictureCollectionItem& item = pics.Items(i);
+        const ItemFacts f = Facts(item);
+        char colour[16];
+        std::snprintf(colour, sizeof colour, "0x%08X", item.TransparentColor());
+        if (json) {
+            out += std::string(i ? ",\n " : "\n ") + "{\"index\": " + std::to_string(i) +
+                   ", \"name\": " + JsonString(item.Name()) +
+                   ", \"kind\": " + (f.kind.empty() ? "null" : JsonString(f.kind)) +
+                   ", \"width\": " + std::to_string(f.width) +
+                   ", \"height\": " + std::to_string(f.height) +
+                   ", \"bitCount\": " + std::to_string(f.bitCount) +
+                   ", \"patternWidth\": " + std::to_string(item.PatternWidth()) +
+                   ", \"patternHeight\": " + std::to_string(item.PatternHeight()) +
+                   ", \"skipWidth\": " + std::to_string(item.SkipWidth()) +
+                   ", \"skipHeight\": " + std::to_string(item.SkipHeight()) +
+                   ", \"systemMemory\": " + (item.SystemMemory() ? "true" : "false") +
+                   ", \"transparent\": " + (item.Transparent() ? "true" : "false") +
+                   ", \"transparentColor\": " + std::to_string(item.TransparentColor()) +
+                   ", \"imageWidth\": " + std::to_string(item.ImageWidth()) +
+                   ", \"imageHeight\": " + std::to_string(item.ImageHeight()) + "}";
+        } else {
+            const std::string name = graphics::ColorToIdent(item.TransparentColor());
+            char line[512];
+            std::snprintf(line, sizeof line,
+                          "%3d %-20s %-8s %5dx%-5d %2d bit  pattern %dx%d skip %dx%d%s%s "
+                          "colour %s  image %dx%d\n",
+                          i, item.Name().c_str(), f.kind.empty() ? "-" : f.kind.c_str(), f.width,
+                          f.height, f.bitCount, item.PatternWidth(), item.PatternHeight(),
+                          item.SkipWidth(), item.SkipHeight(), item.SystemMemory() ? " system" : "",
+                          item.Transparent() ? " transparent" : " opaque",
+                          name.empty() ? colour : name.c_str(), item.ImageWidth(),
+                          item.ImageHeight());
+            out += line;
+        }
+    }
+    if (json) out += pics.Count() ? "\n]\n" : "]\n";
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    if (failure) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "%s\n", failure->c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// --- pics extract --------------------------------------------------------------------------
+
+int Extract(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) return Usage(kExtractUsage);
+    if (args.size() != 2) return Usage(kExtractUsage, "pics extract needs FILE and DIR");
+    TPictureCollection pics;
+    const std::optional<std::string> failure = Load(pics, args[0]);
+    std::error_code ec;
+    std::filesystem::create_directories(args[1], ec);
+    for (int32_t i = 0; i < pics.Count(); ++i) {
+        const TDIB* dib = pics.Items(i).Picture().Graphic();
+        if (!dib) continue;
+        const std::filesystem::path out =
+            std::filesystem::path(args[1]) / (std::to_string(i) + ".ppm");
+        if (!WriteFile(out, WritePpm(*dib))) {
+            std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", out.string().c_str());
+            return 1;
+        }
+    }
+    if (failure) {
+        std::fprintf(stderr, "%s\n", failure->c_str());
+        return 1;
+    }
+    return 0;
+}
+
+// --- pics build ----------------------------------------------------------------------------
+
+struct ManifestItem {
+    std::string name;
+    std::vector<uint8_t> data; // Picture.Data
+    int32_t patternWidth = 0, patternHeight = 0, skipWidth = 0, skipHeight = 0;
+    bool systemMemory = false, transparent = true;
+    TColor transparentColor = graphics::clBlack;
+};
+
+// Picture data for the file at `path`: .bmp as "TBitmap", .ppm as "TDIB".
+std::vector<uint8_t> PictureData(const std::filesystem::path& path) {
+    const std::optional<std::vector<uint8_t>> bytes = ReadFile(path);
+    if (!bytes) throw Error("cannot read " + path.string());
+    std::string ext = path.extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".ppm") return graphics::WriteDIB24(ReadPpm(*bytes));
+    if (ext != ".bmp") throw Error("picture files must be .bmp or .ppm: " + path.string());
+    TDIB check; // refuse what the game could not decode
+    check.LoadBitmapFile(*bytes);
+    std::vector<uint8_t> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
+    const auto size = static_cast<uint32_t>(bytes->size());
+    for (int i = 0; i < 4; ++i) data.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    data.insert(data.end(), bytes->begin(), bytes->end());
+    return data;
+}
+
+// Parses one manifest line; throws Error describing the fault.
+ManifestItem ParseLine(const std::string& line, const std::filesystem::path& base) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    while (i < line.size()) {
+        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        const size_t start = i;
+        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        if (i > start) words.push_back(line.substr(start, i - start));
+    }
+    if (words.size() < 2) throw Error("expected NAME FILE [key=value ...]");
+    ManifestItem item;
+    item.name = words[0];
+    item.data = PictureData(base / words[1]);
+    for (size_t w = 2; w < words.size(); ++w) {
+        const std::string& word = words[w];
+        const size_t eq = word.find('=');
+        const std::string key = word.substr(0, eq);
+        const std::string value = eq == std::string::npos ? "" : word.substr(eq + 1);
+        auto number = [&](int64_t lo, int64_t hi) {
+            const std::optional<int64_t> v = ParseNumber(value);
+            if (!v || *v < lo || *v > hi) throw Error("bad value in " + word);
+            return *v;
+        };
+        auto flag = [&]() {
+            if (eq == std::string::npos) return true;
+            return number(0, 1) == 1;
+        };
+        if (key == "patternWidth")
+            item.patternWidth = static_cast<int32_t>(number(0, INT32_MAX));
+        else if (key == "patternHeight")
+            item.patternHeight = static_cast<int32_t>(number(0, INT32_MAX));
+        else if (key == "skipWidth")
+            item.skipWidth = static_cast<int32_t>(number(INT32_MIN, INT32_MAX));
+        else if (key == "skipHeight")
+            item.skipHeight = static_cast<int32_t>(number(INT32_MIN, INT32_MAX));
+        else if (key == "systemMemory")
+            item.systemMemory = flag();
+        else if (key == "transparent")
+            item.transparent = flag();
+        else if (key == "transparentColor") {
+            TColor c = 0;
+            if (graphics::IdentToColor(value, c))
+                item.transparentColor = c;
+            else
+                item.transparentColor = static_cast<TColor>(number(0, UINT32_MAX));
+        } else {
+            throw Error("unknown key " + key);
+        }
+    }
+    return item;
+}
+
+std::vector<uint8_t> WritePictureFile(const std::vector<ManifestItem>& items) {
+    container::ObjectWriter w("TPictureCollectionComponent", "");
+    w.WriteBinary("List.ColorTable", std::vector<uint8_t>(1024, 0));
+    w.BeginCollection("List");
+    for (const ManifestItem& item : items) {
+        w.BeginItem();
+        w.WriteString("Name", item.name);
+        if (item.patternHeight) w.WriteInteger("PatternHeight", item.patternHeight);
+        if (item.patternWidth) w.WriteInteger("PatternWidth", item.patternWidth);
+        w.WriteBinary("Picture.Data", item.data);
+        if (item.skipHeight) w.WriteInteger("SkipHeight", item.skipHeight);
+        if (item.skipWidth) w.WriteInteger("SkipWidth", item.skipWidth);
+        if (item.systemMemory) w.WriteBoolean("SystemMemory", true);
+        if (!item.transparent) w.WriteBoolean("Transparent", false);
+        if (item.transparentColor != graphics::clBlack) {
+            const std::string ident = graphics::ColorToIdent(item.transparentColor);
+            if (!ident.empty())
+                w.WriteIdent("TransparentColor", ident);
+            else
+                w.WriteInteger("TransparentColor", static_cast<int32_t>(item.transparentColor));
+        }
+        w.EndItem();
+    }
+    w.EndCollection();
+    return w.Finish("PICTURES");
+}
+
+int Build(const std::vector<std::string>& args) {
+    if (WantsHelp(args)) return Usage(kBuildUsage);
+    if (args.size() != 2) return Usage(kBuildUsage, "pics build needs MANIFEST and OUT");
+    std::ifstream manifest(args[0]);
+    if (!manifest) {
+        std::fprintf(stderr, "vlnedla-assets: cannot read %s\n", args[0].c_str());
+        return 1;
+    }
+    const std::filesystem::path base = std::filesystem::path(args[0]).parent_path();
+    std::vector<ManifestItem> items;
+    std::string line;
+    for (int number = 1; std::getline(manifest, line); ++number) {
+        const size_t first = line.find_first_not_of(" \t\r");
+        if (first == std::string::npos || line[first] == '#') continue;
+        try {
+            items.push_back(ParseLine(line, base));
+        } catch (const Error& e) {
+            std::fprintf(stderr, "vlnedla-assets: %s:%d: %s\n", args[0].c_str(), number, e.what());
+            return 1;
+        }
+    }
+    const std::vector<uint8_t> file = WritePictureFile(items);
+    try { // what we write must read back as the game reads it
+        TPictureCollection check;
+        check.LoadFromStream(file);
+    } catch (const Error& e) {
+        std::fprintf(stderr, "vlnedla-assets: the file made does not read back: %s\n", e.what());
+        return 1;
+    }
+    if (!WriteFile(args[1], file)) {
+        std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", args[1].c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+// --- RunPics -------------------------------------------------------------------------------
+
+int RunPics(const std::vector<std::string>& args) {
+    if (args.empty()) return Usage(kPicsUsage, "pics needs a COMMAND");
+    const std::string& command = args.front();
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    if (command == "--help" || command == "-h" || command == "help") return Usage(kPicsUsage);
+    if (command == "list") return List(rest);
+    if (command == "extract") return Extract(rest);
+    if (command == "build") return Build(rest);
+    return Usage(kPicsUsage, "unknown pics command '" + command + "'");
 }
 
 } // namespace vl::tools
