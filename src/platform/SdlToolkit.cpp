@@ -1,0 +1,394 @@
+// SdlToolkit: SDL windows, drawing of the forms, event translation and the blocking wait.
+//
+// Index:
+//   - font lookup
+//   - set-up and windows
+//   - drawing
+//   - events and waiting
+//   - message boxes
+//   - keyboard and joystick
+#include "platform/SdlToolkit.h"
+
+#include <SDL_syswm.h>
+#include <fontconfig/fontconfig.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+
+#include "container/Error.h"
+#include "platform/Keys.h"
+
+namespace vl::platform {
+
+namespace {
+constexpr int kFontPointSize = 10; // fills a 13-pixel list row
+constexpr Uint32 kFormColour = 0xF0F0F0, kListColour = 0xFFFFFF, kFrameColour = 0x7A7A7A,
+                 kSelectionColour = 0x0078D7;
+
+void Fill(SDL_Surface* s, int x, int y, int w, int h, Uint32 rgb) {
+    SDL_Rect r{x, y, w, h};
+    SDL_FillRect(s, &r, SDL_MapRGB(s->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+}
+// X11 keeps two titles: _NET_WM_NAME in UTF-8, which SDL sets right, and the older
+// WM_NAME, which is Latin-1 by definition but which SDL fills with UTF-8 bytes, so that
+// tools reading it ("xdotool search --name") see "HlavnÃ\u00ad menu". We set WM_NAME
+// ourselves, in Latin-1 ('?' for what it cannot hold). Xlib is reached through SDL's
+// loader: SDL has loaded it already and the program does not link it itself.
+void SetLatin1WindowName(SDL_Window* window, const std::string& utf8) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) return;
+    using ChangeProperty =
+        int (*)(Display*, ::Window, Atom, Atom, int, int, const unsigned char*, int);
+    using Flush = int (*)(Display*);
+    auto change = reinterpret_cast<ChangeProperty>(SDL_LoadFunction(xlib, "XChangeProperty"));
+    auto flush = reinterpret_cast<Flush>(SDL_LoadFunction(xlib, "XFlush"));
+    if (change && flush) {
+        std::string latin1;
+        for (const char32_t c : DecodeUtf8(utf8)) latin1 += c < 0x100 ? static_cast<char>(c) : '?';
+        constexpr Atom kWmName = 39, kString = 31; // predefined atoms XA_WM_NAME, XA_STRING
+        change(info.info.x11.display, info.info.x11.window, kWmName, kString, 8,
+               0 /* PropModeReplace */, reinterpret_cast<const unsigned char*>(latin1.data()),
+               static_cast<int>(latin1.size()));
+        flush(info.info.x11.display);
+    }
+    SDL_UnloadObject(xlib); // SDL holds its own reference
+}
+
+} // namespace
+
+// ---- font lookup ----------------------------------------------------------------------
+
+std::string FindSansSerifFont() {
+    std::string path;
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return path;
+    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
+    if (pattern) {
+        FcConfigSubstitute(config, pattern, FcMatchPattern);
+        FcDefaultSubstitute(pattern);
+        FcResult result = FcResultNoMatch;
+        if (FcPattern* match = FcFontMatch(config, pattern, &result)) {
+            FcChar8* file = nullptr;
+            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
+                path = reinterpret_cast<const char*>(file);
+            FcPatternDestroy(match);
+        }
+        FcPatternDestroy(pattern);
+    }
+    FcConfigDestroy(config);
+    return path;
+}
+
+// ---- set-up and windows ---------------------------------------------------------------
+
+SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
+    // Our forms close themselves: the last window's close button must not quit SDL.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    // Window surfaces stay plain memory: an accelerated one would make SDL re-create each
+    // window for OpenGL on its first paint, dropping the title we set (see above).
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+        throw Error(std::string("Video cannot be initialized: ") + SDL_GetError());
+    SDL_InitSubSystem(SDL_INIT_JOYSTICK); // no joystick support is no failure
+    if (TTF_Init() == 0) {
+        fontPath_ = FindSansSerifFont();
+        if (!fontPath_.empty()) font_ = TTF_OpenFont(fontPath_.c_str(), kFontPointSize);
+    }
+    SDL_StartTextInput();
+}
+
+SdlToolkit::~SdlToolkit() {
+    for (SDL_Joystick* j : joysticks_)
+        if (j) SDL_JoystickClose(j);
+    for (Window& w : windows_)
+        if (w.sdl) SDL_DestroyWindow(w.sdl);
+    if (font_) TTF_CloseFont(font_);
+    if (TTF_WasInit()) TTF_Quit();
+    SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+SdlToolkit::Window* SdlToolkit::Find(uint32_t windowId) {
+    for (Window& w : windows_)
+        if (w.sdl && SDL_GetWindowID(w.sdl) == windowId) return &w;
+    return nullptr;
+}
+
+SdlToolkit::Window* SdlToolkit::Find(const Form& form) {
+    for (Window& w : windows_)
+        if (w.form == &form) return &w;
+    return nullptr;
+}
+
+const SdlToolkit::Window* SdlToolkit::Find(const Form& form) const {
+    for (const Window& w : windows_)
+        if (w.form == &form) return &w;
+    return nullptr;
+}
+
+SDL_Window* SdlToolkit::WindowOf(const Form& form) const {
+    const Window* w = Find(form);
+    return w ? w->sdl : nullptr;
+}
+
+void SdlToolkit::BackendCreateWindow(Form& form) {
+    Window w;
+    w.form = &form;
+    w.sdl = SDL_CreateWindow(form.Caption().c_str(), form.Left(), form.Top(), form.ClientWidth(),
+                             form.ClientHeight(), SDL_WINDOW_HIDDEN);
+    if (!w.sdl) throw Error(std::string("Window cannot be created: ") + SDL_GetError());
+    SetLatin1WindowName(w.sdl, form.Caption());
+    windows_.push_back(w);
+}
+
+void SdlToolkit::BackendShowWindow(Form& form, bool show) {
+    Window* w = Find(form);
+    if (!w) return;
+    if (show) {
+        SDL_ShowWindow(w->sdl);
+        SetLatin1WindowName(w->sdl, form.Caption()); // SDL writes its own on mapping
+        SDL_RaiseWindow(w->sdl);
+        w->dirty = true;
+    } else {
+        SDL_HideWindow(w->sdl);
+    }
+}
+
+void SdlToolkit::BackendSetCaption(Form& form) {
+    if (Window* w = Find(form)) {
+        SDL_SetWindowTitle(w->sdl, form.Caption().c_str());
+        SetLatin1WindowName(w->sdl, form.Caption());
+    }
+}
+
+void SdlToolkit::BackendInvalidate(Form& form) {
+    if (Window* w = Find(form)) w->dirty = true;
+}
+
+// ---- drawing --------------------------------------------------------------------------
+
+void SdlToolkit::BackendPaint() {
+    for (Window& w : windows_)
+        if (w.dirty && w.form->Visible()) Paint(w);
+}
+
+void SdlToolkit::Paint(Window& w) {
+    w.dirty = false;
+    SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
+    if (!s) return;
+    // FIXME: a form with a display (the match window) will present its own frames; the
+    // plain form drawing below would then cover them.
+    Fill(s, 0, 0, s->w, s->h, kFormColour);
+    for (const auto& lb : w.form->ListBoxes()) {
+        Fill(s, lb->Left(), lb->Top(), lb->Width(), lb->Height(), kFrameColour);
+        Fill(s, lb->Left() + 1, lb->Top() + 1, lb->Width() - 2, lb->Height() - 2, kListColour);
+        const int rows = lb->VisibleRows();
+        for (int r = 0; r < rows; ++r) {
+            const int i = lb->TopIndex() + r;
+            if (i >= lb->Count()) break;
+            const int y = lb->Top() + 2 + r * lb->ItemHeight;
+            const bool selected = i == lb->ItemIndex();
+            if (selected)
+                Fill(s, lb->Left() + 2, y, lb->Width() - 4, lb->ItemHeight, kSelectionColour);
+            if (!font_) continue;
+            const SDL_Color colour =
+                selected ? SDL_Color{255, 255, 255, 255} : SDL_Color{0, 0, 0, 255};
+            const std::string& text = lb->Items()[static_cast<size_t>(i)];
+            if (SDL_Surface* t = TTF_RenderUTF8_Blended(font_, text.c_str(), colour)) {
+                SDL_Rect clip{lb->Left() + 2, y, lb->Width() - 4, lb->ItemHeight};
+                SDL_SetClipRect(s, &clip);
+                SDL_Rect dst{lb->Left() + 4, y + (lb->ItemHeight - t->h) / 2, t->w, t->h};
+                SDL_BlitSurface(t, nullptr, s, &dst);
+                SDL_SetClipRect(s, nullptr);
+                SDL_FreeSurface(t);
+            }
+        }
+    }
+    SDL_UpdateWindowSurface(w.sdl);
+}
+
+// ---- events and waiting ---------------------------------------------------------------
+
+void SdlToolkit::BackendPoll() {
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) TranslateEvent(e);
+    RefreshKeyTables();
+    // Focus that left one of our windows without going to another is the application
+    // losing the foreground.
+    const bool ours = SDL_GetKeyboardFocus() != nullptr;
+    if (focusLostPending_ && !ours) {
+        ToolkitEvent ev;
+        ev.kind = ToolkitEvent::Kind::AppDeactivate;
+        Post(ev);
+        foreground_ = false;
+        acquired_ = false;
+    }
+    focusLostPending_ = false;
+}
+
+void SdlToolkit::TranslateEvent(const SDL_Event& e) {
+    ToolkitEvent ev;
+    switch (e.type) {
+    case SDL_QUIT: // the system asks the program to end: as the main form's close
+        if (MainForm()) {
+            ev.kind = ToolkitEvent::Kind::Close;
+            ev.form = MainForm();
+            Post(ev);
+        }
+        return;
+    case SDL_WINDOWEVENT: {
+        Window* w = Find(e.window.windowID);
+        if (!w) return;
+        switch (e.window.event) {
+        case SDL_WINDOWEVENT_CLOSE:
+            ev.kind = ToolkitEvent::Kind::Close;
+            ev.form = w->form;
+            Post(ev);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focusLostPending_ = false;
+            if (!foreground_ || !IsActive()) {
+                foreground_ = true;
+                ToolkitEvent a;
+                a.kind = ToolkitEvent::Kind::AppActivate;
+                Post(a);
+            }
+            ev.kind = ToolkitEvent::Kind::FormFocus;
+            ev.form = w->form;
+            Post(ev);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            focusLostPending_ = true;
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+        case SDL_WINDOWEVENT_SHOWN:
+            w->dirty = true;
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const uint8_t vk = SdlScancodeToVirtualKey(e.key.keysym.scancode);
+        if (vk == 0) return;
+        ev.kind = e.type == SDL_KEYDOWN ? ToolkitEvent::Kind::KeyDown : ToolkitEvent::Kind::KeyUp;
+        ev.vk = vk;
+        // Printable characters come as text input; the control characters a key makes
+        // come with its key-down.
+        if (e.type == SDL_KEYDOWN && (vk == kVkReturn || vk == kVkBack || vk == kVkEscape))
+            ev.ch = *CharForVirtualKey(vk, false);
+        Post(ev);
+        return;
+    }
+    case SDL_TEXTINPUT:
+        for (const char32_t c : DecodeUtf8(e.text.text)) {
+            ToolkitEvent t;
+            t.kind = ToolkitEvent::Kind::Char;
+            t.ch = c;
+            Post(t);
+        }
+        return;
+    case SDL_MOUSEBUTTONDOWN: {
+        if (e.button.button != SDL_BUTTON_LEFT) return;
+        Window* w = Find(e.button.windowID);
+        if (!w) return;
+        ev.kind = ToolkitEvent::Kind::MouseDown;
+        ev.form = w->form;
+        ev.x = e.button.x;
+        ev.y = e.button.y;
+        ev.dbl = e.button.clicks >= 2;
+        Post(ev);
+        return;
+    }
+    default:
+        return;
+    }
+}
+
+bool SdlToolkit::BackendWait(uint32_t timeoutMs) {
+    if (timeoutMs == kIdleForever)
+        SDL_WaitEvent(nullptr);
+    else if (timeoutMs > 0)
+        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX)));
+    return true;
+}
+
+// ---- message boxes --------------------------------------------------------------------
+
+void SdlToolkit::BackendMessageBox(std::string_view caption, std::string_view text,
+                                   MessageIcon icon) {
+    const std::string c(caption), t(text);
+    Uint32 flags = SDL_MESSAGEBOX_INFORMATION;
+    if (icon == MessageIcon::Error) flags = SDL_MESSAGEBOX_ERROR;
+    if (icon == MessageIcon::Warning) flags = SDL_MESSAGEBOX_WARNING;
+    SDL_Window* parent = nullptr;
+    if (ActiveForm())
+        if (const Window* w = Find(*ActiveForm())) parent = w->sdl;
+    if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), parent) != 0)
+        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str()); // no display to show it on
+}
+
+// ---- keyboard and joystick ------------------------------------------------------------
+
+void SdlToolkit::RefreshKeyTables() {
+    int n = 0;
+    const Uint8* state = SDL_GetKeyboardState(&n);
+    scanCodes_.fill(0);
+    virtualKeys_.fill(0);
+    for (int sc = 0; sc < n; ++sc) {
+        if (!state[sc]) continue;
+        const auto code = static_cast<SDL_Scancode>(sc);
+        if (const uint8_t s = SdlScancodeToSet1(code)) scanCodes_[s] = 0x80;
+        if (const uint8_t v = SdlScancodeToVirtualKey(code)) virtualKeys_[v] = 0x80;
+        if (const uint8_t v = SdlScancodeToSidedVirtualKey(code)) virtualKeys_[v] = 0x80;
+    }
+}
+
+bool SdlToolkit::ReadScanCodes(KeyTable& out) {
+    if (!acquired_) return false;
+    RefreshKeyTables();
+    out = scanCodes_;
+    return true;
+}
+
+void SdlToolkit::ReadVirtualKeys(KeyTable& out) {
+    RefreshKeyTables();
+    out = virtualKeys_;
+}
+
+bool SdlToolkit::IsForeground(const Form& form) const {
+    const Window* w = Find(form);
+    return w && form.Visible() && SDL_GetKeyboardFocus() == w->sdl;
+}
+
+int SdlToolkit::JoystickCount() {
+    return SDL_WasInit(SDL_INIT_JOYSTICK) ? SDL_NumJoysticks() : 0;
+}
+
+bool SdlToolkit::ReadJoystick(int id, JoystickState& out) {
+    if (id < 0 || id >= JoystickCount()) return false;
+    if (joysticks_.size() <= static_cast<size_t>(id))
+        joysticks_.resize(static_cast<size_t>(id) + 1);
+    SDL_Joystick*& j = joysticks_[static_cast<size_t>(id)];
+    if (!j) j = SDL_JoystickOpen(id);
+    if (!j || !SDL_JoystickGetAttached(j)) return false;
+    SDL_JoystickUpdate();
+    out = JoystickState{};
+    const int axes = SDL_JoystickNumAxes(j);
+    if (axes > 0) out.x = SDL_JoystickGetAxis(j, 0);
+    if (axes > 1) out.y = SDL_JoystickGetAxis(j, 1);
+    if (axes > 2) out.z = SDL_JoystickGetAxis(j, 2);
+    const int buttons = std::min(SDL_JoystickNumButtons(j), 32);
+    for (int b = 0; b < buttons; ++b)
+        out.buttons[static_cast<size_t>(b)] = SDL_JoystickGetButton(j, b) != 0;
+    return true;
+}
+
+} // namespace vl::platform

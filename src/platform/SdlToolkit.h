@@ -1,0 +1,73 @@
+// SdlToolkit: the windowing layer on SDL2 — one SDL window per form, drawn in software,
+// list box text through SDL2_ttf in the system's sans-serif face, SDL message boxes,
+// focus events as activation, and the keyboard and joystick for the input component.
+//
+// The loop blocks in SDL_WaitEventTimeout until an event comes or the next timer or idle
+// deadline is due, so an idle menu costs next to no processor time.
+#pragma once
+
+#include <SDL.h>
+#include <SDL_ttf.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/Toolkit.h"
+
+namespace vl::platform {
+
+class SdlToolkit final : public Toolkit {
+public:
+    // Opens SDL's video and joystick subsystems and the list box font. Throws vl::Error
+    // when there is no video (no display). A missing font only leaves the lists blank.
+    explicit SdlToolkit(IClock& clock);
+    ~SdlToolkit() override;
+
+    // The SDL window of a form (for the match window's display); nullptr when unknown.
+    SDL_Window* WindowOf(const Form& form) const;
+    // The font file the list boxes use; empty when none was found.
+    const std::string& FontPath() const { return fontPath_; }
+
+    // IInputService: SDL's keyboard state, read once per call.
+    bool ReadScanCodes(KeyTable& out) override;
+    void ReadVirtualKeys(KeyTable& out) override;
+    void Unacquire() override { acquired_ = false; }
+    int JoystickCount() override;
+    bool ReadJoystick(int id, JoystickState& out) override;
+    bool IsForeground(const Form& form) const override;
+
+protected:
+    void BackendCreateWindow(Form& form) override;
+    void BackendShowWindow(Form& form, bool show) override;
+    void BackendSetCaption(Form& form) override;
+    void BackendInvalidate(Form& form) override;
+    void BackendPaint() override;
+    void BackendPoll() override;
+    bool BackendWait(uint32_t timeoutMs) override;
+    void BackendMessageBox(std::string_view caption, std::string_view text,
+                           MessageIcon icon) override;
+
+private:
+    struct Window {
+        Form* form = nullptr;
+        SDL_Window* sdl = nullptr;
+        bool dirty = true;
+    };
+    Window* Find(uint32_t windowId);
+    Window* Find(const Form& form);
+    const Window* Find(const Form& form) const;
+    void Paint(Window& w);
+    void TranslateEvent(const SDL_Event& e);
+    void RefreshKeyTables();
+
+    std::vector<Window> windows_;
+    TTF_Font* font_ = nullptr;
+    std::string fontPath_;
+    std::vector<SDL_Joystick*> joysticks_; // opened on first read, by device index
+    bool focusLostPending_ = false;
+};
+
+// The file of the system's default sans-serif face (fontconfig); empty when none.
+std::string FindSansSerifFont();
+
+} // namespace vl::platform

@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# xvfb_menu: the real program (SDL windows, real clock) under Xvfb, driven by real key
+# events from xdotool: the menu window appears with its caption, and Down three times and
+# Enter on "Konec hry" end the program with exit code 0.
+set -euo pipefail
+
+BIN=${VL_BIN:?VL_BIN is not set}
+DATA=${VL_DATA_DIR:-}
+work=$(mktemp -d)
+xvfb_pid="" prog_pid=""
+cleanup() {
+  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# The menu bank: the generated one when it exists, else a bank of tones.
+if [ -n "$DATA" ] && [ -f "$DATA/snd/menu.dat" ]; then
+  run_dir=$DATA
+else
+  run_dir=$work/data
+  mkdir -p "$run_dir/snd" "$work/src"
+  for n in mainmenusp startgameitemsp testspeakersitemsp soundsguideitemsp endgameitemsp \
+           testspeakers endofgamesp; do
+    sox -n -r 22050 -b 16 -c 1 "$work/src/$n.wav" synth 0.3 sine 440 vol 0.3
+    echo "$n $n.wav" >>"$work/src/manifest.txt"
+  done
+  "$BIN/vlnedla-assets" bank build "$work/src/manifest.txt" "$run_dir/snd/menu.dat" >/dev/null
+fi
+
+# A display of our own: Xvfb picks a free number and tells it through a pipe.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+read -r -t 10 num <&3 || { echo "xvfb_menu: Xvfb did not start"; exit 1; }
+export DISPLAY=":$num"
+
+(cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") &
+prog_pid=$!
+
+win=""
+for _ in $(seq 1 100); do
+  win=$(xdotool search --name '^Hlavní menu$' 2>/dev/null | head -1 || true)
+  [ -n "$win" ] && break
+  sleep 0.1
+done
+[ -n "$win" ] || { echo "xvfb_menu: no window with the caption \"Hlavní menu\""; exit 1; }
+
+xdotool windowfocus --sync "$win"
+sleep 0.3
+for key in Down Down Down Return; do
+  xdotool key "$key"
+  sleep 0.3
+done
+
+rc=0
+wait "$prog_pid" || rc=$?
+prog_pid=""
+if [ "$rc" -ne 0 ]; then
+  echo "xvfb_menu: the program ended with exit code $rc, not 0"
+  exit 1
+fi
+echo "xvfb_menu: window found, Down x3 and Enter ended the program with 0"
