@@ -22,11 +22,12 @@
 namespace vl::testing {
 
 // One item of a bank file.
+// (The initializers let designated initializers leave fields out without warnings.)
 struct BankItem {
-    std::optional<std::string> name;
-    std::optional<bool> looped;
-    std::optional<int32_t> maxPlayingCount;
-    std::optional<std::vector<uint8_t>> wave; // the Wave.WAVE block, written as it is
+    std::optional<std::string> name = std::nullopt;
+    std::optional<bool> looped = std::nullopt;
+    std::optional<int32_t> maxPlayingCount = std::nullopt;
+    std::optional<std::vector<uint8_t>> wave = std::nullopt; // Wave.WAVE, written as it is
 };
 
 // A PCM sine tone. 8-bit samples are unsigned, 16/24/32-bit signed; every channel
