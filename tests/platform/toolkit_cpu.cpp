@@ -1,0 +1,66 @@
+// Measurement, not a check (disabled; scripts/measure_cpu.sh runs it under Xvfb): the
+// processor share of the SDL message loop on the real clock while a frame timer's idle
+// handler ticks every 10 ms with an empty frame handler, and the tick intervals.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "platform/SdlToolkit.h"
+
+namespace vl::platform {
+namespace {
+
+double CpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(ToolkitCpu, DISABLED_FrameTimerLoopOnTheRealClock) {
+    RealClock clock;
+    std::unique_ptr<SdlToolkit> tk;
+    try {
+        tk = std::make_unique<SdlToolkit>(clock);
+    } catch (const std::exception& e) {
+        GTEST_SKIP() << "no display: " << e.what();
+    }
+    Form& form = tk->CreateForm("Form1", "Vlnedla", 192, 107, 544, 375);
+    form.Show();
+    // The frame timer's contract with the idle slot: tick once at least 10 ms have passed
+    // since the last tick, and otherwise ask the loop to wait the rest.
+    // FIXME: run the input component's TDXTimer here once it is in the tree.
+    constexpr uint32_t kInterval = 10;
+    uint32_t last = clock.NowMs();
+    std::vector<uint32_t> gaps;
+    tk->SetIdleHandler([&]() -> uint32_t {
+        const uint32_t now = clock.NowMs();
+        const uint32_t elapsed = now - last;
+        if (elapsed < kInterval) return kInterval - elapsed;
+        gaps.push_back(elapsed);
+        last = now;
+        return kInterval; // the empty frame handler ran
+    });
+    Timer stop(*tk, 10000);
+    stop.OnTimer = [&] { tk->Terminate(0); };
+    const double cpu0 = CpuSeconds();
+    const uint32_t wall0 = clock.NowMs();
+    tk->RunLoop();
+    const double cpu = CpuSeconds() - cpu0;
+    const double wall = (clock.NowMs() - wall0) / 1000.0;
+    ASSERT_FALSE(gaps.empty());
+    std::sort(gaps.begin(), gaps.end());
+    double sum = 0;
+    for (const uint32_t g : gaps) sum += g;
+    std::printf("frame-timer loop: %.1f s, cpu %.3f s = %.2f %% of one core; %zu ticks, "
+                "interval min %u / median %u / mean %.2f / max %u ms\n",
+                wall, cpu, 100.0 * cpu / wall, gaps.size(), gaps.front(), gaps[gaps.size() / 2],
+                sum / static_cast<double>(gaps.size()), gaps.back());
+}
+
+} // namespace
+} // namespace vl::platform
