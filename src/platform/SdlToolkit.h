@@ -31,7 +31,6 @@ public:
     // IInputService: SDL's keyboard state, read once per call.
     bool ReadScanCodes(KeyTable& out) override;
     void ReadVirtualKeys(KeyTable& out) override;
-    void Unacquire() override { acquired_ = false; }
     int JoystickCount() override;
     bool ReadJoystick(int id, JoystickState& out) override;
     bool IsForeground(const Form& form) const override;
