@@ -154,7 +154,10 @@ std::vector<uint8_t> ReadWholeFile(const std::string& given) {
     }
 
     std::vector<uint8_t> bytes;
-    bytes.reserve(static_cast<size_t>(std::max<off_t>(st.st_size, 0)));
+    // The size is only a hint (the file may still grow or shrink); a huge one must not
+    // make the reservation itself fail.
+    constexpr off_t kMaxReserve = off_t{256} << 20;
+    bytes.reserve(static_cast<size_t>(std::clamp<off_t>(st.st_size, 0, kMaxReserve)));
     std::array<uint8_t, 65536> chunk{};
     for (;;) {
         const ssize_t n = ::read(fd, chunk.data(), chunk.size());

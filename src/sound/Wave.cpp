@@ -1,6 +1,7 @@
 // Wave: reading and writing RIFF WAVE blocks, and the PCM format record.
 #include "sound/Wave.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace vl::sound {
@@ -86,7 +87,7 @@ void TWave::LoadFromStream(container::ByteReader& in) {
         }
         // Bodies follow each other with no pad byte. A body declared past the end takes
         // the rest of the block; only a "data" body is then found short, below.
-        in.Seek(in.Position() + length);
+        in.Seek(in.Position() + std::min<size_t>(length, in.Remaining()));
     }
 
     std::vector<uint8_t> samples;
