@@ -139,8 +139,9 @@ public:
 
     // Signature "TPF0" (else kInvalidStreamFormat), optional prefix, class name and
     // object name, then the root's property records until a zero byte and the child
-    // list (which must be empty). Property failures are wrapped with kErrorReading
-    // and the root's ReaderName(), keeping the error's class.
+    // list, which must be empty: our files hold no child objects, so a stream that
+    // announces one fails with kInvalidStreamFormat. Property failures are wrapped with
+    // kErrorReading and the root's ReaderName(), keeping the error's class.
     void ReadRootObject(Persistent& root);
 
     // Reads property records into `object` until a zero byte (and consumes it).
