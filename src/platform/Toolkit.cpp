@@ -122,7 +122,10 @@ void Toolkit::SetAppActive(bool active) {
         observer_->OnWindowEvent(active ? "activate" : "deactivate", *activeForm_);
     // A listener may add or remove listeners; call a snapshot.
     const auto listeners = activationListeners_;
-    for (const auto& [token, l] : listeners) Invoke([&] { l(active); });
+    for (const auto& entry : listeners) {
+        const auto& listener = entry.second; // named: lambdas cannot capture bindings
+        Invoke([&] { listener(active); });
+    }
 }
 
 void Toolkit::NotifySelect(const ListBox& list, int index) {

@@ -1,0 +1,57 @@
+// Tests of start-up in-process: a window that cannot be created ends the program with
+// the "Application Error" box and exit code 1.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/Program.h"
+#include "platform/HeadlessToolkit.h"
+
+namespace vl::app {
+namespace {
+
+TEST(Program, WindowThatCannotBeCreatedEndsStartUpWithApplicationError) {
+    // No audio backend stands for the sound library that cannot be loaded: the menu's
+    // device fails to open itself with an error that is not a mixer error.
+    auto clock = std::make_unique<platform::VirtualClock>();
+    auto toolkit = std::make_unique<platform::HeadlessToolkit>(*clock);
+    platform::HeadlessToolkit& headless = *toolkit;
+    Program program(ProgramParts{std::move(clock), nullptr, std::move(toolkit), nullptr});
+    EXPECT_EQ(program.Run(), 1);
+    ASSERT_EQ(headless.MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless.MessageBoxes()[0].caption, "Application Error");
+    EXPECT_EQ(headless.MessageBoxes()[0].text, "DSound.dll not loaded.");
+    // Nothing was shown and no later window was made.
+    ASSERT_EQ(headless.Forms().size(), 1u);
+    EXPECT_FALSE(headless.Forms()[0]->Visible());
+    EXPECT_EQ(program.Form1(), nullptr);
+}
+
+TEST(Program, WindowsAreMadeInOrderAndOnlyTheMenuShows) {
+    auto clock = std::make_unique<platform::VirtualClock>();
+    auto audio = std::make_unique<platform::OfflineAudioBackend>();
+    auto toolkit = std::make_unique<platform::HeadlessToolkit>(*clock);
+    platform::HeadlessToolkit& headless = *toolkit;
+    // Run where there is no bank: the creation handler's failure is shown and start-up
+    // goes on.
+    const auto here = std::filesystem::current_path();
+    const auto empty = std::filesystem::temp_directory_path() / "vl-program-test-empty";
+    std::filesystem::create_directories(empty);
+    std::filesystem::current_path(empty);
+    Program program(ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr});
+    const bool created = program.CreateWindows();
+    std::filesystem::current_path(here);
+    ASSERT_TRUE(created);
+    ASSERT_EQ(headless.Forms().size(), 3u);
+    EXPECT_EQ(headless.Forms()[0]->Name(), "mainmenuform");
+    EXPECT_EQ(headless.Forms()[1]->Name(), "Form1");
+    EXPECT_EQ(headless.Forms()[2]->Name(), "guideform");
+    EXPECT_EQ(headless.MainForm()->Caption(), "Hlavní menu");
+    EXPECT_TRUE(program.mainmenuform()->DXSoundmenu.Initialized());
+    ASSERT_EQ(headless.MessageBoxes().size(), 1u);
+    EXPECT_EQ(headless.MessageBoxes()[0].text.rfind("Cannot open file \"", 0), 0u);
+    for (const auto& f : headless.Forms()) EXPECT_FALSE(f->Visible());
+}
+
+} // namespace
+} // namespace vl::app
