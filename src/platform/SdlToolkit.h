@@ -34,6 +34,7 @@ public:
     int JoystickCount() override;
     bool ReadJoystick(int id, JoystickState& out) override;
     bool IsForeground(const Form& form) const override;
+    std::unique_ptr<IPresenter> CreatePresenter(Form& form) override;
 
 protected:
     void BackendCreateWindow(Form& form) override;

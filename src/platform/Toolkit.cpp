@@ -302,6 +302,10 @@ void Toolkit::ReadVirtualKeys(KeyTable& out) {
     out = virtualKeys_;
 }
 
+std::unique_ptr<IPresenter> Toolkit::CreatePresenter(Form& form) {
+    return std::make_unique<HeadlessPresenter>(form.ClientWidth(), form.ClientHeight());
+}
+
 bool Toolkit::IsForeground(const Form& form) const {
     return foreground_ && activeForm_ == &form && form.visible_;
 }

@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "platform/Application.h"
+#include "platform/Presenter.h"
 #include "platform/ToolkitForm.h"
 #include "platform/ToolkitListBox.h"
 #include "platform/ToolkitTimer.h"
@@ -123,6 +124,9 @@ public:
 
     // Whether `form` is the desktop's foreground window.
     virtual bool IsForeground(const Form& form) const;
+    // The presenter a display component on `form` shows its frames through: the SDL
+    // window, or a headless one keeping the last frame. The form must outlive it.
+    virtual std::unique_ptr<IPresenter> CreatePresenter(Form& form);
 
     // Used by the forms, list boxes and timers.
     void ShowForm(Form& form);

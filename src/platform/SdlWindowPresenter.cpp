@@ -1,0 +1,15 @@
+// SdlWindowPresenter: the copy of a finished frame onto the window surface.
+#include "platform/SdlWindowPresenter.h"
+
+namespace vl::platform {
+
+void SdlWindowPresenter::Present(SDL_Surface& back, int x, int y) {
+    if (!window_ || !form_.Visible()) return;
+    SDL_Surface* target = SDL_GetWindowSurface(window_);
+    if (!target) return;
+    SDL_Rect dst{x, y, back.w, back.h};
+    // SDL_BlitSurface clips to the target and converts the pixel format when they differ.
+    if (SDL_BlitSurface(&back, nullptr, target, &dst) == 0) SDL_UpdateWindowSurface(window_);
+}
+
+} // namespace vl::platform
