@@ -329,11 +329,11 @@ std::optional<std::string> ParseManifest(const std::string& manifestPath, const 
                 int32_t value = 0;
                 const auto [ptr, ec] = std::from_chars(first, last, value);
                 if (first == last || ec != std::errc() || ptr != last) {
-                    return where + "'" + t + "' is not max= with a whole number";
+                    return where + Format("'%s' is not max= with a whole number", {t});
                 }
                 item.maxPlayingCount = value;
             } else {
-                return where + "unknown option '" + t + "' (expected looped or max=N)";
+                return where + Format("unknown option '%s' (expected looped or max=N)", {t});
             }
         }
         items.push_back(std::move(item));
