@@ -163,6 +163,15 @@ void SdlToolkit::BackendShowWindow(Form& form, bool show) {
     }
 }
 
+void SdlToolkit::BackendActivateWindow(Form& form) {
+    // Only while the application has the foreground: activating one of our own windows
+    // must not take the focus from another program.
+    Window* w = Find(form);
+    if (!w || !form.Visible() || !foreground_) return;
+    SDL_RaiseWindow(w->sdl);
+    SDL_SetWindowInputFocus(w->sdl); // SDL skips a window that is not mapped yet
+}
+
 void SdlToolkit::BackendSetCaption(Form& form) {
     if (Window* w = Find(form)) {
         SDL_SetWindowTitle(w->sdl, form.Caption().c_str());

@@ -40,6 +40,7 @@ protected:
     void BackendCreateWindow(Form& form) override;
     void BackendShowWindow(Form& form, bool show) override;
     void BackendSetCaption(Form& form) override;
+    void BackendActivateWindow(Form& form) override;
     void BackendInvalidate(Form& form) override;
     void BackendPaint() override;
     void BackendPoll() override;

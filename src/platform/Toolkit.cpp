@@ -109,6 +109,7 @@ void Toolkit::ActivateForm(Form* form) {
         Invoke(old->OnDeactivate);
     }
     if (form) {
+        BackendActivateWindow(*form);
         if (observer_) observer_->OnWindowEvent("activate", *form);
         Invoke(form->OnActivate);
     }

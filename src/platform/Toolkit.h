@@ -144,6 +144,8 @@ protected:
     virtual void BackendCreateWindow(Form& /*form*/) {}
     virtual void BackendShowWindow(Form& /*form*/, bool /*show*/) {}
     virtual void BackendSetCaption(Form& /*form*/) {}
+    // The program made `form` the active window: bring it to the front with the focus.
+    virtual void BackendActivateWindow(Form& /*form*/) {}
     virtual void BackendInvalidate(Form& /*form*/) {}
     virtual void BackendPaint() {} // draw what was invalidated, before waiting
     // Moves what the system has for the program into the queue and the key tables.
