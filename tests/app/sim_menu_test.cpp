@@ -266,6 +266,19 @@ TEST_F(SimMenu, StartAndGuideShowTheirWindowsAndTheMenuSpeaksAgainOnReturn) {
     EXPECT_EQ(Lines(run, {Play("mainmenusp")}).size(), 3u); // start, after Form1, after guide
 }
 
+TEST_F(SimMenu, LeavingAndRegainingTheForegroundDoesNotSpeakTheMenuAgain) {
+    const SimRun run = Sim(data_, AfterGreeting() + "deactivate\nwait 10\ndump\npress DOWN\n"
+                                                    "wait 10\nactivate\nwait 10\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto dumps = Lines(run, {"\"ev\":\"dump\""});
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_TRUE(Has(dumps[0], "\"active\":null")) << dumps[0];
+    EXPECT_TRUE(Has(dumps[1], "\"active\":\"mainmenuform\"")) << dumps[1];
+    EXPECT_TRUE(Has(dumps[1], "\"selected\":0")); // the key went nowhere in the background
+    EXPECT_EQ(Lines(run, {Play("mainmenusp")}).size(), 1u);
+    EXPECT_EQ(Lines(run, {"\"ev\":\"deactivate\",\"window\":\"mainmenuform\""}).size(), 1u);
+}
+
 TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     const fs::path empty = kWork / "empty";
     fs::create_directories(empty);
