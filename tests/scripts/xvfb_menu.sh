@@ -36,6 +36,16 @@ xvfb_pid=$!
 read -r -t 10 num <&3 || { echo "xvfb_menu: Xvfb did not start"; exit 1; }
 export DISPLAY=":$num"
 
+# Under LeakSanitizer (the sanitizer build), what the system's own libraries keep until the
+# process ends is theirs, not the program's: SDL's D-Bus and X connections, fontconfig.
+cat >"$work/lsan.supp" <<'SUPP'
+leak:libdbus-1.so
+leak:libX11.so
+leak:libxcb.so
+leak:libfontconfig.so
+SUPP
+export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
 (cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") &
 prog_pid=$!
 
