@@ -208,7 +208,9 @@ public:
     // Frees every item with its buffers.
     void Clear();
 
-    // Binding the bank: release every item, record `dxsound`, bind every item.
+    // Binding the bank: release every item, record `dxsound`, bind every item. The wave
+    // list does this as its device opens; a caller binding a bank itself must release it
+    // (Finalize) before that device is destroyed.
     void Initialize(TCustomDXSound& dxsound);
     // Releasing the bank: release every item, forget the device.
     void Finalize();
