@@ -45,6 +45,11 @@ public:
     // Reads the scan-code table. False when the device is lost or not acquired.
     virtual bool ReadScanCodes(KeyTable& out) = 0;
     virtual void Acquire() = 0;
+    // Opens the keyboard device for the input component; false when it cannot be
+    // created (the component then reports no keys, with no fallback).
+    virtual bool OpenKeyboard() { return true; }
+    // Gives up the keyboard device when the input component closes it.
+    virtual void Unacquire() {}
     // The system keyboard state indexed by virtual-key code.
     virtual void ReadVirtualKeys(KeyTable& out) = 0;
 
