@@ -54,6 +54,9 @@ std::unique_ptr<TSprite> TSprite::TakeChild(TSprite& child) {
         std::vector<std::unique_ptr<TSprite>>().swap(children_);
         std::vector<TSprite*>().swap(drawList_);
     }
+    // Leaving the tree is final: a destructor further down that calls Kill() on the
+    // sprite being freed must not queue a pointer that is about to dangle.
+    child.isDead_ = true;
     if (child.engine_) {
         --child.engine_->SpriteCount;
         child.engine_->Unqueue(child);

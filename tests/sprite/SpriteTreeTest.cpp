@@ -244,6 +244,31 @@ TEST(SpriteLifecycle, KilledSpritesAreFreedInReverseOrderBeforeTheDraw) {
     EXPECT_EQ(log, (Names{"draw new", "draw d"}));
 }
 
+// A sprite that, as it goes, kills itself and a sibling (as a game sprite might in its
+// destructor): the dying sprite is not queued again, the sibling is freed in the same call.
+class Dragger : public Probe {
+public:
+    using Probe::Probe;
+    ~Dragger() override {
+        Kill();
+        if (sibling) sibling->Kill();
+    }
+    TSprite* sibling = nullptr;
+};
+
+TEST(SpriteLifecycle, KillsFromADestructorAreSafe) {
+    std::vector<std::string> log;
+    TSpriteEngine engine;
+    Probe& other = Create<Probe>(engine, "other", &log);
+    Dragger& d = Create<Dragger>(engine, "d", &log);
+    d.sibling = &other;
+    d.Kill();
+    engine.FreeKilled();
+    EXPECT_EQ(log, (Names{"free d", "free other"}));
+    EXPECT_EQ(engine.SpriteCount, 0);
+    EXPECT_TRUE(engine.KillList().empty());
+}
+
 TEST(SpriteMove, DisabledSpritesAndTheirSubtreesStandStill) {
     std::vector<std::string> log;
     TSpriteEngine engine;
