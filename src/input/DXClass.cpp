@@ -45,7 +45,8 @@ uint32_t TCustomDXTimer::IdleTick() {
     uint32_t lag = elapsed / static_cast<uint32_t>(lagInterval_);
     if (lag < 1) lag = 1;
     if (lag > static_cast<uint32_t>(INT32_MAX)) lag = INT32_MAX;
-    ++frameCounter_;
+    // Reset every second in practice; the cap only matters for a clock that stands still.
+    if (frameCounter_ < INT32_MAX) ++frameCounter_;
     uint32_t span = now - frameRateStart_;
     if (span < 1) span = 1;
     if (span >= 1000) {
