@@ -81,6 +81,15 @@ bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, ui
             done += m;
             continue;
         }
+        // A fast voice can step from below safeEnd straight past the end.
+        if (pos >= end) {
+            if (!looping) {
+                pos = end;
+                return false;
+            }
+            pos %= end;
+            continue;
+        }
         // The last frame: its neighbour is the first frame when looping, else silence.
         const size_t idx = static_cast<size_t>(pos >> 32);
         const float f = static_cast<float>(static_cast<uint32_t>(pos)) * kFracScale;

@@ -124,6 +124,25 @@ TEST_F(MixerRender, OneShotEndsAtItsEndAndStopResumes) {
     EXPECT_GT(Peak(backend.RenderFrames(100)), 0.4f);
 }
 
+// A one-shot voice whose rate is many times the output's steps over its last frame in
+// one go; it must end there, for a plain play and for a cut-off fade alike.
+TEST_F(MixerRender, FastOneShotEndsWithoutReadingPastItsSamples) {
+    for (const uint32_t hz : {60000u, 190000u, 200000u}) {
+        auto buf = Load(*device, FormatOf(1, 8000, 8), SineBytes(200, 440.0, 8000, 1, 8));
+        ASSERT_EQ(buf->SetFrequency(hz), kMixOk);
+        ASSERT_EQ(buf->Play(false), kMixOk);
+        backend.RenderFrames(256); // at most 160 output frames hold the whole sound
+        uint32_t status = 9;
+        ASSERT_EQ(buf->GetStatus(&status), kMixOk);
+        EXPECT_EQ(status, 0u) << hz;
+        ASSERT_EQ(buf->SetCurrentPosition(0), kMixOk);
+        ASSERT_EQ(buf->Play(false), kMixOk);
+        ASSERT_EQ(buf->Stop(), kMixOk); // the fade runs on at the fast rate
+        backend.RenderFrames(128);
+        EXPECT_EQ(Peak(backend.RenderFrames(64)), 0.0f) << hz;
+    }
+}
+
 TEST_F(MixerRender, StopFadesInsteadOfJumping) {
     // A full-scale square of DC: stopping mid-way must not drop to 0 in one frame.
     std::vector<uint8_t> dc;
