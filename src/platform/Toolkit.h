@@ -120,6 +120,7 @@ public:
     // IInputService: the backend keeps the tables up to date.
     bool ReadScanCodes(KeyTable& out) override;
     void Acquire() override;
+    void Unacquire() override { acquired_ = false; }
     void ReadVirtualKeys(KeyTable& out) override;
 
     // Whether `form` is the desktop's foreground window.

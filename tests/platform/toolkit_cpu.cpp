@@ -1,6 +1,6 @@
 // Measurement, not a check (disabled; scripts/measure_cpu.sh runs it under Xvfb): the
-// processor share of the SDL message loop on the real clock while a frame timer's idle
-// handler ticks every 10 ms with an empty frame handler, and the tick intervals.
+// processor share of the SDL message loop on the real clock while the frame timer
+// (TDXTimer) ticks every 10 ms with an empty frame handler, and the tick intervals.
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "input/DXClass.h"
 #include "platform/SdlToolkit.h"
 
 namespace vl::platform {
@@ -31,20 +32,19 @@ TEST(ToolkitCpu, DISABLED_FrameTimerLoopOnTheRealClock) {
     }
     Form& form = tk->CreateForm("Form1", "Vlnedla", 192, 107, 544, 375);
     form.Show();
-    // The frame timer's contract with the idle slot: tick once at least 10 ms have passed
-    // since the last tick, and otherwise ask the loop to wait the rest.
-    // FIXME: run the input component's TDXTimer here once it is in the tree.
-    constexpr uint32_t kInterval = 10;
+    // The match's frame timer with an empty frame handler: 10 ms, ticking while active.
+    input::TDXTimer timer(*tk);
+    timer.SetInterval(10);
+    timer.SetEnabled(false);
+    timer.Loaded();
     uint32_t last = clock.NowMs();
     std::vector<uint32_t> gaps;
-    tk->SetIdleHandler([&]() -> uint32_t {
+    timer.OnTimer = [&](input::TCustomDXTimer&, int32_t) {
         const uint32_t now = clock.NowMs();
-        const uint32_t elapsed = now - last;
-        if (elapsed < kInterval) return kInterval - elapsed;
-        gaps.push_back(elapsed);
+        gaps.push_back(now - last);
         last = now;
-        return kInterval; // the empty frame handler ran
-    });
+    };
+    timer.SetEnabled(true);
     Timer stop(*tk, 10000);
     stop.OnTimer = [&] { tk->Terminate(0); };
     const double cpu0 = CpuSeconds();
