@@ -317,6 +317,11 @@ TEST_F(SimMenu, BadScriptLineIsReportedWithItsNumberBeforeRunning) {
     EXPECT_EQ(run.exitCode, 2);
     EXPECT_TRUE(run.lines.empty());
     EXPECT_TRUE(Has(run.err, "line 2")) << run.err;
+    const SimRun ok = Sim(data_, "# a comment\n\n  wait 10   # trailing comment\ndump # here\n");
+    EXPECT_EQ(ok.exitCode, 0) << ok.err;
+    EXPECT_EQ(Lines(ok, {"\"ev\":\"dump\",\"active\""}).size(), 1u);
+    EXPECT_EQ(Sim(data_, "wait -5\n").exitCode, 2);
+    EXPECT_EQ(Sim(data_, "dump now\n").exitCode, 2);
 }
 
 } // namespace

@@ -38,8 +38,13 @@ Script ParseScript(std::string_view text) {
 
         const size_t sp = line.find_first_of(" \t");
         const std::string_view cmd = line.substr(0, sp);
-        const std::string_view arg =
+        std::string_view arg =
             sp == std::string_view::npos ? std::string_view{} : Trim(line.substr(sp));
+        // A '#' after the command starts a comment, except in the text that `type` types.
+        if (cmd != "type") {
+            if (const size_t hash = arg.find('#'); hash != std::string_view::npos)
+                arg = Trim(arg.substr(0, hash));
+        }
 
         Action a;
         a.t = now;

@@ -1,6 +1,7 @@
 // Script: the simulator's timeline of a user's actions, read from a script file.
 //
-// One command a line; `#` starts a comment line, blank lines are skipped. `wait MS` moves
+// One command a line; `#` starts a comment line (or, after a command other than
+// `type`, the rest of the line), blank lines are skipped. `wait MS` moves
 // the timeline on, every other command happens at the timeline's time then.
 #pragma once
 
