@@ -114,11 +114,9 @@ int Main(int argc, char** argv) {
         const std::string arg = argv[i];
         if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
             (arg == "--data" ? dataDir : wavPath) = argv[++i];
-        } else if (!arg.empty() && arg[0] == '-') {
-            return Usage();
-        } else if (scriptPath.empty()) {
+        } else if ((arg.empty() || arg[0] != '-') && scriptPath.empty()) {
             scriptPath = arg;
-        } else {
+        } else { // an unknown option, or a second script
             return Usage();
         }
     }
