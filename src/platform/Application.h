@@ -54,8 +54,8 @@ public:
     virtual void ReadVirtualKeys(KeyTable& out) = 0;
 
     struct JoystickState {
-        int32_t x = 0, y = 0, z = 0;      // raw axes, -32768..32767
-        std::array<bool, 32> buttons{};   // buttons 1..32
+        int32_t x = 0, y = 0, z = 0;    // raw axes, -32768..32767
+        std::array<bool, 32> buttons{}; // buttons 1..32
     };
     virtual int JoystickCount() { return 0; }
     // Reads joystick `id`; false when it is not present.

@@ -14,7 +14,9 @@ uint32_t RealClock::NowMs() {
     return static_cast<uint32_t>(static_cast<uint64_t>(ms));
 }
 
-void RealClock::SleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+void RealClock::SleepMs(uint32_t ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
 
 void VirtualClock::AdvanceTo(uint64_t t) {
     if (t <= now_) return;
