@@ -136,10 +136,10 @@ protected:
 };
 
 // Real-time output through an SDL2 audio device (asks for 512-frame periods at 48000 Hz
-// and takes the rate, period and float or 16-bit samples SDL gives). Any driver that opens counts
-// as output, SDL's "dummy" and "disk" drivers included; when no device can be opened (no sound
-// card, an unknown SDL_AUDIODRIVER) it has no output and CreateDevice fails with
-// kMixErrNotAllocated.
+// and takes the rate, period and float or 16-bit samples SDL gives). Without an audio device
+// (no sound card, SDL's "dummy" driver, which plays nothing, or an unknown driver) it has no
+// output and CreateDevice fails with kMixErrNotAllocated; any other driver that opens ("disk"
+// included) is an output.
 class SdlAudioBackend final : public AudioBackend {
 public:
     SdlAudioBackend();

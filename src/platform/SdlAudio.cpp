@@ -16,10 +16,14 @@ constexpr Uint16 kWantedPeriod = 512; // frames; ~10.7 ms at 48 kHz
 } // namespace
 
 SdlAudioBackend::SdlAudioBackend() : AudioBackend(kWantedRate) {
-    // Any driver that opens counts as output, "dummy" and "disk" included: they accept
-    // audio. Only a failure to initialise or to open leaves the backend without output.
+    // SDL's "dummy" driver plays nothing: it counts as no audio device, so the sound
+    // devices stay closed and the program runs silent, as on a machine without a sound
+    // card. Every other driver that opens ("disk" included) is an output.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
     sdlAudioInit_ = true;
+    if (const char* driver = SDL_GetCurrentAudioDriver();
+        driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0)
+        return;
 
     SDL_AudioSpec want{};
     want.freq = kWantedRate;

@@ -1,5 +1,6 @@
-// SDL2 output tests: a device opens on SDL's dummy driver and pulls the mix; an
-// impossible driver leaves the backend without output and CreateDevice fails cleanly.
+// SDL2 output tests: a device opens on SDL's disk driver and pulls the mix; the dummy
+// driver and an impossible driver leave the backend without output and CreateDevice
+// fails cleanly.
 #include "mixer_helpers.h"
 
 #include <chrono>
@@ -33,8 +34,10 @@ private:
     std::optional<std::string> old_;
 };
 
-TEST(MixerSdl, DummyDriverOpensAndPlays) {
-    AudioDriverScope driver("dummy");
+TEST(MixerSdl, DiskDriverOpensAndPlays) {
+    AudioDriverScope driver("disk");
+    const std::string file = ::testing::TempDir() + "vlnedla_sdl_disk.raw";
+    setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
     auto backend = std::make_unique<SdlAudioBackend>();
     ASSERT_TRUE(backend->HasOutput());
     EXPECT_GT(backend->PeriodFrames(), 0u);
@@ -44,7 +47,7 @@ TEST(MixerSdl, DummyDriverOpensAndPlays) {
     ASSERT_TRUE(device);
     auto buf = Load(*device, FormatOf(1, 48000, 16), SineBytes(480, 1000, 48000, 1, 16));
     ASSERT_EQ(buf->Play(false), kMixOk);
-    // The dummy driver pulls periods in real time; a 10 ms sound ends well within 5 s.
+    // The disk driver pulls periods in real time; a 10 ms sound ends well within 5 s.
     uint32_t status = kMixStatusPlaying;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
     while (buf->GetStatus(&status) == kMixOk && status != 0 &&
@@ -58,13 +61,15 @@ TEST(MixerSdl, DummyDriverOpensAndPlays) {
     EXPECT_EQ(buf->Stop(), kMixOk);
 }
 
-TEST(MixerSdl, ImpossibleDriverMeansNoOutput) {
-    AudioDriverScope driver("nonexistent");
-    SdlAudioBackend backend;
-    EXPECT_FALSE(backend.HasOutput());
-    std::unique_ptr<MixerDevice> device;
-    EXPECT_EQ(backend.CreateDevice(device), kMixErrNotAllocated);
-    EXPECT_FALSE(device);
+TEST(MixerSdl, DummyOrImpossibleDriverMeansNoOutput) {
+    for (const char* name : {"dummy", "nonexistent"}) {
+        AudioDriverScope driver(name);
+        SdlAudioBackend backend;
+        EXPECT_FALSE(backend.HasOutput()) << name;
+        std::unique_ptr<MixerDevice> device;
+        EXPECT_EQ(backend.CreateDevice(device), kMixErrNotAllocated) << name;
+        EXPECT_FALSE(device) << name;
+    }
 }
 
 } // namespace
