@@ -70,6 +70,10 @@ Script ParseScript(std::string_view text) {
             if (arg.empty()) Fail(lineNo, "type needs text");
             a.kind = Action::Kind::Type;
             a.text = std::string(arg);
+        } else if (cmd == "shot") {
+            if (arg.empty()) Fail(lineNo, "shot needs a file name");
+            a.kind = Action::Kind::Shot;
+            a.text = std::string(arg);
         } else if (cmd == "close" || cmd == "deactivate" || cmd == "activate" || cmd == "dump") {
             if (!arg.empty()) Fail(lineNo, std::string(cmd) + " takes no argument");
             a.kind = cmd == "close"        ? Action::Kind::Close

@@ -13,11 +13,11 @@
 namespace vl::sim {
 
 struct Action {
-    enum class Kind { Down, Up, Press, Type, Close, Deactivate, Activate, Dump };
+    enum class Kind { Down, Up, Press, Type, Close, Deactivate, Activate, Dump, Shot };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;   // Down, Up, Press
-    std::string text; // Type, UTF-8
+    std::string text; // Type, UTF-8; Shot, the file
     int line = 0;
 };
 

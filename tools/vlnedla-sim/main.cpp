@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -21,6 +22,7 @@
 
 #include "Script.h"
 #include "TraceWriter.h"
+#include "app/Form1Shot.h"
 #include "app/Program.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Keys.h"
@@ -60,6 +62,9 @@ public:
         audio_.RenderUntilMs(now);
     }
 
+    // What `shot FILE` does; set once the program (and its match window) exists.
+    void SetShotHandler(std::function<void(const std::string&)> shot) { shot_ = std::move(shot); }
+
     bool Ended() const { return ended_; }
     uint64_t EndMs() const { return script_.endMs; }
 
@@ -92,6 +97,9 @@ private:
         case K::Dump:
             trace_.Dump(a.t, toolkit_);
             break;
+        case K::Shot:
+            if (shot_) shot_(a.text);
+            break;
         }
     }
 
@@ -99,6 +107,7 @@ private:
     platform::HeadlessToolkit& toolkit_;
     TraceWriter& trace_;
     platform::OfflineAudioBackend& audio_;
+    std::function<void(const std::string&)> shot_;
     size_t next_ = 0;
     bool ended_ = false;
 };
@@ -138,6 +147,9 @@ int Main(int argc, char** argv) {
     }
     std::error_code ec;
     if (!wavPath.empty()) wavPath = std::filesystem::absolute(wavPath, ec).string();
+    // Shots are written where the script was started, not in the data folder.
+    for (Action& a : script.actions)
+        if (a.kind == Action::Kind::Shot) a.text = std::filesystem::absolute(a.text, ec).string();
     if (!dataDir.empty()) {
         std::filesystem::current_path(dataDir, ec);
         if (ec) {
@@ -165,6 +177,19 @@ int Main(int argc, char** argv) {
     {
         app::Program program(
             app::ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), &trace});
+        // The match window's back surface as it stands; nothing before the window exists or
+        // its display was first shown. A file that cannot be written fails the run at its end.
+        bool shotFailed = false;
+        timeline.SetShotHandler([&](const std::string& path) {
+            app::TForm1* form1 = program.Form1();
+            if (!form1) return;
+            try {
+                app::WriteShot(form1->DXDraw1, path);
+            } catch (const std::exception& e) {
+                std::cerr << "vlnedla-sim: " << e.what() << "\n";
+                shotFailed = true;
+            }
+        });
         try {
             code = program.Run();
             if (program.Toolkit().Terminated() || code != 0) {
@@ -184,6 +209,8 @@ int Main(int argc, char** argv) {
                 code = 2;
             }
         }
+        if (shotFailed) code = 2;
+        timeline.SetShotHandler({});
         // The clock's listener refers to the timeline; the program (and clock) go here,
         // before the timeline.
         headless.SetPollHook({});
