@@ -11,6 +11,8 @@
 //   - ObjectReader: collections and skipping
 #include "container/ObjectStream.h"
 
+#include "container/LittleEndian.h"
+
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -68,8 +70,7 @@ int8_t ByteReader::ReadI8() {
 }
 
 uint16_t ByteReader::ReadU16() {
-    const std::span<const uint8_t> b = ReadSpan(2);
-    return static_cast<uint16_t>(b[0] | (b[1] << 8));
+    return LoadU16(ReadSpan(2).data());
 }
 
 int16_t ByteReader::ReadI16() {
@@ -77,8 +78,7 @@ int16_t ByteReader::ReadI16() {
 }
 
 uint32_t ByteReader::ReadU32() {
-    const std::span<const uint8_t> b = ReadSpan(4);
-    return uint32_t{b[0]} | (uint32_t{b[1]} << 8) | (uint32_t{b[2]} << 16) | (uint32_t{b[3]} << 24);
+    return LoadU32(ReadSpan(4).data());
 }
 
 int32_t ByteReader::ReadI32() {
@@ -299,9 +299,9 @@ std::string ObjectReader::ReadWideString() {
     std::string out;
     out.reserve(units);
     for (size_t i = 0; i < units; ++i) {
-        const uint32_t u = b[2 * i] | (uint32_t{b[2 * i + 1]} << 8);
+        const uint32_t u = LoadU16(&b[2 * i]);
         if (u >= 0xD800 && u < 0xDC00 && i + 1 < units) {
-            const uint32_t low = b[2 * i + 2] | (uint32_t{b[2 * i + 3]} << 8);
+            const uint32_t low = LoadU16(&b[2 * i + 2]);
             if (low >= 0xDC00 && low < 0xE000) {
                 AppendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00));
                 ++i;

@@ -1,5 +1,6 @@
 // ObjectWriter: writes the resource header and object stream the way our data tools
 // and tests make bank and picture files.
+#include "container/LittleEndian.h"
 #include "container/ObjectStream.h"
 
 #include <algorithm>
@@ -7,15 +8,6 @@
 namespace vl::container {
 
 namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
 
 void PutTag(std::vector<uint8_t>& out, ValueTag tag) {
     out.push_back(static_cast<uint8_t>(tag));

@@ -10,6 +10,8 @@
 //   - TPicture, WriteDIB24
 #include "graphics/DIB.h"
 
+#include "container/LittleEndian.h"
+
 #include <algorithm>
 #include <array>
 #include <bit>
@@ -18,6 +20,10 @@ namespace vl::graphics {
 
 using container::ByteReader;
 using container::EReadError;
+using container::LoadU16;
+using container::LoadU32;
+using container::PutU16;
+using container::PutU32;
 
 namespace {
 
@@ -132,8 +138,7 @@ void DecodeRow(const uint8_t* src, uint32_t bitCount, int32_t width,
         for (int32_t x = 0; x < width; ++x) out[x] = PaletteAt(palette, src[x]);
         break;
     case 16:
-        for (int32_t x = 0; x < width; ++x)
-            out[x] = masks.Rgb(static_cast<uint32_t>(src[2 * x] | (src[2 * x + 1] << 8)));
+        for (int32_t x = 0; x < width; ++x) out[x] = masks.Rgb(LoadU16(src + 2 * x));
         break;
     case 24:
         for (int32_t x = 0; x < width; ++x) {
@@ -142,11 +147,7 @@ void DecodeRow(const uint8_t* src, uint32_t bitCount, int32_t width,
         }
         break;
     case 32:
-        for (int32_t x = 0; x < width; ++x) {
-            const uint8_t* p = src + 4 * x;
-            out[x] = masks.Rgb(uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) |
-                               (uint32_t{p[3]} << 24));
-        }
+        for (int32_t x = 0; x < width; ++x) out[x] = masks.Rgb(LoadU32(src + 4 * x));
         break;
     default:
         break;
@@ -340,27 +341,19 @@ void TPicture::LoadFromData(std::span<const uint8_t> data) {
 
 std::vector<uint8_t> WriteDIB24(const TDIB& dib) {
     std::vector<uint8_t> out = {4, 'T', 'D', 'I', 'B'}; // the kind, as a short string
-    auto u16 = [&](uint32_t v) {
-        out.push_back(static_cast<uint8_t>(v));
-        out.push_back(static_cast<uint8_t>(v >> 8));
-    };
-    auto u32 = [&](uint32_t v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
     const auto w = static_cast<uint32_t>(dib.Width()), h = static_cast<uint32_t>(dib.Height());
     const uint32_t stride = ((24 * w + 31) / 32) * 4;
-    u32(40);
-    u32(w);
-    u32(h);
-    u16(1);
-    u16(24);
-    u32(0);          // no compression
-    u32(stride * h); // image size
-    u32(0);
-    u32(0);
-    u32(0);
-    u32(0);
+    PutU32(out, 40);
+    PutU32(out, w);
+    PutU32(out, h);
+    PutU16(out, 1);
+    PutU16(out, 24);
+    PutU32(out, 0);          // no compression
+    PutU32(out, stride * h); // image size
+    PutU32(out, 0);
+    PutU32(out, 0);
+    PutU32(out, 0);
+    PutU32(out, 0);
     for (int32_t y = dib.Height() - 1; y >= 0; --y) { // bottom row first
         const size_t rowStart = out.size();
         for (int32_t x = 0; x < dib.Width(); ++x) {

@@ -3,6 +3,7 @@
 #include "platform/Mixer.h"
 
 #include "container/Error.h"
+#include "container/LittleEndian.h"
 #include "platform/Clock.h"
 #include "platform/MixerCore.h"
 
@@ -22,19 +23,6 @@ constexpr uint32_t kChunkFrames = 4096; // frames rendered per step when catchin
 // Frame number of virtual time `ms`, without overflow for any 64-bit ms.
 uint64_t FrameAt(uint64_t ms, uint32_t rate) {
     return (ms / 1000) * rate + (ms % 1000) * rate / 1000;
-}
-
-void PutU16(std::vector<uint8_t>& b, uint16_t v) {
-    b.push_back(static_cast<uint8_t>(v));
-    b.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void PutId(std::vector<uint8_t>& b, const char (&id)[5]) {
-    b.insert(b.end(), id, id + 4);
 }
 
 } // namespace
@@ -87,6 +75,9 @@ void OfflineAudioBackend::AttachClock(VirtualClock& clock) {
 }
 
 void OfflineAudioBackend::WriteCaptureWav(const std::string& path) const {
+    using container::PutId;
+    using container::PutU16;
+    using container::PutU32;
     const uint32_t rate = OutputRate();
     const size_t samples = captured_.size();
     // The RIFF sizes are 32-bit: a capture beyond that is cut to what fits.

@@ -1,6 +1,7 @@
 // WaveFormat: parsing of wave-format blocks and decoding of their samples to float.
 #include "platform/WaveFormat.h"
 
+#include "container/LittleEndian.h"
 #include "platform/Mixer.h"
 
 #include <algorithm>
@@ -9,25 +10,12 @@
 
 namespace vl::platform {
 
+using container::LoadU16;
+using container::LoadU32;
+using container::StoreU16;
+using container::StoreU32;
+
 namespace {
-
-uint16_t ReadU16(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-uint32_t ReadU32(std::span<const uint8_t> b, size_t at) {
-    return static_cast<uint32_t>(b[at]) | (static_cast<uint32_t>(b[at + 1]) << 8) |
-           (static_cast<uint32_t>(b[at + 2]) << 16) | (static_cast<uint32_t>(b[at + 3]) << 24);
-}
-
-void WriteU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void WriteU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
 
 // The tail shared by every KSDATAFORMAT_SUBTYPE GUID; the first two bytes carry the
 // plain format tag (PCM 1, float 3) and bytes 2..3 are zero.
@@ -39,26 +27,27 @@ constexpr std::array<uint8_t, 14> kSubFormatTail = {0x00, 0x00, 0x00, 0x00, 0x10
 std::optional<WaveFormat> ParseWaveFormat(std::span<const uint8_t> block) {
     if (block.size() < sizeof(WaveFormatBlock)) return std::nullopt;
     WaveFormatBlock f{};
-    f.formatTag = ReadU16(block, 0);
-    f.channels = ReadU16(block, 2);
-    f.samplesPerSec = ReadU32(block, 4);
-    f.avgBytesPerSec = ReadU32(block, 8);
-    f.blockAlign = ReadU16(block, 12);
-    f.bitsPerSample = ReadU16(block, 14);
+    const uint8_t* b = block.data(); // at least the fixed part, tested above
+    f.formatTag = LoadU16(b);
+    f.channels = LoadU16(b + 2);
+    f.samplesPerSec = LoadU32(b + 4);
+    f.avgBytesPerSec = LoadU32(b + 8);
+    f.blockAlign = LoadU16(b + 12);
+    f.bitsPerSample = LoadU16(b + 14);
 
     uint16_t tag = f.formatTag;
     if (tag == kWaveFormatExtensible) {
         // The extensible block must be complete: cbSize >= 22 and all 40 bytes present.
         if (block.size() < kWaveFormatExtensibleSize) return std::nullopt;
-        if (ReadU16(block, kWaveFormatExtraSizeOffset) < kWaveFormatExtensibleExtra)
+        if (LoadU16(b + kWaveFormatExtraSizeOffset) < kWaveFormatExtensibleExtra)
             return std::nullopt;
         const auto guid = block.subspan(kWaveFormatSubFormatOffset, 16);
         if (!std::equal(kSubFormatTail.begin(), kSubFormatTail.end(), guid.begin() + 2))
             return std::nullopt;
-        tag = ReadU16(guid, 0);
+        tag = LoadU16(guid.data());
         // Valid bits (offset 18) may be less than the container; the samples are then
         // left-justified in it and decode correctly as full-width values.
-        const uint16_t validBits = ReadU16(block, 18);
+        const uint16_t validBits = LoadU16(b + 18);
         if (validBits > f.bitsPerSample) return std::nullopt;
     }
 
@@ -102,12 +91,12 @@ std::array<uint8_t, 16> MakeFormatBlock(uint16_t channels, uint32_t rate, uint16
                                         bool isFloat) {
     std::array<uint8_t, 16> b{};
     const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-    WriteU16(&b[0], isFloat ? kWaveFormatIeeeFloat : kWaveFormatPcm);
-    WriteU16(&b[2], channels);
-    WriteU32(&b[4], rate);
-    WriteU32(&b[8], rate * align);
-    WriteU16(&b[12], align);
-    WriteU16(&b[14], bits);
+    StoreU16(&b[0], isFloat ? kWaveFormatIeeeFloat : kWaveFormatPcm);
+    StoreU16(&b[2], channels);
+    StoreU32(&b[4], rate);
+    StoreU32(&b[8], rate * align);
+    StoreU16(&b[12], align);
+    StoreU16(&b[14], bits);
     return b;
 }
 
@@ -123,7 +112,7 @@ void DecodeSamples(const WaveFormat& format, std::span<const uint8_t> bytes, std
         break;
     case SampleEncoding::kSigned16:
         for (size_t i = 0; i < n; ++i) {
-            const auto s = static_cast<int16_t>(p[2 * i] | (p[2 * i + 1] << 8));
+            const auto s = static_cast<int16_t>(LoadU16(p + 2 * i));
             o[i] = static_cast<float>(s) / 32768.0f;
         }
         break;
@@ -139,19 +128,13 @@ void DecodeSamples(const WaveFormat& format, std::span<const uint8_t> bytes, std
         break;
     case SampleEncoding::kSigned32:
         for (size_t i = 0; i < n; ++i) {
-            const uint8_t* q = p + 4 * i;
-            const auto u = static_cast<uint32_t>(q[0]) | (static_cast<uint32_t>(q[1]) << 8) |
-                           (static_cast<uint32_t>(q[2]) << 16) |
-                           (static_cast<uint32_t>(q[3]) << 24);
-            o[i] = static_cast<float>(static_cast<double>(static_cast<int32_t>(u)) / 2147483648.0);
+            const auto s = static_cast<int32_t>(LoadU32(p + 4 * i));
+            o[i] = static_cast<float>(static_cast<double>(s) / 2147483648.0);
         }
         break;
     case SampleEncoding::kFloat32:
         for (size_t i = 0; i < n; ++i) {
-            const uint8_t* q = p + 4 * i;
-            const auto v = std::bit_cast<float>(
-                static_cast<uint32_t>(q[0]) | (static_cast<uint32_t>(q[1]) << 8) |
-                (static_cast<uint32_t>(q[2]) << 16) | (static_cast<uint32_t>(q[3]) << 24));
+            const auto v = std::bit_cast<float>(LoadU32(p + 4 * i));
             o[i] = std::isfinite(v) ? std::clamp(v, -4.0f, 4.0f) : 0.0f;
         }
         break;

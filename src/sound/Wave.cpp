@@ -1,31 +1,18 @@
 // Wave: reading and writing RIFF WAVE blocks, and the PCM format record.
 #include "sound/Wave.h"
 
+#include "container/LittleEndian.h"
+
 #include <algorithm>
 #include <cstring>
 
 namespace vl::sound {
 
-namespace {
-
-void PutU16(std::vector<uint8_t>& out, uint16_t v) {
-    out.push_back(static_cast<uint8_t>(v));
-    out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutU32(std::vector<uint8_t>& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
-}
-
-void PutId(std::vector<uint8_t>& out, const char (&id)[5]) {
-    out.insert(out.end(), id, id + 4);
-}
-
-uint32_t LeU32(const uint8_t* p) {
-    return uint32_t{p[0]} | (uint32_t{p[1]} << 8) | (uint32_t{p[2]} << 16) | (uint32_t{p[3]} << 24);
-}
-
-} // namespace
+using container::LoadU16;
+using container::LoadU32;
+using container::PutId;
+using container::PutU16;
+using container::PutU32;
 
 std::vector<uint8_t> PcmFormatBlock(uint16_t formatTag, uint16_t channels, uint32_t rate,
                                     uint16_t bits) {
@@ -48,12 +35,12 @@ void TWave::Clear() {
 
 uint16_t TWave::Field16(size_t at) const {
     if (Format.size() < at + 2) return 0;
-    return static_cast<uint16_t>(Format[at] | (Format[at + 1] << 8));
+    return LoadU16(Format.data() + at);
 }
 
 uint32_t TWave::Field32(size_t at) const {
     if (Format.size() < at + 4) return 0;
-    return LeU32(Format.data() + at);
+    return LoadU32(Format.data() + at);
 }
 
 void TWave::LoadFromStream(container::ByteReader& in) {
@@ -73,8 +60,8 @@ void TWave::LoadFromStream(container::ByteReader& in) {
         // zero identifier does.
         uint8_t header[8] = {};
         in.ReadSome(header, sizeof header);
-        if (LeU32(header) == 0) break;
-        const uint32_t length = LeU32(header + 4);
+        if (LoadU32(header) == 0) break;
+        const uint32_t length = LoadU32(header + 4);
         if (std::memcmp(header, "fmt ", 4) == 0) {
             const std::span<const uint8_t> body = in.ReadSpan(length);
             format.assign(body.begin(), body.end());
