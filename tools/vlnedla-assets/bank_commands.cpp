@@ -11,21 +11,19 @@
 //
 // Banks are read with no sound device, exactly as the game reads them, so the listing
 // shows what the game would get, including the items read before a failure.
-#include <cerrno>
+#include <array>
 #include <charconv>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <set>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Commands.h"
+#include "Common.h"
 #include "container/ObjectStream.h"
 #include "sound/DXSounds.h"
 #include "sound/Wave.h"
@@ -74,19 +72,6 @@ constexpr std::string_view kExtractUsage =
     "missing). In file names, '/', '\\' and control characters become '_'; an item\n"
     "without a name is called itemN, and a name met again gets '~N' (N = its index).\n";
 
-bool IsHelp(const std::vector<std::string>& args) {
-    for (const auto& a : args) {
-        if (a == "--help" || a == "-h") return true;
-    }
-    return false;
-}
-
-int Usage(std::string_view usage, std::string_view problem) {
-    std::fprintf(stderr, "vlnedla-assets: %.*s\n\n%.*s", static_cast<int>(problem.size()),
-                 problem.data(), static_cast<int>(usage.size()), usage.data());
-    return 2;
-}
-
 // --- wave facts ---------------------------------------------------------------------------
 
 struct WaveFacts {
@@ -108,95 +93,7 @@ WaveFacts FactsOf(const sound::TWave& wave) {
     return f;
 }
 
-// Writes `bytes` to `path`; on failure returns the system's reason.
-std::optional<std::string> WriteFile(const std::filesystem::path& path,
-                                     const std::vector<uint8_t>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (!out) return std::string(std::strerror(errno ? errno : EIO));
-    return std::nullopt;
-}
-
-// Loads `path` into `bank` with no device. Returns the failure's message, if any.
-std::optional<std::string> LoadBank(sound::TWaveCollection& bank, const std::string& path) {
-    try {
-        bank.LoadFromFile(path);
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return std::nullopt;
-}
-
 // --- JSON and table output -----------------------------------------------------------------
-
-// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there are not one
-// (overlong forms, surrogates and code points above U+10FFFF are not valid).
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    const auto b0 = static_cast<uint8_t>(s[i]);
-    size_t n = 0;
-    uint32_t cp = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2;
-        cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<uint8_t>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
-    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
-    return n;
-}
-
-// A JSON string literal. Valid UTF-8 passes through; a byte that is not part of a valid
-// sequence is written as \u00XX, its Latin-1 code point.
-std::string JsonString(std::string_view s) {
-    std::string out = "\"";
-    char esc[8];
-    for (size_t i = 0; i < s.size();) {
-        const auto b = static_cast<uint8_t>(s[i]);
-        if (b >= 0x80) {
-            if (const size_t n = Utf8SequenceLength(s, i); n > 0) {
-                out.append(s.substr(i, n));
-                i += n;
-                continue;
-            }
-            std::snprintf(esc, sizeof esc, "\\u%04x", b);
-            out += esc;
-        } else if (b == '"') {
-            out += "\\\"";
-        } else if (b == '\\') {
-            out += "\\\\";
-        } else if (b == '\n') {
-            out += "\\n";
-        } else if (b == '\r') {
-            out += "\\r";
-        } else if (b == '\t') {
-            out += "\\t";
-        } else if (b < 0x20) {
-            std::snprintf(esc, sizeof esc, "\\u%04x", b);
-            out += esc;
-        } else {
-            out += static_cast<char>(b);
-        }
-        ++i;
-    }
-    out += '"';
-    return out;
-}
 
 void PrintJson(const sound::TWaveCollection& bank) {
     std::string out = "[";
@@ -252,10 +149,7 @@ void PrintTable(const sound::TWaveCollection& bank) {
 // --- bank list -----------------------------------------------------------------------------
 
 int BankList(const std::vector<std::string>& args) {
-    if (IsHelp(args)) {
-        std::fputs(kListUsage.data(), stdout);
-        return 0;
-    }
+    if (WantsHelp(args)) return Help(kListUsage);
     std::optional<std::string> file;
     bool json = false;
     for (const auto& a : args) {
@@ -272,7 +166,7 @@ int BankList(const std::vector<std::string>& args) {
     if (!file) return Usage(kListUsage, "bank list: FILE is missing");
 
     sound::TWaveCollection bank;
-    const std::optional<std::string> failure = LoadBank(bank, *file);
+    const std::optional<std::string> failure = LoadReporting(bank, *file);
     if (json) {
         PrintJson(bank);
     } else {
@@ -300,25 +194,21 @@ struct ManifestItem {
 std::optional<std::string> ParseManifest(const std::string& manifestPath, const std::string& text,
                                          std::vector<ManifestItem>& items) {
     const std::filesystem::path base = std::filesystem::path(manifestPath).parent_path();
-    std::istringstream lines(text);
-    std::string line;
-    int number = 0;
-    while (std::getline(lines, line)) {
-        ++number;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        std::vector<std::string> tokens;
-        std::istringstream words(line);
-        for (std::string w; words >> w;) {
-            if (w[0] == '#') break; // the rest of the line is a comment
-            tokens.push_back(w);
+    for (ManifestLine& line : ManifestLines(text)) {
+        std::vector<std::string>& tokens = line.words;
+        // A word starting with '#' starts a comment that runs to the end of the line.
+        for (size_t k = 1; k < tokens.size(); ++k) {
+            if (tokens[k][0] == '#') {
+                tokens.resize(k);
+                break;
+            }
         }
-        if (tokens.empty()) continue;
-        const std::string where = manifestPath + ":" + std::to_string(number) + ": ";
+        const std::string where = manifestPath + ":" + std::to_string(line.number) + ": ";
         if (tokens.size() < 2) return where + "expected NAME WAVFILE [looped] [max=N]";
         ManifestItem item;
         item.name = tokens[0];
         item.wavPath = base / tokens[1];
-        item.line = number;
+        item.line = line.number;
         for (size_t k = 2; k < tokens.size(); ++k) {
             const std::string& t = tokens[k];
             if (t == "looped") {
@@ -347,10 +237,7 @@ std::string ReadText(const std::string& path) {
 }
 
 int BankBuild(const std::vector<std::string>& args) {
-    if (IsHelp(args)) {
-        std::fputs(kBuildUsage.data(), stdout);
-        return 0;
-    }
+    if (WantsHelp(args)) return Help(kBuildUsage);
     if (args.size() != 2) return Usage(kBuildUsage, "bank build: expected MANIFEST OUT");
     const std::string& manifestPath = args[0];
     const std::string& outPath = args[1];
@@ -372,28 +259,26 @@ int BankBuild(const std::vector<std::string>& args) {
     writer.BeginCollection("List");
     std::vector<uint8_t> block;
     for (const ManifestItem& item : items) {
-        const std::string where = manifestPath + ":" + std::to_string(item.line) + ": ";
+        // "MANIFEST:LINE: WAVFILE: what is wrong", exit code 1.
+        const auto fail = [&](const char* what) {
+            std::fprintf(stderr, "%s:%d: %s: %s\n", manifestPath.c_str(), item.line,
+                         item.wavPath.string().c_str(), what);
+            return 1;
+        };
         sound::TWave wave;
         try {
             const std::vector<uint8_t> bytes = container::ReadWholeFile(item.wavPath.string());
             container::ByteReader in(bytes);
             wave.LoadFromStream(in);
         } catch (const Error& e) {
-            std::fprintf(stderr, "%s%s: %s\n", where.c_str(), item.wavPath.string().c_str(),
-                         e.what());
-            return 1;
+            return fail(e.what());
         }
-        if (wave.Format.empty() || wave.Data.empty()) {
-            std::fprintf(stderr, "%s%s: %s\n", where.c_str(), item.wavPath.string().c_str(),
-                         wave.Format.empty() ? "no \"fmt \" chunk" : "no samples");
-            return 1;
-        }
+        if (wave.Format.empty()) return fail("no \"fmt \" chunk");
+        if (wave.Data.empty()) return fail("no samples");
         try {
             block = wave.SaveToBytes(); // "fmt " and "data" only, as writers make it
         } catch (const Error& e) {
-            std::fprintf(stderr, "%s%s: %s\n", where.c_str(), item.wavPath.string().c_str(),
-                         e.what());
-            return 1;
+            return fail(e.what());
         }
         writer.BeginItem();
         writer.WriteString("Name", item.name);
@@ -428,16 +313,13 @@ std::string SafeFileName(std::string_view name, int32_t index) {
 }
 
 int BankExtract(const std::vector<std::string>& args) {
-    if (IsHelp(args)) {
-        std::fputs(kExtractUsage.data(), stdout);
-        return 0;
-    }
+    if (WantsHelp(args)) return Help(kExtractUsage);
     if (args.size() != 2) return Usage(kExtractUsage, "bank extract: expected FILE DIR");
     const std::string& file = args[0];
     const std::filesystem::path dir = args[1];
 
     sound::TWaveCollection bank;
-    const std::optional<std::string> failure = LoadBank(bank, file);
+    const std::optional<std::string> failure = LoadReporting(bank, file);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     if (ec) {
@@ -479,17 +361,10 @@ int BankExtract(const std::vector<std::string>& args) {
 // --- RunBank -------------------------------------------------------------------------------
 
 int RunBank(const std::vector<std::string>& args) {
-    if (args.empty()) return Usage(kBankUsage, "bank: COMMAND is missing");
-    const std::string& command = args.front();
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "--help" || command == "-h" || command == "help") {
-        std::fputs(kBankUsage.data(), stdout);
-        return 0;
-    }
-    if (command == "list") return BankList(rest);
-    if (command == "build") return BankBuild(rest);
-    if (command == "extract") return BankExtract(rest);
-    return Usage(kBankUsage, "bank: unknown command '" + command + "'");
+    static constexpr std::array<Command, 3> kCommands = {
+        {{"list", BankList}, {"build", BankBuild}, {"extract", BankExtract}}};
+    return RunFamily(
+        {kBankUsage, "bank: COMMAND is missing", "bank: unknown command '%s'", kCommands}, args);
 }
 
 } // namespace vl::tools

@@ -1,11 +1,13 @@
 // vlnedla-assets: builds, lists and extracts the game's data files; dispatches to the
 // command family named by the first argument.
+#include <array>
 #include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Commands.h"
+#include "Common.h"
 
 namespace {
 
@@ -25,20 +27,12 @@ constexpr std::string_view kUsage =
 } // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    if (args.empty()) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) { // no problem to name: the usage alone says what is wanted
         std::fputs(kUsage.data(), stderr);
         return 2;
     }
-    const std::string family = args.front();
-    args.erase(args.begin());
-    if (family == "--help" || family == "-h" || family == "help") {
-        std::fputs(kUsage.data(), stdout);
-        return 0;
-    }
-    if (family == "bank") return vl::tools::RunBank(args);
-    if (family == "pics") return vl::tools::RunPics(args);
-    std::fprintf(stderr, "vlnedla-assets: unknown command '%s'\n\n%s", family.c_str(),
-                 kUsage.data());
-    return 2;
+    static constexpr std::array<vl::tools::Command, 2> kFamilies = {
+        {{"bank", vl::tools::RunBank}, {"pics", vl::tools::RunPics}}};
+    return vl::tools::RunFamily({kUsage, "", "unknown command '%s'", kFamilies}, args);
 }

@@ -2,7 +2,7 @@
 //
 // Index:
 //   - usage texts
-//   - small helpers: JSON strings, numbers, files
+//   - small helpers: numbers, files
 //   - PPM reading and writing
 //   - pics list
 //   - pics extract
@@ -11,6 +11,7 @@
 //
 // Picture files are read exactly as the game reads them (without a display), so a
 // listing shows what the game would get, including the items read before a failure.
+#include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdint>
@@ -24,6 +25,8 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Common.h"
+#include "container/LittleEndian.h"
 #include "container/ObjectStream.h"
 #include "graphics/DIB.h"
 #include "graphics/PictureCollection.h"
@@ -86,40 +89,7 @@ constexpr std::string_view kBuildUsage =
     "are ignored. The file written is read back as the game reads it before OUT is\n"
     "replaced.\n";
 
-int Usage(std::string_view text, std::string_view problem = {}) {
-    if (problem.empty()) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        return 0;
-    }
-    std::fprintf(stderr, "vlnedla-assets: %.*s\n\n%.*s", static_cast<int>(problem.size()),
-                 problem.data(), static_cast<int>(text.size()), text.data());
-    return 2;
-}
-
-bool WantsHelp(const std::vector<std::string>& args) {
-    for (const std::string& a : args)
-        if (a == "--help" || a == "-h") return true;
-    return false;
-}
-
 // --- small helpers -------------------------------------------------------------------------
-
-std::string JsonString(std::string_view s) {
-    std::string out = "\"";
-    for (unsigned char c : s) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char buf[8];
-            std::snprintf(buf, sizeof buf, "\\u%04x", c);
-            out += buf;
-        } else {
-            out += static_cast<char>(c); // names are UTF-8 already
-        }
-    }
-    return out + "\"";
-}
 
 std::optional<int64_t> ParseNumber(std::string_view s) {
     int base = 10;
@@ -136,23 +106,6 @@ std::optional<std::vector<uint8_t>> ReadFile(const std::filesystem::path& path) 
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-bool WriteFile(const std::filesystem::path& path, const std::vector<uint8_t>& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data.data()),
-              static_cast<std::streamsize>(data.size()));
-    return static_cast<bool>(out);
-}
-
-// Reads FILE into `pics`; returns the failure's message, or nothing when all went well.
-std::optional<std::string> Load(TPictureCollection& pics, const std::string& file) {
-    try {
-        pics.LoadFromFile(file);
-    } catch (const Error& e) {
-        return std::string(e.what());
-    }
-    return std::nullopt;
 }
 
 // --- PPM reading and writing ---------------------------------------------------------------
@@ -220,7 +173,7 @@ ItemFacts Facts(const TPictureCollectionItem& item) {
 }
 
 int List(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) return Usage(kListUsage);
+    if (WantsHelp(args)) return Help(kListUsage);
     bool json = false;
     std::vector<std::string> files;
     for (const std::string& a : args) {
@@ -231,7 +184,7 @@ int List(const std::vector<std::string>& args) {
     }
     if (files.size() != 1) return Usage(kListUsage, "pics list needs one FILE");
     TPictureCollection pics;
-    const std::optional<std::string> failure = Load(pics, files[0]);
+    const std::optional<std::string> failure = LoadReporting(pics, files[0]);
 
     std::string out = json ? "[" : "";
     for (int32_t i = 0; i < pics.Count(); ++i) {
@@ -283,10 +236,10 @@ int List(const std::vector<std::string>& args) {
 // --- pics extract --------------------------------------------------------------------------
 
 int Extract(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) return Usage(kExtractUsage);
+    if (WantsHelp(args)) return Help(kExtractUsage);
     if (args.size() != 2) return Usage(kExtractUsage, "pics extract needs FILE and DIR");
     TPictureCollection pics;
-    const std::optional<std::string> failure = Load(pics, args[0]);
+    const std::optional<std::string> failure = LoadReporting(pics, args[0]);
     std::error_code ec;
     std::filesystem::create_directories(args[1], ec);
     for (int32_t i = 0; i < pics.Count(); ++i) {
@@ -294,7 +247,7 @@ int Extract(const std::vector<std::string>& args) {
         if (!dib) continue;
         const std::filesystem::path out =
             std::filesystem::path(args[1]) / (std::to_string(i) + ".ppm");
-        if (!WriteFile(out, WritePpm(*dib))) {
+        if (WriteFile(out, WritePpm(*dib))) {
             std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", out.string().c_str());
             return 1;
         }
@@ -327,22 +280,13 @@ std::vector<uint8_t> PictureData(const std::filesystem::path& path) {
     TDIB check; // refuse what the game could not decode
     check.LoadBitmapFile(*bytes);
     std::vector<uint8_t> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
-    const auto size = static_cast<uint32_t>(bytes->size());
-    for (int i = 0; i < 4; ++i) data.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    container::PutU32(data, static_cast<uint32_t>(bytes->size()));
     data.insert(data.end(), bytes->begin(), bytes->end());
     return data;
 }
 
-// Parses one manifest line; throws Error describing the fault.
-ManifestItem ParseLine(const std::string& line, const std::filesystem::path& base) {
-    std::vector<std::string> words;
-    size_t i = 0;
-    while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-        const size_t start = i;
-        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
-        if (i > start) words.push_back(line.substr(start, i - start));
-    }
+// Makes the item of one manifest line's words; throws Error describing the fault.
+ManifestItem ParseLine(const std::vector<std::string>& words, const std::filesystem::path& base) {
     if (words.size() < 2) throw Error("expected NAME FILE [key=value ...]");
     ManifestItem item;
     item.name = words[0];
@@ -414,23 +358,22 @@ std::vector<uint8_t> WritePictureFile(const std::vector<ManifestItem>& items) {
 }
 
 int Build(const std::vector<std::string>& args) {
-    if (WantsHelp(args)) return Usage(kBuildUsage);
+    if (WantsHelp(args)) return Help(kBuildUsage);
     if (args.size() != 2) return Usage(kBuildUsage, "pics build needs MANIFEST and OUT");
-    std::ifstream manifest(args[0]);
+    const std::optional<std::vector<uint8_t>> manifest = ReadFile(args[0]);
     if (!manifest) {
         std::fprintf(stderr, "vlnedla-assets: cannot read %s\n", args[0].c_str());
         return 1;
     }
     const std::filesystem::path base = std::filesystem::path(args[0]).parent_path();
     std::vector<ManifestItem> items;
-    std::string line;
-    for (int number = 1; std::getline(manifest, line); ++number) {
-        const size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos || line[first] == '#') continue;
+    const std::string_view text(reinterpret_cast<const char*>(manifest->data()), manifest->size());
+    for (const ManifestLine& line : ManifestLines(text)) {
         try {
-            items.push_back(ParseLine(line, base));
+            items.push_back(ParseLine(line.words, base));
         } catch (const Error& e) {
-            std::fprintf(stderr, "vlnedla-assets: %s:%d: %s\n", args[0].c_str(), number, e.what());
+            std::fprintf(stderr, "vlnedla-assets: %s:%d: %s\n", args[0].c_str(), line.number,
+                         e.what());
             return 1;
         }
     }
@@ -442,7 +385,7 @@ int Build(const std::vector<std::string>& args) {
         std::fprintf(stderr, "vlnedla-assets: the file made does not read back: %s\n", e.what());
         return 1;
     }
-    if (!WriteFile(args[1], file)) {
+    if (WriteFile(args[1], file)) {
         std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", args[1].c_str());
         return 1;
     }
@@ -454,14 +397,10 @@ int Build(const std::vector<std::string>& args) {
 // --- RunPics -------------------------------------------------------------------------------
 
 int RunPics(const std::vector<std::string>& args) {
-    if (args.empty()) return Usage(kPicsUsage, "pics needs a COMMAND");
-    const std::string& command = args.front();
-    const std::vector<std::string> rest(args.begin() + 1, args.end());
-    if (command == "--help" || command == "-h" || command == "help") return Usage(kPicsUsage);
-    if (command == "list") return List(rest);
-    if (command == "extract") return Extract(rest);
-    if (command == "build") return Build(rest);
-    return Usage(kPicsUsage, "unknown pics command '" + command + "'");
+    static constexpr std::array<Command, 3> kCommands = {
+        {{"list", List}, {"extract", Extract}, {"build", Build}}};
+    return RunFamily({kPicsUsage, "pics needs a COMMAND", "unknown pics command '%s'", kCommands},
+                     args);
 }
 
 } // namespace vl::tools

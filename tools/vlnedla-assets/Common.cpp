@@ -1,0 +1,154 @@
+// Common: the data tool's shared help, dispatch, JSON, file and manifest helpers.
+#include "Common.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+
+namespace vl::tools {
+
+namespace {
+
+// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there are not one
+// (overlong forms, surrogates and code points above U+10FFFF are not valid).
+size_t Utf8SequenceLength(std::string_view s, size_t i) {
+    const auto b0 = static_cast<uint8_t>(s[i]);
+    size_t n = 0;
+    uint32_t cp = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        n = 2;
+        cp = b0 & 0x1F;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        n = 3;
+        cp = b0 & 0x0F;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        n = 4;
+        cp = b0 & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + n > s.size()) return 0;
+    for (size_t k = 1; k < n; ++k) {
+        const auto b = static_cast<uint8_t>(s[i + k]);
+        if ((b & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
+    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
+    return n;
+}
+
+bool IsSpace(char c) {
+    return std::isspace(static_cast<unsigned char>(c)) != 0;
+}
+
+} // namespace
+
+// --- help, usage and dispatch ------------------------------------------------------------
+
+bool WantsHelp(const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (a == "--help" || a == "-h") return true;
+    }
+    return false;
+}
+
+int Help(std::string_view usage) {
+    std::fwrite(usage.data(), 1, usage.size(), stdout);
+    return 0;
+}
+
+int Usage(std::string_view usage, std::string_view problem) {
+    std::fprintf(stderr, "vlnedla-assets: %.*s\n\n%.*s", static_cast<int>(problem.size()),
+                 problem.data(), static_cast<int>(usage.size()), usage.data());
+    return 2;
+}
+
+int RunFamily(const Family& family, const std::vector<std::string>& args) {
+    if (args.empty()) return Usage(family.usage, family.missing);
+    const std::string& name = args.front();
+    if (name == "--help" || name == "-h" || name == "help") return Help(family.usage);
+    const std::vector<std::string> rest(args.begin() + 1, args.end());
+    for (const Command& command : family.commands) {
+        if (name == command.name) return command.run(rest);
+    }
+    return Usage(family.usage, Format(family.unknown, {name}));
+}
+
+// --- output --------------------------------------------------------------------------------
+
+std::string JsonString(std::string_view s) {
+    std::string out = "\"";
+    char esc[8];
+    for (size_t i = 0; i < s.size();) {
+        const auto b = static_cast<uint8_t>(s[i]);
+        if (b >= 0x80) {
+            if (const size_t n = Utf8SequenceLength(s, i); n > 0) {
+                out.append(s.substr(i, n));
+                i += n;
+                continue;
+            }
+            std::snprintf(esc, sizeof esc, "\\u%04x", b);
+            out += esc;
+        } else if (b == '"') {
+            out += "\\\"";
+        } else if (b == '\\') {
+            out += "\\\\";
+        } else if (b == '\n') {
+            out += "\\n";
+        } else if (b == '\r') {
+            out += "\\r";
+        } else if (b == '\t') {
+            out += "\\t";
+        } else if (b < 0x20) {
+            std::snprintf(esc, sizeof esc, "\\u%04x", b);
+            out += esc;
+        } else {
+            out += static_cast<char>(b);
+        }
+        ++i;
+    }
+    out += '"';
+    return out;
+}
+
+std::optional<std::string> WriteFile(const std::filesystem::path& path,
+                                     const std::vector<uint8_t>& bytes) {
+    errno = 0; // a stream failure need not set it; EIO stands in then
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out)
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size()));
+    if (out) out.close(); // a failure to flush counts as a failure to write
+    if (!out) return std::string(std::strerror(errno ? errno : EIO));
+    return std::nullopt;
+}
+
+// --- manifests -----------------------------------------------------------------------------
+
+std::vector<ManifestLine> ManifestLines(std::string_view text) {
+    std::vector<ManifestLine> lines;
+    int number = 0;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++number;
+        ManifestLine entry;
+        entry.number = number;
+        for (size_t i = 0; i < line.size();) {
+            while (i < line.size() && IsSpace(line[i])) ++i;
+            const size_t first = i;
+            while (i < line.size() && !IsSpace(line[i])) ++i;
+            if (i > first) entry.words.emplace_back(line.substr(first, i - first));
+        }
+        if (entry.words.empty() || entry.words.front().front() == '#') continue;
+        lines.push_back(std::move(entry));
+    }
+    return lines;
+}
+
+} // namespace vl::tools

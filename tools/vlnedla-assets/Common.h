@@ -1,0 +1,87 @@
+// Common: what the data tool's command families share — help and usage output, command
+// dispatch, the JSON string form, writing output files, loading a data file while keeping
+// its failure, and the word lines of a manifest.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "container/Error.h"
+
+namespace vl::tools {
+
+// --- help, usage and dispatch ------------------------------------------------------------
+
+// True when any argument asks for help ("--help" or "-h").
+bool WantsHelp(const std::vector<std::string>& args);
+
+// Prints `usage` on standard output. Returns exit code 0.
+int Help(std::string_view usage);
+
+// Prints "vlnedla-assets: PROBLEM", a blank line and `usage` on standard error. Returns
+// exit code 2, bad usage.
+int Usage(std::string_view usage, std::string_view problem);
+
+// One command of a family: its name and what runs it with the arguments after the name.
+struct Command {
+    std::string_view name;
+    int (*run)(const std::vector<std::string>& args);
+};
+
+// A command family ("bank", "pics") with the texts its dispatch shows.
+struct Family {
+    std::string_view usage;            // the family's help text
+    std::string_view missing;          // the problem when no command is named
+    std::string_view unknown;          // the problem for an unknown command; %s is its name
+    std::span<const Command> commands; // in no particular order
+};
+
+// Runs the command named by args[0] with the rest of `args`; "--help", "-h" and "help"
+// print the family's usage. Returns the command's exit code, 0 for help, or 2 (with the
+// usage on standard error) when the command is missing or unknown.
+int RunFamily(const Family& family, const std::vector<std::string>& args);
+
+// --- output --------------------------------------------------------------------------------
+
+// A JSON string literal, quotes included. Valid UTF-8 passes through; a byte that is not
+// part of a valid sequence is written as \u00XX, its Latin-1 code point, so that the
+// output stays valid JSON whatever the file's names hold.
+std::string JsonString(std::string_view s);
+
+// Writes `bytes` to `path`, replacing what was there. Returns nothing when all was
+// written and closed, else the system's reason.
+std::optional<std::string> WriteFile(const std::filesystem::path& path,
+                                     const std::vector<uint8_t>& bytes);
+
+// Fills `collection` from the file at `path` the way the game does. Returns the failure's
+// message, if any; the items read before it stay in `collection`.
+template <class Collection>
+std::optional<std::string> LoadReporting(Collection& collection, const std::string& path) {
+    try {
+        collection.LoadFromFile(path);
+    } catch (const Error& e) {
+        return e.Message();
+    }
+    return std::nullopt;
+}
+
+// --- manifests -----------------------------------------------------------------------------
+
+// One line of a manifest that holds an item: its number (from 1) and its words.
+struct ManifestLine {
+    int number = 0;
+    std::vector<std::string> words;
+};
+
+// Splits manifest text at '\n' into lines and each line at white space into words. Lines
+// without words and lines whose first word starts with '#' (comments) are left out; the
+// others keep their line numbers for messages. What a '#' later in a line means is the
+// family's own rule.
+std::vector<ManifestLine> ManifestLines(std::string_view text);
+
+} // namespace vl::tools
