@@ -127,6 +127,13 @@ std::optional<std::string> WriteFile(const std::filesystem::path& path,
     return std::nullopt;
 }
 
+int FinishLoad(const std::optional<std::string>& failure) {
+    if (!failure) return 0;
+    std::fflush(stdout); // where both streams go to one place, the message comes last
+    std::fprintf(stderr, "%s\n", failure->c_str());
+    return 1;
+}
+
 // --- manifests -----------------------------------------------------------------------------
 
 std::vector<ManifestLine> ManifestLines(std::string_view text) {

@@ -70,6 +70,10 @@ std::optional<std::string> LoadReporting(Collection& collection, const std::stri
     return std::nullopt;
 }
 
+// Ends a command that read a data file: with a failure, prints its message on standard
+// error as the last line, after all standard output so far, and returns 1; else returns 0.
+int FinishLoad(const std::optional<std::string>& failure);
+
 // --- manifests -----------------------------------------------------------------------------
 
 // One line of a manifest that holds an item: its number (from 1) and its words.

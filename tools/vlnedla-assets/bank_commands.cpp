@@ -172,12 +172,7 @@ int BankList(const std::vector<std::string>& args) {
     } else {
         PrintTable(bank);
     }
-    std::fflush(stdout);
-    if (failure) {
-        std::fprintf(stderr, "%s\n", failure->c_str());
-        return 1;
-    }
-    return 0;
+    return FinishLoad(failure);
 }
 
 // --- bank build ----------------------------------------------------------------------------
@@ -348,12 +343,7 @@ int BankExtract(const std::vector<std::string>& args) {
         }
         std::printf("%s\n", path.string().c_str());
     }
-    std::fflush(stdout);
-    if (failure) {
-        std::fprintf(stderr, "%s\n", failure->c_str());
-        return 1;
-    }
-    return 0;
+    return FinishLoad(failure);
 }
 
 } // namespace

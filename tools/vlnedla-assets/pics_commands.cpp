@@ -225,12 +225,7 @@ int List(const std::vector<std::string>& args) {
     }
     if (json) out += pics.Count() ? "\n]\n" : "]\n";
     std::fwrite(out.data(), 1, out.size(), stdout);
-    if (failure) {
-        std::fflush(stdout);
-        std::fprintf(stderr, "%s\n", failure->c_str());
-        return 1;
-    }
-    return 0;
+    return FinishLoad(failure);
 }
 
 // --- pics extract --------------------------------------------------------------------------
@@ -252,11 +247,7 @@ int Extract(const std::vector<std::string>& args) {
             return 1;
         }
     }
-    if (failure) {
-        std::fprintf(stderr, "%s\n", failure->c_str());
-        return 1;
-    }
-    return 0;
+    return FinishLoad(failure);
 }
 
 // --- pics build ----------------------------------------------------------------------------
