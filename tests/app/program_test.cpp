@@ -48,8 +48,13 @@ TEST(Program, WindowsAreMadeInOrderAndOnlyTheMenuShows) {
     EXPECT_EQ(headless.Forms()[2]->Name(), "guideform");
     EXPECT_EQ(headless.MainForm()->Caption(), "Hlavní menu");
     EXPECT_TRUE(program.mainmenuform()->DXSoundmenu.Initialized());
-    ASSERT_EQ(headless.MessageBoxes().size(), 1u);
+    // One box from each window that reads a file at creation: the menu's bank, then the
+    // match window's pictures.
+    ASSERT_EQ(headless.MessageBoxes().size(), 2u);
     EXPECT_EQ(headless.MessageBoxes()[0].text.rfind("Cannot open file \"", 0), 0u);
+    EXPECT_NE(headless.MessageBoxes()[0].text.find("menu.dat"), std::string::npos);
+    EXPECT_EQ(headless.MessageBoxes()[1].text.rfind("Cannot open file \"", 0), 0u);
+    EXPECT_NE(headless.MessageBoxes()[1].text.find("game.dat"), std::string::npos);
     for (const auto& f : headless.Forms()) EXPECT_FALSE(f->Visible());
 }
 
