@@ -62,6 +62,21 @@ set -e
 grep -q '"name": "tanklevy"' "$work/cut.out" || fail "items before the cut are not listed"
 tail -n 1 "$work/cut.err" | grep -q 'Stream read error$' || fail "message: $(cat "$work/cut.err")"
 
+# A folder is no manifest: the build fails and writes nothing.
+mkdir "$work/folder"
+if "$tool" pics build "$work/folder" "$work/none.dat" 2>/dev/null; then
+  fail "a folder given as the manifest built a file"
+fi
+[ ! -e "$work/none.dat" ] || fail "a file was written from a folder"
+
+# A name that is not UTF-8 still lists as JSON that parses.
+if command -v python3 >/dev/null 2>&1; then
+  printf 'bad\303( tank.ppm\n' > "$work/odd.txt"
+  "$tool" pics build "$work/odd.txt" "$work/odd.dat"
+  "$tool" pics list "$work/odd.dat" --json | python3 -c 'import json,sys; json.load(sys.stdin)' \
+    || fail "listing of a name that is not UTF-8 is not JSON"
+fi
+
 # Usage.
 "$tool" pics --help | grep -q 'build MANIFEST OUT' || fail "pics --help"
 "$tool" pics build --help | grep -q 'transparentColor' || fail "pics build --help"

@@ -102,10 +102,16 @@ std::optional<int64_t> ParseNumber(std::string_view s) {
     return negative ? -v : v;
 }
 
+// The whole file, or nothing when it cannot be read. A directory or a device is not a
+// file: reading one through a stream would give no bytes and look like an empty file.
 std::optional<std::vector<uint8_t>> ReadFile(const std::filesystem::path& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+    if (in.bad()) return std::nullopt;
+    return bytes;
 }
 
 // --- PPM reading and writing ---------------------------------------------------------------
