@@ -94,6 +94,15 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
         throw Error(std::string("Video cannot be initialized: ") + SDL_GetError());
+    // With no display to reach, SDL falls back to its windowless drivers on its own; the
+    // program would then run with nobody able to see or focus it. Only an explicit choice
+    // (SDL_VIDEODRIVER) may select one of them.
+    if (const char* driver = SDL_GetCurrentVideoDriver();
+        driver != nullptr && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
+        (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0)) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw Error("Video cannot be initialized: no display is available (is DISPLAY set?)");
+    }
     SDL_InitSubSystem(SDL_INIT_JOYSTICK); // no joystick support is no failure
     if (TTF_Init() == 0) {
         fontPath_ = FindSansSerifFont();

@@ -31,10 +31,31 @@ fi
 
 # A display of our own: Xvfb picks a free number and tells it through a pipe.
 exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
-read -r -t 10 num <&3 || { echo "xvfb_menu: Xvfb did not start"; exit 1; }
+read -r -t 20 num <&3 || { echo "xvfb_menu: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$num"
+
+# What was there to see when the check fails: the servers' and the program's own words.
+diagnose() {
+  echo "--- DISPLAY=$DISPLAY, user $(id -un), /tmp/.X11-unix:"; ls -la /tmp/.X11-unix 2>&1 || true
+  echo "--- Xvfb said:"; cat "$work/xvfb.log" 2>/dev/null || true
+  echo "--- the program said:"; cat "$work/prog.log" 2>/dev/null || true
+  echo "--- windows on the display:"
+  xdotool search --name '.' getwindowname %@ 2>&1 | head -20 || true
+}
+
+# The display must answer a plain X client before the program is judged by it: a machine
+# where no X client can connect to Xvfb cannot run this check at all.
+for _ in $(seq 1 100); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.1
+done
+if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
+  echo "xvfb_menu: SKIPPED: no X client can connect to Xvfb on this machine"
+  diagnose
+  exit 77
+fi
 
 # Under LeakSanitizer (the sanitizer build), what the system's own libraries keep until the
 # process ends is theirs, not the program's: SDL's D-Bus and X connections, fontconfig.
@@ -46,16 +67,25 @@ leak:libfontconfig.so
 SUPP
 export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
-(cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") &
+(cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") >"$work/prog.log" 2>&1 &
 prog_pid=$!
 
+# The caption is matched without its accented letter: how xdotool compares a non-ASCII
+# pattern depends on the locale the check happens to run in.
 win=""
-for _ in $(seq 1 100); do
-  win=$(xdotool search --name '^Hlavní menu$' 2>/dev/null | head -1 || true)
+for _ in $(seq 1 300); do
+  win=$(xdotool search --name '^Hlavn.* menu$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
+  kill -0 "$prog_pid" 2>/dev/null || break
   sleep 0.1
 done
-[ -n "$win" ] || { echo "xvfb_menu: no window with the caption \"Hlavní menu\""; exit 1; }
+if [ -z "$win" ]; then
+  echo "xvfb_menu: no window with the caption \"Hlavní menu\""
+  kill -0 "$prog_pid" 2>/dev/null || { rc=0; wait "$prog_pid" || rc=$?; echo "(the program ended with $rc)"; }
+  prog_pid=""
+  diagnose
+  exit 1
+fi
 
 xdotool windowfocus --sync "$win"
 sleep 0.3
@@ -69,6 +99,7 @@ wait "$prog_pid" || rc=$?
 prog_pid=""
 if [ "$rc" -ne 0 ]; then
   echo "xvfb_menu: the program ended with exit code $rc, not 0"
+  diagnose
   exit 1
 fi
 echo "xvfb_menu: window found, Down x3 and Enter ended the program with 0"
