@@ -4,6 +4,12 @@
 // data files are found relative to the current directory.
 #include <SDL.h>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <fcntl.h>
+#include <unistd.h>
+#endif
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -12,6 +18,23 @@
 #include "platform/SdlToolkit.h"
 
 namespace {
+
+// A standard stream the program was started without (a launcher that closes standard
+// input, say) gets /dev/null. Otherwise the next descriptor opened takes its number — a
+// data file, the display connection — and whatever the program or a library writes to
+// standard output or error would land in it.
+void KeepStandardStreamsOpen() {
+#if defined(__unix__) || defined(__APPLE__)
+    for (int fd = 0; fd <= 2; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+        const int null = ::open("/dev/null", O_RDWR);
+        if (null >= 0 && null != fd) {
+            ::dup2(null, fd);
+            ::close(null);
+        }
+    }
+#endif
+}
 
 int RunProgram() {
     try {
@@ -31,6 +54,7 @@ int RunProgram() {
 } // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
+    KeepStandardStreamsOpen();
     const int code = RunProgram();
     SDL_Quit();
     return code;

@@ -59,6 +59,48 @@ void SetLatin1WindowName(SDL_Window* window, const std::string& utf8) {
     SDL_UnloadObject(xlib); // SDL holds its own reference
 }
 
+// FIXME: works around SDL 2.26's event wait. SDL wakes the wait by sending a message to our
+// newest window over a second connection of its own, and it sends one whenever it queues
+// an event during the wait. The last one, sent just before the program ends, can reach the
+// server after the main connection has destroyed our windows; the server answers BadWindow
+// on that second connection, SDL reads the answer only when it closes it, and Xlib's
+// default answer to an error ends the process with exit code 1. That error is harmless —
+// the wait it was meant to end is over — so it is dropped; every other error goes to the
+// handler that was there before. The filter must be in place before SDL starts its video:
+// SDL chains to the handler it found, and puts that one back just before it closes the
+// second connection. Xlib keeps one handler for the whole process, hence the one static.
+using XErrorHandlerFn = int (*)(Display*, XErrorEvent*);
+using SetXErrorHandlerFn = XErrorHandlerFn (*)(XErrorHandlerFn);
+XErrorHandlerFn gPreviousXErrorHandler = nullptr;
+
+int DropStaleWakeupError(Display* display, XErrorEvent* error) {
+    constexpr unsigned char kBadWindow = 3, kSendEvent = 25; // Xproto's codes
+    if (error->error_code == kBadWindow && error->request_code == kSendEvent) return 0;
+    return gPreviousXErrorHandler ? gPreviousXErrorHandler(display, error) : 0;
+}
+
+// Xlib's XSetErrorHandler, or null where there is no Xlib. Xlib stays loaded: SDL links it.
+SetXErrorHandlerFn XlibSetErrorHandler() {
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) {
+        SDL_ClearError(); // no Xlib is no failure: another video system is in use
+        return nullptr;
+    }
+    return reinterpret_cast<SetXErrorHandlerFn>(SDL_LoadFunction(xlib, "XSetErrorHandler"));
+}
+
+void InstallXErrorFilter() {
+    if (gPreviousXErrorHandler) return;
+    if (const SetXErrorHandlerFn set = XlibSetErrorHandler())
+        gPreviousXErrorHandler = set(DropStaleWakeupError);
+}
+
+void RemoveXErrorFilter() {
+    if (!gPreviousXErrorHandler) return;
+    if (const SetXErrorHandlerFn set = XlibSetErrorHandler()) set(gPreviousXErrorHandler);
+    gPreviousXErrorHandler = nullptr;
+}
+
 } // namespace
 
 // ---- font lookup ----------------------------------------------------------------------
@@ -92,8 +134,11 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
     // Window surfaces stay plain memory: an accelerated one would make SDL re-create each
     // window for OpenGL on its first paint, dropping the title we set (see above).
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
+    InstallXErrorFilter();
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        RemoveXErrorFilter();
         throw Error(std::string("Video cannot be initialized: ") + SDL_GetError());
+    }
     // With no display to reach, SDL falls back to its windowless drivers on its own; the
     // program would then run with nobody able to see or focus it. Only an explicit choice
     // (SDL_VIDEODRIVER) may select one of them.
@@ -101,6 +146,7 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
         driver != nullptr && SDL_getenv("SDL_VIDEODRIVER") == nullptr &&
         (SDL_strcasecmp(driver, "offscreen") == 0 || SDL_strcasecmp(driver, "dummy") == 0)) {
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        RemoveXErrorFilter();
         throw Error("Video cannot be initialized: no display is available (is DISPLAY set?)");
     }
     SDL_InitSubSystem(SDL_INIT_JOYSTICK); // no joystick support is no failure
@@ -120,6 +166,7 @@ SdlToolkit::~SdlToolkit() {
     if (TTF_WasInit()) TTF_Quit();
     SDL_QuitSubSystem(SDL_INIT_JOYSTICK);
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    RemoveXErrorFilter();
 }
 
 SdlToolkit::Window* SdlToolkit::Find(uint32_t windowId) {

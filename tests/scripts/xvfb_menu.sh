@@ -29,9 +29,11 @@ else
   "$BIN/vlnedla-assets" bank build "$work/src/manifest.txt" "$run_dir/snd/menu.dat" >/dev/null
 fi
 
-# A display of our own: Xvfb picks a free number and tells it through a pipe.
+# A display of our own: Xvfb picks a free number and tells it through a pipe. -noreset:
+# by default the server resets whenever its last client leaves (each xdotool call below
+# is one), and a connection made during a reset is refused.
 exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+Xvfb </dev/null -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 read -r -t 20 num <&3 || { echo "xvfb_menu: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
 export DISPLAY=":$num"
