@@ -22,7 +22,8 @@ cleanup() {
 trap cleanup EXIT
 
 exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# -noreset: the server would otherwise reset each time its last client leaves.
+Xvfb </dev/null -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb_pid=$!
 read -r -t 10 num <&3
 export DISPLAY=":$num"
