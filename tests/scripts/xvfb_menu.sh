@@ -59,15 +59,9 @@ if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
   exit 77
 fi
 
-# Under LeakSanitizer (the sanitizer build), what the system's own libraries keep until the
-# process ends is theirs, not the program's: SDL's D-Bus and X connections, fontconfig.
-cat >"$work/lsan.supp" <<'SUPP'
-leak:libdbus-1.so
-leak:libX11.so
-leak:libxcb.so
-leak:libfontconfig.so
-SUPP
-export LSAN_OPTIONS="suppressions=$work/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+# Under LeakSanitizer (the sanitizer build), the system libraries' own leftovers are theirs.
+supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
+export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 (cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") >"$work/prog.log" 2>&1 &
 prog_pid=$!

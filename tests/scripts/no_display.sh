@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# no_display: the real program started where there is no display to reach ends at once
+# with exit code 1 and says why, instead of running on in a window nobody can see.
+set -euo pipefail
+
+BIN=${VL_BIN:?VL_BIN is not set}
+# A console with a graphics card could carry a real display of its own (KMS/DRM).
+if compgen -G "/dev/dri/card*" >/dev/null; then
+  echo "no_display: SKIPPED: this machine has a graphics card that SDL could open"
+  exit 77
+fi
+
+# Under LeakSanitizer (the sanitizer build), the system libraries' own leftovers are theirs.
+supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
+export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+rc=0
+(cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+  timeout 20 "$BIN/vlnedla") >"$work/out.txt" 2>&1 || rc=$?
+if [ "$rc" -ne 1 ]; then
+  echo "no_display: the program ended with $rc, not 1"; cat "$work/out.txt"; exit 1
+fi
+want='Application Error: Video cannot be initialized: no display is available (is DISPLAY set?)'
+if ! grep -qxF "$want" "$work/out.txt"; then
+  echo "no_display: the message is missing; the program said:"; cat "$work/out.txt"; exit 1
+fi
+echo "no_display: exit code 1 with the message"
