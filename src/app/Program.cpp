@@ -18,11 +18,11 @@ Program::~Program() {
 }
 
 bool Program::CreateWindows() {
-    const WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()}, trace_};
+    const match::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()}, trace_};
     try {
         mainmenu_ = std::make_unique<Tmainmenuform>(context);
         toolkit_->Invoke(mainmenu_->form.OnCreate);
-        form1_ = std::make_unique<TForm1>(context);
+        form1_ = std::make_unique<match::TForm1>(context);
         toolkit_->Invoke(form1_->form.OnCreate);
         guide_ = std::make_unique<Tguideform>(context);
         toolkit_->Invoke(guide_->form.OnCreate);

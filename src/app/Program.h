@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "app/Form1.h"
+#include "match/Unit1.h"
 #include "app/guideform.h"
 #include "app/mainmenu.h"
 #include "platform/Clock.h"
@@ -47,7 +47,7 @@ public:
     platform::Toolkit& Toolkit() { return *toolkit_; }
     platform::IClock& Clock() { return *clock_; }
     Tmainmenuform* mainmenuform() const { return mainmenu_.get(); }
-    TForm1* Form1() const { return form1_.get(); }
+    match::TForm1* Form1() const { return form1_.get(); }
     Tguideform* guideform() const { return guide_.get(); }
 
 private:
@@ -57,7 +57,7 @@ private:
     std::unique_ptr<platform::Toolkit> toolkit_;
     sound::SoundTrace* trace_;
     std::unique_ptr<Tmainmenuform> mainmenu_;
-    std::unique_ptr<TForm1> form1_;
+    std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;
 };
 

@@ -3,7 +3,7 @@
 
 namespace vl::app {
 
-Tguideform::Tguideform(const WindowContext& context)
+Tguideform::Tguideform(const match::WindowContext& context)
     : toolkit(context.toolkit),
       form(toolkit.CreateForm("guideform", "Průvodce zvuky", 192, 107, 544, 375)), owner_(form),
       DXSoundguide(context.sound, &owner_), DXWaveListguide("DXWaveListguide") {

@@ -2,8 +2,8 @@
 // device and wave list; the menu shows it, its close button hides it.
 #pragma once
 
-#include "app/FormSoundOwner.h"
-#include "app/WindowContext.h"
+#include "match/FormSoundOwner.h"
+#include "match/WindowContext.h"
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
 
@@ -12,7 +12,7 @@ namespace vl::app {
 class Tguideform {
 public:
     // Builds the window and opens its sound device; throws as Tmainmenuform does.
-    explicit Tguideform(const WindowContext& context);
+    explicit Tguideform(const match::WindowContext& context);
     Tguideform(const Tguideform&) = delete;
     Tguideform& operator=(const Tguideform&) = delete;
 
@@ -24,7 +24,7 @@ public:
     platform::Form& form;
 
 private:
-    FormSoundOwner owner_;
+    match::FormSoundOwner owner_;
 
 public:
     sound::TDXSound DXSoundguide;

@@ -1,12 +1,12 @@
 // mainmenu: the main menu's form data and handlers.
 #include "app/mainmenu.h"
 
-#include "app/Form1.h"
+#include "match/Unit1.h"
 #include "app/guideform.h"
 
 namespace vl::app {
 
-Tmainmenuform::Tmainmenuform(const WindowContext& context)
+Tmainmenuform::Tmainmenuform(const match::WindowContext& context)
     : toolkit(context.toolkit),
       form(toolkit.CreateForm("mainmenuform", "Hlavní menu", 192, 107, 544, 375)),
       mainmenulist(form.AddListBox("mainmenulist", 216, 136, 121, 97)), owner_(form),
@@ -55,7 +55,9 @@ void Tmainmenuform::mainmenulistDblClick() {
     switch (mainmenulist.ItemIndex()) {
     case 0:
         if (form1_) {
-            form1_->startmatch(); // the match start runs before the window shows
+            // A match already open is only brought to the front: a second start would leave
+            // the first match's craft and shots on the field.
+            if (!form1_->form.Visible()) form1_->startmatch(); // runs before the window shows
             form1_->form.Show();
         }
         break;

@@ -8,14 +8,18 @@
 #include <array>
 #include <string_view>
 
-#include "app/FormSoundOwner.h"
-#include "app/WindowContext.h"
+#include "match/FormSoundOwner.h"
+#include "match/WindowContext.h"
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
 
+namespace vl::match {
+class TForm1;
+}
+
 namespace vl::app {
 
-class TForm1;
+
 class Tguideform;
 
 class Tmainmenuform {
@@ -23,12 +27,12 @@ public:
     // Builds the window and its components and opens the sound device (AutoInitialize).
     // Throws what the device's opening throws other than EDirectSoundError: the window
     // cannot be created then. FormCreate is left to the caller (through the boundary).
-    explicit Tmainmenuform(const WindowContext& context);
+    explicit Tmainmenuform(const match::WindowContext& context);
     Tmainmenuform(const Tmainmenuform&) = delete;
     Tmainmenuform& operator=(const Tmainmenuform&) = delete;
 
     // The windows the entries lead to; set once they exist.
-    void SetWindows(TForm1* form1, Tguideform* guide) { form1_ = form1, guide_ = guide; }
+    void SetWindows(match::TForm1* form1, Tguideform* guide) { form1_ = form1, guide_ = guide; }
 
     // Handlers, as the toolkit calls them.
     void FormCreate();
@@ -49,14 +53,14 @@ public:
     platform::ListBox& mainmenulist;
 
 private:
-    FormSoundOwner owner_;
+    match::FormSoundOwner owner_;
 
 public:
     sound::TDXSound DXSoundmenu;
     sound::TDXWaveList DXWaveListmenu;
 
 private:
-    TForm1* form1_ = nullptr;
+    match::TForm1* form1_ = nullptr;
     Tguideform* guide_ = nullptr;
 };
 

@@ -285,13 +285,13 @@ TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     const SimRun run = Sim(empty, "wait 100\npress DOWN\nwait 100\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\",\"caption\":\"Vlnedla\""});
-    // At creation the menu's bank, then the match window's pictures, cannot be opened;
+    // At creation the menu's bank, then the match window's bank, cannot be opened;
     // then the menu's greeting fails at its lookup.
     ASSERT_GE(boxes.size(), 3u);
     EXPECT_TRUE(Has(boxes[0], "\"t\":0,"));
     EXPECT_TRUE(Has(boxes[0], R"("text":"Cannot open file \")")) << boxes[0];
     EXPECT_TRUE(Has(boxes[0], "snd/menu.dat\\\". ")) << boxes[0];
-    EXPECT_TRUE(Has(boxes[1], "pics/game.dat\\\". ")) << boxes[1];
+    EXPECT_TRUE(Has(boxes[1], "snd/game.dat\\\". ")) << boxes[1];
     EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[2];
     // The menu still moves; its handler stops at the failed lookup.
     EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
@@ -307,10 +307,10 @@ TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {
     BuildToneBank(dir, items);
     const SimRun run = Sim(dir, "wait 1500\npress DOWN\nwait 100\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    // The tone folder has no pictures: that box comes at creation, the lookup's after it.
+    // The tone folder has no match bank: that box comes at creation, the lookup's after it.
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(Has(boxes[0], "pics/game.dat\\\". ")) << boxes[0];
+    EXPECT_TRUE(Has(boxes[0], "snd/game.dat\\\". ")) << boxes[0];
     EXPECT_TRUE(Has(boxes[1], R"("text":"Wave 'soundsguideitemsp' not found.")"));
     // StopEntrySounds got as far as the missing item; the entry was not spoken.
     EXPECT_TRUE(Lines(run, {Play("testspeakersitemsp")}).empty());

@@ -3,6 +3,7 @@
 
 #include <charconv>
 
+#include "MatchState.h"
 #include "platform/Keys.h"
 
 namespace vl::sim {
@@ -14,6 +15,14 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
         s.remove_suffix(1);
     return s;
+}
+
+// An optionally negative decimal whole number that fits in 64 bits.
+bool WholeNumber(std::string_view s) {
+    int64_t v = 0;
+    const char* end = s.data() + s.size();
+    const auto [p, ec] = std::from_chars(s.data(), end, v);
+    return !s.empty() && ec == std::errc() && p == end;
 }
 
 [[noreturn]] void Fail(int line, const std::string& what) {
@@ -74,6 +83,23 @@ Script ParseScript(std::string_view text) {
             if (arg.empty()) Fail(lineNo, "shot needs a file name");
             a.kind = Action::Kind::Shot;
             a.text = std::string(arg);
+        } else if (cmd == "set") {
+            const size_t gap = arg.find_first_of(" \t");
+            const std::string_view name = arg.substr(0, gap);
+            const std::string_view value =
+                gap == std::string_view::npos ? std::string_view{} : Trim(arg.substr(gap));
+            const MatchValueKind kind = MatchValueKindOf(name);
+            if (kind == MatchValueKind::Unknown)
+                Fail(lineNo, "set: unknown name '" + std::string(name) + "'");
+            if (kind == MatchValueKind::Flag ? value != "true" && value != "false"
+                                             : !WholeNumber(value))
+                Fail(lineNo, "set " + std::string(name) + " needs " +
+                                 (kind == MatchValueKind::Flag ? "true or false"
+                                                               : "a whole number") +
+                                 ", got '" + std::string(value) + "'");
+            a.kind = Action::Kind::Set;
+            a.text = std::string(name);
+            a.value = std::string(value);
         } else if (cmd == "close" || cmd == "deactivate" || cmd == "activate" || cmd == "dump") {
             if (!arg.empty()) Fail(lineNo, std::string(cmd) + " takes no argument");
             a.kind = cmd == "close"        ? Action::Kind::Close

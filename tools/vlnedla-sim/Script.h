@@ -13,11 +13,12 @@
 namespace vl::sim {
 
 struct Action {
-    enum class Kind { Down, Up, Press, Type, Close, Deactivate, Activate, Dump, Shot };
+    enum class Kind { Down, Up, Press, Type, Close, Deactivate, Activate, Dump, Shot, Set };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;   // Down, Up, Press
-    std::string text; // Type, UTF-8; Shot, the file
+    std::string text; // Type, UTF-8; Shot, the file; Set, the name
+    std::string value; // Set: "true", "false" or a whole number
     int line = 0;
 };
 

@@ -80,7 +80,7 @@ void TraceWriter::OnSet(std::string_view bank, std::string_view item, std::strin
              ":" + std::to_string(value));
 }
 
-void TraceWriter::Dump(uint64_t t, const platform::Toolkit& toolkit) {
+void TraceWriter::Dump(uint64_t t, const platform::Toolkit& toolkit, const std::string& match) {
     const platform::Form* active = toolkit.IsActive() ? toolkit.ActiveForm() : nullptr;
     std::string m = ",\"active\":" + (active ? JsonString(active->Name()) : std::string("null"));
     m += ",\"windows\":{";
@@ -94,7 +94,7 @@ void TraceWriter::Dump(uint64_t t, const platform::Toolkit& toolkit) {
         m += '}';
     }
     m += '}';
-    // FIXME: the "match" member (the players' records) joins here once the match exists.
+    if (!match.empty()) m += ",\"match\":" + match;
     Line(t, "dump", m);
 }
 

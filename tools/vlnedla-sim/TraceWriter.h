@@ -30,8 +30,9 @@ public:
     void OnSet(std::string_view bank, std::string_view item, std::string_view key,
                int32_t value) override;
 
-    // The program as it is now, stamped with the timeline's time `t`.
-    void Dump(uint64_t t, const platform::Toolkit& toolkit);
+    // The program as it is now, stamped with the timeline's time `t`; `match` is the match
+    // window's JSON object, empty before that window exists.
+    void Dump(uint64_t t, const platform::Toolkit& toolkit, const std::string& match);
     void Exit(int code);
     void End(uint64_t t);
 

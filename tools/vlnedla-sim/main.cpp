@@ -20,6 +20,7 @@
 #include <sstream>
 #include <string>
 
+#include "MatchState.h"
 #include "Script.h"
 #include "TraceWriter.h"
 #include "app/Form1Shot.h"
@@ -64,6 +65,8 @@ public:
 
     // What `shot FILE` does; set once the program (and its match window) exists.
     void SetShotHandler(std::function<void(const std::string&)> shot) { shot_ = std::move(shot); }
+    // How `dump` and `set` reach the match window, which is null until it exists.
+    void SetMatch(std::function<match::TForm1*()> form1) { form1_ = std::move(form1); }
 
     bool Ended() const { return ended_; }
     uint64_t EndMs() const { return script_.endMs; }
@@ -94,11 +97,17 @@ private:
         case K::Activate:
             toolkit_.UserSetForeground(true);
             break;
-        case K::Dump:
-            trace_.Dump(a.t, toolkit_);
+        case K::Dump: {
+            match::TForm1* form1 = form1_ ? form1_() : nullptr;
+            trace_.Dump(a.t, toolkit_, form1 ? MatchJson(*form1) : std::string());
             break;
+        }
         case K::Shot:
             if (shot_) shot_(a.text);
+            break;
+        case K::Set:
+            if (match::TForm1* form1 = form1_ ? form1_() : nullptr)
+                SetMatchValue(*form1, a.text, a.value);
             break;
         }
     }
@@ -108,6 +117,7 @@ private:
     TraceWriter& trace_;
     platform::OfflineAudioBackend& audio_;
     std::function<void(const std::string&)> shot_;
+    std::function<match::TForm1*()> form1_;
     size_t next_ = 0;
     bool ended_ = false;
 };
@@ -180,8 +190,9 @@ int Main(int argc, char** argv) {
         // The match window's back surface as it stands; nothing before the window exists or
         // its display was first shown. A file that cannot be written fails the run at its end.
         bool shotFailed = false;
+        timeline.SetMatch([&program] { return program.Form1(); });
         timeline.SetShotHandler([&](const std::string& path) {
-            app::TForm1* form1 = program.Form1();
+            match::TForm1* form1 = program.Form1();
             if (!form1) return;
             try {
                 app::WriteShot(form1->DXDraw1, path);
@@ -211,6 +222,7 @@ int Main(int argc, char** argv) {
         }
         if (shotFailed) code = 2;
         timeline.SetShotHandler({});
+        timeline.SetMatch({});
         // The clock's listener refers to the timeline; the program (and clock) go here,
         // before the timeline.
         headless.SetPollHook({});

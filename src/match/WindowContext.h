@@ -5,7 +5,7 @@
 #include "sound/DXSounds.h"
 #include "sound/SoundTrace.h"
 
-namespace vl::app {
+namespace vl::match {
 
 struct WindowContext {
     platform::Toolkit& toolkit;
@@ -13,4 +13,4 @@ struct WindowContext {
     sound::SoundTrace* trace = nullptr; // observer of the banks' calls; none in the real program
 };
 
-} // namespace vl::app
+} // namespace vl::match

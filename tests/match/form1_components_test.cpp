@@ -11,21 +11,27 @@
 #include <memory>
 #include <vector>
 
-#include "app/Form1.h"
+#include "match/Unit1.h"
 #include "app/Form1Shot.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Mixer.h"
 #include "sprite/BackgroundSprite.h"
 #include "sprite/ImageSprite.h"
+#include "support/MatchData.h"
 
-namespace vl::app {
+namespace vl::match {
 namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kData = fs::path(VL_DATA_DIR);
+// The generated pictures beside a match bank of tones.
+const fs::path& Data() {
+    static const fs::path dir = vl::testing::WriteMatchData(
+        fs::path(VL_BINARY_DIR) / "test-match" / ("form1-" + std::to_string(getpid())));
+    return dir;
+}
 bool HavePictures() {
-    return fs::exists(kData / "pics" / "game.dat");
+    return fs::exists(Data() / "pics" / "game.dat");
 }
 
 class Form1Components : public ::testing::Test {
@@ -56,8 +62,8 @@ protected:
 };
 
 TEST_F(Form1Components, FirstShowInitialisesTheDisplayAndWhatHangsOffIt) {
-    if (!HavePictures()) GTEST_SKIP() << "no pics/game.dat in " << kData;
-    ASSERT_TRUE(CreateIn(kData));
+    if (!HavePictures()) GTEST_SKIP() << "no pics/game.dat in " << Data();
+    ASSERT_TRUE(CreateIn(Data()));
     graphics::TDXDraw& draw = form1->DXDraw1;
     EXPECT_FALSE(draw.CanDraw());
     EXPECT_EQ(draw.GetSurfaceWidth(), 536);
@@ -167,11 +173,11 @@ TEST_F(Form1Components, FrameTimerIsStoredOffAndTicksEveryTenMsOnlyWhileActive) 
 
 TEST(Form1Shot, PpmHeaderAndRgbByteOrder) {
     graphics::TDirectDrawSurface surface;
-    EXPECT_TRUE(EncodePpm(surface).empty());
+    EXPECT_TRUE(app::EncodePpm(surface).empty());
     ASSERT_TRUE(surface.SetSize(2, 2));
     surface.SetPixelValue(0, 0, 0x00112233);
     surface.SetPixelValue(1, 1, 0x00FF0080);
-    const std::vector<uint8_t> ppm = EncodePpm(surface);
+    const std::vector<uint8_t> ppm = app::EncodePpm(surface);
     const std::string header = "P6\n2 2\n255\n";
     ASSERT_EQ(ppm.size(), header.size() + 12);
     EXPECT_EQ(std::string(ppm.begin(), ppm.begin() + static_cast<long>(header.size())), header);
@@ -187,12 +193,12 @@ TEST(Form1Shot, PpmHeaderAndRgbByteOrder) {
 // The engine draws a tiled background and a craft onto the display; the shot file holds
 // exactly what the pictures put there.
 TEST_F(Form1Components, ShotHoldsTheSpritesTheEngineDrew) {
-    if (!HavePictures()) GTEST_SKIP() << "no pics/game.dat in " << kData;
+    if (!HavePictures()) GTEST_SKIP() << "no pics/game.dat in " << Data();
     const fs::path out = fs::temp_directory_path() / ("vl-form1-shot-" + std::to_string(getpid()));
-    EXPECT_FALSE(WriteShot(form1->DXDraw1, out.string())); // before the first show
+    EXPECT_FALSE(app::WriteShot(form1->DXDraw1, out.string())); // before the first show
     EXPECT_FALSE(fs::exists(out));
 
-    ASSERT_TRUE(CreateIn(kData));
+    ASSERT_TRUE(CreateIn(Data()));
     ShowMenuThenForm1();
     graphics::TPictureCollection& pics = form1->DXImageList1.Items();
     const graphics::TPictureCollectionItem& bgPic = pics.Find("background1");
@@ -212,7 +218,7 @@ TEST_F(Form1Components, ShotHoldsTheSpritesTheEngineDrew) {
     tank.Y = 0;
     form1->DXDraw1.Surface().Fill(0);
     form1->DXSpriteEngine1.DrawAll();
-    ASSERT_TRUE(WriteShot(form1->DXDraw1, out.string()));
+    ASSERT_TRUE(app::WriteShot(form1->DXDraw1, out.string()));
 
     std::ifstream file(out, std::ios::binary);
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(file)),
@@ -248,4 +254,4 @@ TEST_F(Form1Components, ShotHoldsTheSpritesTheEngineDrew) {
 }
 
 } // namespace
-} // namespace vl::app
+} // namespace vl::match

@@ -11,7 +11,7 @@
 #include "platform/ToolkitForm.h"
 #include "sound/DXSounds.h"
 
-namespace vl::app {
+namespace vl::match {
 
 class FormSoundOwner final : public sound::SoundOwnerWindow {
 public:
@@ -27,4 +27,4 @@ private:
     std::map<const void*, std::function<void(uint64_t)>> hooks_;
 };
 
-} // namespace vl::app
+} // namespace vl::match

@@ -1,0 +1,118 @@
+// Player: the craft's move hook and the table of each side's keys, sounds and shots.
+#include "match/Player.h"
+
+#include <string_view>
+
+#include "input/InputStates.h"
+#include "match/Shot.h"
+#include "match/Unit1.h"
+
+namespace vl::match {
+
+namespace {
+
+// Everything in which the right craft differs from the left one.
+struct CraftSide {
+    int up, down, gun, missile, machgun, magnet; // input states
+    std::string_view idle, moving;               // looped sounds
+    std::string_view bulletPicture, missilePicture, magnetPicture;
+    double shotX;
+};
+
+constexpr CraftSide kLeft{input::InputButton11, input::InputButton12, input::InputButton15,
+                          input::InputButton16, input::InputButton25, input::InputButton13,
+                          "tankstoji",          "tankjede",           "strelaleva",
+                          "missileleft",        "magnetleft",         141};
+constexpr CraftSide kRight{input::InputUp,      input::InputDown,    input::InputButton1,
+                           input::InputButton2, input::InputButton10, input::InputLeft,
+                           "tankstoji2",        "tankjede2",         "strelaprava",
+                           "missileright",      "magnetright",       365};
+
+constexpr int32_t kTop = 0;
+constexpr int32_t kBottom = 315;
+constexpr int32_t kPitchStep = 240;
+
+} // namespace
+
+template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
+    constexpr const CraftSide& side = S == Side::Left ? kLeft : kRight;
+    constexpr int32_t pan = PanOf(S);
+    TForm1& form = Form();
+    tproperties& r = form.Record(S);
+    sprite::TImageSprite* radar = form.Radar(S);
+    const bool up = form.InputSet(side.up);
+    const bool down = form.InputSet(side.down);
+    // The moving and idle sounds change only when `moving` does, so exactly one sounds.
+    const auto toIdle = [&] {
+        if (!r.moving) return;
+        r.moving = false;
+        form.Wave(side.moving).Stop();
+        form.Wave(side.idle).Play(false);
+    };
+    const auto toMoving = [&] {
+        if (r.moving) return;
+        r.moving = true;
+        form.Wave(side.idle).Stop();
+        form.Wave(side.moving).Play(false);
+    };
+
+    if (!up && !down) toIdle();
+    if (up) {
+        if (Y > kTop) {
+            Y -= 1;
+            if (radar) radar->Y -= 1;
+            r.navigfreq += kPitchStep;
+            toMoving();
+        } else {
+            toIdle();
+        }
+    }
+    if (down) {
+        if (Y >= kBottom) {
+            toIdle();
+        } else {
+            Y += 1;
+            if (radar) radar->Y += 1;
+            r.navigfreq -= kPitchStep;
+            toMoving();
+        }
+    }
+    const double y = Y; // shots start at the craft's new height
+
+    // A fire key: one shot while its lock is clear and its counter above 0; an empty
+    // weapon clicks with wait, pausing the match for the click.
+    const auto fire = [&](int state, bool& lock, int32_t& counter, std::string_view sound,
+                          auto create) {
+        if (!form.InputSet(state) || lock) return;
+        if (counter != 0) {
+            lock = true;
+            --counter;
+            form.PlayAt(sound, pan);
+            create();
+        } else {
+            form.PlayAt("emptygun", pan, true);
+        }
+    };
+    fire(side.gun, r.bulletflying, r.bullets, "gun", [&] {
+        form.template CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
+                                                               y + 10);
+    });
+    fire(side.missile, r.missileflying, r.missiles, "missile", [&] {
+        form.template CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
+                                                                y + 10);
+    });
+    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
+        form.template CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13);
+    });
+    if (form.InputSet(side.magnet) && !r.magnetflying) {
+        r.magnetflying = true;
+        form.PlayAt("magnet", pan);
+        form.template CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,
+                                                               y + 5);
+    }
+}
+
+template class TCraft<Side::Left>;
+template class TCraft<Side::Right>;
+
+} // namespace vl::match

@@ -1,0 +1,47 @@
+// Shot: what a craft sends across the field — bullet, missile, machine-gun round and
+// magnet — one fixed step a frame, deciding in its collision hook what it does to what it
+// touches.
+#pragma once
+
+#include <cstdint>
+
+#include "match/MatchSprite.h"
+#include "match/Side.h"
+
+namespace vl::match {
+
+enum class ShotKind : uint8_t { Bullet, Missile, Machgun, Magnet };
+
+// One kind of shot of one side. Left shots fly right (+10 a frame) and leave the field past
+// X 536; right shots fly left and leave below X 0.
+template <ShotKind K, Side S> class TShot final : public TMatchSprite {
+public:
+    using TMatchSprite::TMatchSprite;
+    // Step, collision pass, leaving the field (which releases the launch flag of the
+    // bullet, missile and magnet; the round's lock is left to its cooldown timer).
+    void OnMove(int32_t moveCount) override;
+    // Damage to the other craft, what happens to field objects, and the magnet's
+    // collection of the pickup. Field objects already destroyed in this frame (killed,
+    // waiting to be freed) are passed by: each object is counted off and heard once.
+    void OnCollision(sprite::TSprite& other, bool& stop) override;
+};
+
+using TBullet1 = TShot<ShotKind::Bullet, Side::Left>;
+using TBullet2 = TShot<ShotKind::Bullet, Side::Right>;
+using Tmissileleft = TShot<ShotKind::Missile, Side::Left>;
+using Tmissileright = TShot<ShotKind::Missile, Side::Right>;
+using Tmachgunleft = TShot<ShotKind::Machgun, Side::Left>;
+using Tmachgunright = TShot<ShotKind::Machgun, Side::Right>;
+using Tmagnetleft = TShot<ShotKind::Magnet, Side::Left>;
+using Tmagnetright = TShot<ShotKind::Magnet, Side::Right>;
+
+extern template class TShot<ShotKind::Bullet, Side::Left>;
+extern template class TShot<ShotKind::Bullet, Side::Right>;
+extern template class TShot<ShotKind::Missile, Side::Left>;
+extern template class TShot<ShotKind::Missile, Side::Right>;
+extern template class TShot<ShotKind::Machgun, Side::Left>;
+extern template class TShot<ShotKind::Machgun, Side::Right>;
+extern template class TShot<ShotKind::Magnet, Side::Left>;
+extern template class TShot<ShotKind::Magnet, Side::Right>;
+
+} // namespace vl::match
