@@ -1,0 +1,204 @@
+// End-to-end tests of the match through the headless simulator: "Start hry" from the menu,
+// the dump's match member and `set`, repeatable runs, obstacle rows and the way back to
+// the menu. The match bank is a tone bank (every item the match looks up).
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <regex>
+
+#include "support/MatchData.h"
+#include "support/SimRun.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using vl::testing::Has;
+using vl::testing::Lines;
+using vl::testing::SimRun;
+using vl::testing::TimeOf;
+
+const fs::path kWork =
+    fs::path(VL_BINARY_DIR) / "test-app-match" / std::to_string(static_cast<long>(getpid()));
+
+class SimMatch : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        data_ = vl::testing::WriteMatchData(kWork / "data");
+        greeting_ = vl::testing::BankDurations(data_ / "snd" / "menu.dat")["mainmenusp"];
+    }
+    static void TearDownTestSuite() {
+        std::error_code ec;
+        fs::remove_all(kWork, ec);
+    }
+    void SetUp() override {
+        if (!fs::exists(data_ / "pics" / "game.dat") || !fs::exists(data_ / "snd" / "menu.dat"))
+            GTEST_SKIP() << "no generated menu bank or pictures in " << VL_DATA_DIR;
+    }
+    // The time "Start hry" is chosen at, and the script up to then.
+    static uint64_t StartTime() { return greeting_ + 200; }
+    static std::string Start() { return "wait " + std::to_string(StartTime()) + "\npress ENTER\n"; }
+    static SimRun Run(const std::string& script) { return vl::testing::Sim(kWork, data_, script); }
+    static std::string Play(const std::string& item) {
+        return R"("ev":"play","bank":"DXWaveList1","item":")" + item + "\"";
+    }
+
+    static inline fs::path data_;
+    static inline uint64_t greeting_ = 0;
+};
+
+struct DumpedSprite {
+    std::string cls;
+    double x = 0, y = 0;
+    int height = 0;
+};
+
+// The sprites of a dump line, in engine order.
+std::vector<DumpedSprite> Sprites(const std::string& dump) {
+    static const std::regex one(
+        R"re(\{"class":"(\w+)","picture":[^,]*,"x":([-0-9.e]+),"y":([-0-9.e]+),"z":-?\d+,"width":\d+,"height":(\d+))re");
+    std::vector<DumpedSprite> out;
+    for (std::sregex_iterator it(dump.begin(), dump.end(), one), end; it != end; ++it)
+        out.push_back({(*it)[1], std::stod((*it)[2]), std::stod((*it)[3]), std::stoi((*it)[4])});
+    return out;
+}
+
+bool IsObject(const std::string& cls) {
+    return cls == "Talarm" || cls == "Tglass" || cls == "Tcamera" || cls == "Tphone";
+}
+
+int Number(const std::string& line, const std::string& key) {
+    const auto at = line.find("\"" + key + "\":");
+    return at == std::string::npos ? -1 : std::stoi(line.substr(at + key.size() + 3));
+}
+
+// A timer's interval in a dump; -1 when it is not there.
+int TimerInterval(const std::string& dump, const std::string& timer) {
+    const std::string key = "\"" + timer + "\":{\"enabled\":";
+    const auto at = dump.find(key);
+    if (at == std::string::npos) return -1;
+    return Number(dump.substr(at), "interval");
+}
+
+TEST_F(SimMatch, StartHryStartsTheMatchThatDumpShowsAndSetChanges) {
+    const SimRun run = Run(Start() + "wait 100\ndump\nset left.energy 10\nset objectcount 7\n"
+                                     "wait 30\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto hum = Lines(run, {Play("tankstoji")});
+    ASSERT_EQ(hum.size(), 1u);
+    EXPECT_TRUE(Has(hum[0], R"("looped":true,"freq":0,"pan":-10000,"vol":-400)")) << hum[0];
+    EXPECT_TRUE(Has(Lines(run, {Play("navig1")}).at(0), R"("freq":94800,"pan":-10000,"vol":-800)"));
+    EXPECT_TRUE(Has(Lines(run, {Play("navig2")}).at(0), R"("freq":19200,"pan":10000)"));
+    const auto dumps = Lines(run, {"\"ev\":\"dump\""});
+    ASSERT_EQ(dumps.size(), 2u);
+    EXPECT_TRUE(Has(dumps[0], R"("match":{"gamerunning":true,"weaponblocked":false,"weaponannounced":false,"weaponkind":0,"objectcount":0,"frames":)"))
+        << dumps[0];
+    EXPECT_TRUE(Has(dumps[0], R"("left":{"energy":100,"navigfreq":94800,"moving":false,"navigon":true,"blinkcount":0,"bullets":50,"bulletflying":false,"missiles":1,"missileflying":false,"machgunrounds":200,"machgunlock":false,"alarmon":false,"magnetflying":false})"));
+    EXPECT_TRUE(Has(dumps[0], R"("timers":{"DXTimer1":{"enabled":true,"interval":10},"blikleftTimer":{"enabled":false,"interval":50},)"));
+    EXPECT_TRUE(Has(dumps[0], R"({"class":"TPlayer1","picture":"tanklevy","x":31.0,"y":0.0,"z":0,"width":110,"height":33,"visible":true,"dead":false})"));
+    const int frames = Number(dumps[0], "frames");
+    EXPECT_GE(frames, 8);
+    EXPECT_LE(frames, 11);
+    // The set values: the alarm starts in the next frame; the count stays as set.
+    const auto alarm = Lines(run, {Play("alertleft")});
+    ASSERT_EQ(alarm.size(), 1u);
+    EXPECT_TRUE(Has(alarm[0], R"("pan":-10000)"));
+    EXPECT_LE(TimeOf(alarm[0]), StartTime() + 110);
+    EXPECT_TRUE(Has(dumps[1], R"("energy":10,)"));
+    EXPECT_TRUE(Has(dumps[1], R"("alarmon":true)"));
+    EXPECT_EQ(Number(dumps[1], "objectcount"), 7);
+}
+
+TEST_F(SimMatch, BadSetLinesAreRefusedBeforeRunning) {
+    for (const std::string bad : {"set left.speed 3", "set gamerunning 1", "set left.energy x"}) {
+        const SimRun run = Run("wait 10\n" + bad + "\n");
+        EXPECT_EQ(run.exitCode, 2) << bad;
+        EXPECT_TRUE(Has(run.err, "line 2: set")) << run.err;
+        EXPECT_TRUE(run.lines.empty());
+    }
+}
+
+TEST_F(SimMatch, OneScriptGivesTheSameTraceEveryTime) {
+    std::string script = Start();
+    // Both players busy for 25 s: rows come, a pickup is made, shots fly.
+    const char* keys[] = {"C", "E", "SPACE", "X", "F", "DOWN", "UP", "SHIFT", "LEFT", "NUMPAD0"};
+    for (int i = 0; i < 250; ++i) {
+        const char* k = keys[(i * 7) % 10];
+        script += std::string("down ") + k + "\nwait " + std::to_string(40 + (i * 13) % 120) +
+                  "\nup " + k + "\n";
+    }
+    script += "dump\n";
+    const SimRun a = Run(script);
+    const SimRun b = Run(script);
+    ASSERT_EQ(a.exitCode, 0) << a.err;
+    EXPECT_GT(Lines(a, {Play("objapp")}).size(), 0u);
+    EXPECT_GT(Lines(a, {Play("gun")}).size(), 0u);
+    EXPECT_EQ(a.lines, b.lines);
+}
+
+TEST_F(SimMatch, RowsComeAtX230StackedByTheRulesAndAfterTheirInterval) {
+    const SimRun first = Run(Start() + "wait 10050\ndump\n");
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const auto objapp = Lines(first, {Play("objapp")});
+    ASSERT_EQ(objapp.size(), 1u);
+    EXPECT_TRUE(Has(objapp[0], R"("pan":0,)"));
+    const uint64_t t1 = TimeOf(objapp[0]);
+    EXPECT_GE(t1, StartTime() + 5000);
+    EXPECT_LT(t1, StartTime() + 10010);
+    // The row: X 230, first top 0..86, gaps 0..34, as many as objectcount says.
+    const std::string dump = Lines(first, {"\"ev\":\"dump\""}).at(0);
+    std::vector<DumpedSprite> row;
+    for (const auto& s : Sprites(dump))
+        if (IsObject(s.cls)) row.push_back(s);
+    ASSERT_GE(row.size(), 1u);
+    EXPECT_EQ(Number(dump, "objectcount"), static_cast<int>(row.size()));
+    EXPECT_GE(row[0].y, 0);
+    EXPECT_LE(row[0].y, 86);
+    for (size_t i = 0; i < row.size(); ++i) {
+        EXPECT_EQ(row[i].x, 230);
+        if (i > 0) {
+            const double gap = row[i].y - (row[i - 1].y + row[i - 1].height);
+            EXPECT_GE(gap, 0);
+            EXPECT_LE(gap, 34);
+        }
+    }
+    EXPECT_GT(row.back().y + row.back().height + 65, 348 - 44) << "the stop rule";
+
+    // With objectcount at 0 the next row comes after the interval drawn at the first,
+    // unless the first pickup (due at the weapon timer's interval from the start) is on
+    // the field by then: then no row comes while it is there.
+    const auto interval = static_cast<uint64_t>(TimerInterval(dump, "objectapptimer"));
+    const auto pickupAt = StartTime() + static_cast<uint64_t>(TimerInterval(dump, "weaponstimer"));
+    const uint64_t clear = t1 + 50;
+    const SimRun second = Run(Start() + "wait " + std::to_string(clear - StartTime()) +
+                              "\nset objectcount 0\nwait " + std::to_string(interval + 100) + "\n");
+    const auto rows = Lines(second, {Play("objapp")});
+    if (clear + interval + 20 < pickupAt) {
+        ASSERT_EQ(rows.size(), 2u);
+        EXPECT_GE(TimeOf(rows[1]), clear + interval);
+        EXPECT_LE(TimeOf(rows[1]), clear + interval + 20);
+    } else {
+        EXPECT_EQ(rows.size(), 1u);
+    }
+}
+
+TEST_F(SimMatch, EscLeavesTheMatchAndTheMenuSpeaksAgain) {
+    const SimRun run = Run(Start() + "wait 500\ndown 1\ndown ESCAPE\nwait 30\nup ESCAPE\nup 1\nwait 2000\ndump\n");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto hide = Lines(run, {R"("ev":"hide","window":"Form1")"});
+    ASSERT_EQ(hide.size(), 1u);
+    // The counter key held with Esc is spoken first.
+    const auto energy = Lines(run, {Play("sto")});
+    ASSERT_GE(energy.size(), 1u);
+    EXPECT_LE(TimeOf(energy[0]), TimeOf(hide[0]));
+    const auto greet = Lines(run, {R"("item":"mainmenusp")"});
+    ASSERT_EQ(greet.size(), 2u);
+    EXPECT_GE(TimeOf(greet[1]), TimeOf(hide[0]));
+    for (const char* item : {"tankstoji", "tankstoji2", "navig1", "navig2", "navigweap"})
+        EXPECT_FALSE(Lines(run, {R"("ev":"stop","bank":"DXWaveList1","item":")" + std::string(item) + "\""}).empty()) << item;
+    const std::string dump = Lines(run, {"\"ev\":\"dump\""}).at(0);
+    EXPECT_TRUE(Has(dump, R"("Form1":{"visible":false})"));
+    EXPECT_TRUE(Has(dump, R"("sprites":[])"));
+}
+
+} // namespace
