@@ -2,15 +2,21 @@
 # Installs the Debian packages the build, the data generators and the tests need.
 # Safe to run again: only missing packages are installed. Runs apt-get through sudo
 # when not root.
+#   scripts/setup.sh             what building and testing need
+#   scripts/setup.sh --package   also the checkers of the Debian package (CI)
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   festival festival-czech festvox-czech-dita espeak-ng sox
-  imagemagick xvfb xdotool clang-format clang-tidy
+  imagemagick xvfb xdotool x11-utils clang-format clang-tidy
 )
+
+if [ "${1:-}" = "--package" ]; then
+  packages+=(dpkg-dev lintian desktop-file-utils appstream)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

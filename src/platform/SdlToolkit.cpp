@@ -18,6 +18,7 @@
 
 #include "container/Error.h"
 #include "platform/Keys.h"
+#include "platform/LegacyTitle.h"
 #include "platform/SdlWindowPresenter.h"
 
 namespace vl::platform {
@@ -32,11 +33,12 @@ void Fill(SDL_Surface* s, int x, int y, int w, int h, Uint32 rgb) {
     SDL_FillRect(s, &r, SDL_MapRGB(s->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
 // X11 keeps two titles: _NET_WM_NAME in UTF-8, which SDL sets right, and the older
-// WM_NAME, which is Latin-1 by definition but which SDL fills with UTF-8 bytes, so that
-// tools reading it ("xdotool search --name") see "HlavnÃ\u00ad menu". We set WM_NAME
-// ourselves, in Latin-1 ('?' for what it cannot hold). Xlib is reached through SDL's
-// loader: SDL has loaded it already and the program does not link it itself.
-void SetLatin1WindowName(SDL_Window* window, const std::string& utf8) {
+// WM_NAME, whose bytes are read by their type (Latin-1 for STRING), but which SDL fills
+// with UTF-8 or locale bytes, so that window managers and tools reading it see
+// "HlavnÃ\u00ad menu" or "Pr?vodce zvuky". We set WM_NAME ourselves, as Latin-1 or compound
+// text (EncodeLegacyTitle). Xlib is reached through SDL's loader: SDL has loaded it already
+// and the program does not link it itself.
+void SetLegacyWindowName(SDL_Window* window, const std::string& utf8) {
     SDL_SysWMinfo info;
     SDL_VERSION(&info.version);
     if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
@@ -44,17 +46,20 @@ void SetLatin1WindowName(SDL_Window* window, const std::string& utf8) {
     if (!xlib) return;
     using ChangeProperty =
         int (*)(Display*, ::Window, Atom, Atom, int, int, const unsigned char*, int);
+    using InternAtom = Atom (*)(Display*, const char*, int);
     using Flush = int (*)(Display*);
     auto change = reinterpret_cast<ChangeProperty>(SDL_LoadFunction(xlib, "XChangeProperty"));
+    auto intern = reinterpret_cast<InternAtom>(SDL_LoadFunction(xlib, "XInternAtom"));
     auto flush = reinterpret_cast<Flush>(SDL_LoadFunction(xlib, "XFlush"));
-    if (change && flush) {
-        std::string latin1;
-        for (const char32_t c : DecodeUtf8(utf8)) latin1 += c < 0x100 ? static_cast<char>(c) : '?';
+    if (change && intern && flush) {
+        const LegacyTitle title = EncodeLegacyTitle(utf8);
+        Display* display = info.info.x11.display;
         constexpr Atom kWmName = 39, kString = 31; // predefined atoms XA_WM_NAME, XA_STRING
-        change(info.info.x11.display, info.info.x11.window, kWmName, kString, 8,
-               0 /* PropModeReplace */, reinterpret_cast<const unsigned char*>(latin1.data()),
-               static_cast<int>(latin1.size()));
-        flush(info.info.x11.display);
+        const Atom type = title.compound ? intern(display, "COMPOUND_TEXT", 0) : kString;
+        change(display, info.info.x11.window, kWmName, type, 8, 0 /* PropModeReplace */,
+               reinterpret_cast<const unsigned char*>(title.bytes.data()),
+               static_cast<int>(title.bytes.size()));
+        flush(display);
     }
     SDL_UnloadObject(xlib); // SDL holds its own reference
 }
@@ -202,7 +207,7 @@ void SdlToolkit::BackendCreateWindow(Form& form) {
     w.sdl = SDL_CreateWindow(form.Caption().c_str(), form.Left(), form.Top(), form.ClientWidth(),
                              form.ClientHeight(), SDL_WINDOW_HIDDEN);
     if (!w.sdl) throw Error(std::string("Window cannot be created: ") + SDL_GetError());
-    SetLatin1WindowName(w.sdl, form.Caption());
+    SetLegacyWindowName(w.sdl, form.Caption());
     windows_.push_back(w);
 }
 
@@ -211,7 +216,7 @@ void SdlToolkit::BackendShowWindow(Form& form, bool show) {
     if (!w) return;
     if (show) {
         SDL_ShowWindow(w->sdl);
-        SetLatin1WindowName(w->sdl, form.Caption()); // SDL writes its own on mapping
+        SetLegacyWindowName(w->sdl, form.Caption()); // SDL writes its own on mapping
         SDL_RaiseWindow(w->sdl);
         w->dirty = true;
     } else {
@@ -231,7 +236,7 @@ void SdlToolkit::BackendActivateWindow(Form& form) {
 void SdlToolkit::BackendSetCaption(Form& form) {
     if (Window* w = Find(form)) {
         SDL_SetWindowTitle(w->sdl, form.Caption().c_str());
-        SetLatin1WindowName(w->sdl, form.Caption());
+        SetLegacyWindowName(w->sdl, form.Caption());
     }
 }
 

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# xvfb_titles: every window of the real program carries its exact caption in both X11 title
+# properties: _NET_WM_NAME in UTF-8, and the older WM_NAME as Latin-1 or compound text that
+# decodes to the same caption (a tool reading only WM_NAME must not see "Pr?vodce zvuky").
+# Checked while the windows are hidden, and again for the guide once the menu has shown it.
+set -euo pipefail
+
+BIN=${VL_BIN:?VL_BIN is not set}
+DATA=${VL_DATA_DIR:?VL_DATA_DIR is not set}
+[ -f "$DATA/snd/menu.dat" ] || { echo "xvfb_titles: SKIPPED: no generated data"; exit 77; }
+work=$(mktemp -d)
+prog_pid=""
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$here/lib/xvfb.sh"
+cleanup() {
+    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
+    xvfb_stop
+    rm -rf "$work"
+}
+trap cleanup EXIT
+xvfb_start
+export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+
+(cd "$DATA" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") >"$work/prog.log" 2>&1 &
+prog_pid=$!
+
+failed=0
+# Both titles of the window matching RE must be CAPTION, WM_NAME of the given TYPE. xprop
+# decodes WM_NAME by its type in the locale's character set, so it runs in a UTF-8 locale.
+check() {
+    local re=$1 caption=$2 type=$3 win
+    win=$(xvfb_find_window "$re")
+    if [ -z "$win" ]; then
+        echo "xvfb_titles: no window for \"$caption\""; cat "$work/prog.log"; exit 1
+    fi
+    local got
+    got=$(LC_ALL=C.UTF-8 xprop -id "$win" WM_NAME _NET_WM_NAME)
+    for line in "WM_NAME($type) = \"$caption\"" "_NET_WM_NAME(UTF8_STRING) = \"$caption\""; do
+        if ! grep -qxF "$line" <<<"$got"; then
+            echo "xvfb_titles: \"$caption\": want $line, xprop says:"; echo "$got"; failed=1
+        fi
+    done
+}
+
+check '^Hlavn.* menu$' "Hlavní menu" STRING
+check '^Vlnedla$' "Vlnedla" STRING
+check 'zvuky$' "Průvodce zvuky" COMPOUND_TEXT
+# Mapping a window makes SDL write its titles again: show the guide (entry 2) and look again.
+xdotool windowfocus --sync "$(xvfb_find_window '^Hlavn.* menu$')"
+sleep 0.3
+for key in Down Down Return; do
+    xdotool key "$key"
+    sleep 0.3
+done
+xdotool search --onlyvisible --name 'zvuky$' >/dev/null ||
+    { echo "xvfb_titles: the guide was not shown"; exit 1; }
+check 'zvuky$' "Průvodce zvuky" COMPOUND_TEXT
+[ "$failed" -eq 0 ] || exit 1
+echo "xvfb_titles: WM_NAME and _NET_WM_NAME exact for all three windows"
