@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "app/guideform.h"
+#include "app/soundsguide.h"
 #include "app/mainmenu.h"
 #include "platform/Clock.h"
 #include "platform/Mixer.h"

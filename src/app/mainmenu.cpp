@@ -2,7 +2,7 @@
 #include "app/mainmenu.h"
 
 #include "app/Form1.h"
-#include "app/guideform.h"
+#include "app/soundsguide.h"
 
 namespace vl::app {
 

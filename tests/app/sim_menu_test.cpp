@@ -175,7 +175,7 @@ TEST_F(SimMenu, StartSpeaksTheGreetingToItsEndThenTheFirstEntry) {
     ASSERT_EQ(dump.size(), 1u);
     EXPECT_TRUE(Has(
         dump[0],
-        R"("active":"mainmenuform","windows":{"mainmenuform":{"visible":true,"selected":0},"Form1":{"visible":false},"guideform":{"visible":false}})"))
+        R"("active":"mainmenuform","windows":{"mainmenuform":{"visible":true,"selected":0},"Form1":{"visible":false},"guideform":{"visible":false,"selected":-1}})"))
         << dump[0];
     EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
 }
@@ -253,13 +253,13 @@ TEST_F(SimMenu, StartAndGuideShowTheirWindowsAndTheMenuSpeaksAgainOnReturn) {
     const SimRun run = Sim(data_, AfterGreeting() + "press ENTER\nwait 100\ndump\nclose\nwait " +
                                       std::to_string(Dur("mainmenusp") + 100) +
                                       "\npress DOWN\npress DOWN\nwait 50\npress ENTER\nwait 50\n"
-                                      "close\nwait 50\ndump\n");
+                                      "close\nwait 15000\ndump\n"); // the guide's greeting first
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto dumps = Lines(run, {"\"ev\":\"dump\""});
     ASSERT_EQ(dumps.size(), 2u);
     EXPECT_TRUE(Has(dumps[0], R"("active":"Form1")"));
     EXPECT_TRUE(Has(dumps[0], R"("Form1":{"visible":true})"));
-    EXPECT_TRUE(Has(dumps[1], R"("guideform":{"visible":false})"));
+    EXPECT_TRUE(Has(dumps[1], R"("guideform":{"visible":false,)"));
     EXPECT_TRUE(Has(dumps[1], R"("selected":0)"));
     EXPECT_EQ(Lines(run, {"\"ev\":\"show\",\"window\":\"guideform\""}).size(), 1u);
     EXPECT_EQ(Lines(run, {"\"ev\":\"hide\",\"window\":\"Form1\""}).size(), 1u);
@@ -285,14 +285,15 @@ TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     const SimRun run = Sim(empty, "wait 100\npress DOWN\nwait 100\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\",\"caption\":\"Vlnedla\""});
-    // At creation the menu's bank, then the match window's pictures, cannot be opened;
-    // then the menu's greeting fails at its lookup.
-    ASSERT_GE(boxes.size(), 3u);
+    // At creation the menu's bank, then the match window's pictures and the guide's bank,
+    // cannot be opened; then the menu's greeting fails at its lookup.
+    ASSERT_GE(boxes.size(), 4u);
     EXPECT_TRUE(Has(boxes[0], "\"t\":0,"));
     EXPECT_TRUE(Has(boxes[0], R"("text":"Cannot open file \")")) << boxes[0];
     EXPECT_TRUE(Has(boxes[0], "snd/menu.dat\\\". ")) << boxes[0];
     EXPECT_TRUE(Has(boxes[1], "pics/game.dat\\\". ")) << boxes[1];
-    EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[2];
+    EXPECT_TRUE(Has(boxes[2], "snd/guide.dat\\\". ")) << boxes[2];
+    EXPECT_TRUE(Has(boxes[3], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[3];
     // The menu still moves; its handler stops at the failed lookup.
     EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
     EXPECT_TRUE(Lines(run, {"\"ev\":\"play\""}).empty());
@@ -307,11 +308,13 @@ TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {
     BuildToneBank(dir, items);
     const SimRun run = Sim(dir, "wait 1500\npress DOWN\nwait 100\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    // The tone folder has no pictures: that box comes at creation, the lookup's after it.
+    // The tone folder has no pictures and no guide bank: those boxes come at creation, the
+    // lookup's after them.
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 3u);
     EXPECT_TRUE(Has(boxes[0], "pics/game.dat\\\". ")) << boxes[0];
-    EXPECT_TRUE(Has(boxes[1], R"("text":"Wave 'soundsguideitemsp' not found.")"));
+    EXPECT_TRUE(Has(boxes[1], "snd/guide.dat\\\". ")) << boxes[1];
+    EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'soundsguideitemsp' not found.")"));
     // StopEntrySounds got as far as the missing item; the entry was not spoken.
     EXPECT_TRUE(Lines(run, {Play("testspeakersitemsp")}).empty());
     EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size(), 2u);
