@@ -100,6 +100,10 @@ private:
         case K::Shot:
             if (shot_) shot_(a.text);
             break;
+        case K::Click:
+        case K::DblClick:
+            toolkit_.UserClickEntry(a.index, a.kind == K::DblClick);
+            break;
         }
     }
 
