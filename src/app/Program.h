@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "app/Form1.h"
-#include "app/soundsguide.h"
 #include "app/mainmenu.h"
+#include "app/soundsguide.h"
 #include "platform/Clock.h"
 #include "platform/Mixer.h"
 #include "platform/Toolkit.h"
