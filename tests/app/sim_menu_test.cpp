@@ -6,23 +6,15 @@
 // the data tool.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "sim_support.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace vl::simtest;
 
-const fs::path kBin = fs::path(VL_BINARY_DIR) / "bin";
 // One folder per test process: ctest runs the cases of this file side by side.
 const fs::path kWork =
     fs::path(VL_BINARY_DIR) / "test-app-sim" / std::to_string(static_cast<long>(getpid()));
@@ -30,84 +22,13 @@ const std::vector<std::string> kMenuItems = {
     "mainmenusp",    "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
     "endgameitemsp", "testspeakers",    "endofgamesp"};
 
-int Shell(const std::string& cmd) {
-    const int rc = std::system(cmd.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
-
 // Builds DIR/snd/menu.dat of 300-900 ms tones holding `items`.
 void BuildToneBank(const fs::path& dir, const std::vector<std::string>& items) {
-    const fs::path src = dir / "src";
-    fs::create_directories(src);
-    fs::create_directories(dir / "snd");
-    std::ofstream manifest(src / "manifest.txt");
-    int ms = 300;
-    for (const auto& name : items) {
-        const std::string wav = (src / (name + ".wav")).string();
-        ASSERT_EQ(Shell("sox -n -r 22050 -b 16 -c 1 '" + wav + "' synth " +
-                        std::to_string(ms / 1000.0) + " sine 440 vol 0.3"),
-                  0);
-        manifest << name << ' ' << name << ".wav\n";
-        ms = ms >= 900 ? 300 : ms + 100;
-    }
-    manifest.close();
-    ASSERT_EQ(Shell("'" + (kBin / "vlnedla-assets").string() + "' bank build '" +
-                    (src / "manifest.txt").string() + "' '" + (dir / "snd" / "menu.dat").string() +
-                    "' >/dev/null"),
-              0);
+    ASSERT_TRUE(vl::simtest::BuildToneBank(dir, "menu.dat", items));
 }
-
-struct SimRun {
-    std::vector<std::string> lines;
-    int exitCode = -1;
-    std::string err;
-};
 
 SimRun Sim(const fs::path& dataDir, const std::string& script) {
-    fs::create_directories(kWork);
-    const fs::path scriptFile = kWork / "script.txt", errFile = kWork / "stderr.txt";
-    std::ofstream(scriptFile) << script;
-    const std::string cmd = "'" + (kBin / "vlnedla-sim").string() + "' --data '" +
-                            dataDir.string() + "' '" + scriptFile.string() + "' 2>'" +
-                            errFile.string() + "'";
-    SimRun run;
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return run;
-    char buf[4096];
-    std::string line;
-    while (fgets(buf, sizeof buf, p)) {
-        line += buf;
-        if (!line.empty() && line.back() == '\n') {
-            line.pop_back();
-            run.lines.push_back(line);
-            line.clear();
-        }
-    }
-    const int rc = pclose(p);
-    run.exitCode = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    std::stringstream err;
-    err << std::ifstream(errFile).rdbuf();
-    run.err = err.str();
-    return run;
-}
-
-uint64_t TimeOf(const std::string& line) {
-    return std::stoull(line.substr(line.find(':') + 1));
-}
-
-bool Has(const std::string& line, const std::string& part) {
-    return line.find(part) != std::string::npos;
-}
-
-// The lines that carry every one of `parts`.
-std::vector<std::string> Lines(const SimRun& run, std::initializer_list<std::string> parts) {
-    std::vector<std::string> out;
-    for (const auto& l : run.lines) {
-        bool all = true;
-        for (const auto& p : parts) all = all && Has(l, p);
-        if (all) out.push_back(l);
-    }
-    return out;
+    return vl::simtest::Sim(kWork, dataDir, script);
 }
 
 std::string Play(const std::string& item) {
@@ -129,22 +50,7 @@ protected:
             fs::remove_all(data_);
             BuildToneBank(data_, kMenuItems);
         }
-        // Item lengths from the data tool's listing.
-        FILE* p = popen(("'" + (kBin / "vlnedla-assets").string() + "' bank list '" +
-                         (data_ / "snd" / "menu.dat").string() + "' --json")
-                            .c_str(),
-                        "r");
-        ASSERT_NE(p, nullptr);
-        char buf[1024];
-        while (fgets(buf, sizeof buf, p)) {
-            const std::string l = buf;
-            const auto n = l.find("\"name\": \""), d = l.find("\"durationMs\": ");
-            if (n == std::string::npos || d == std::string::npos) continue;
-            const auto nameStart = n + 9;
-            durations_[l.substr(nameStart, l.find('"', nameStart) - nameStart)] =
-                std::stoull(l.substr(d + 14));
-        }
-        pclose(p);
+        durations_ = Durations(data_ / "snd" / "menu.dat");
         for (const auto& item : kMenuItems) ASSERT_TRUE(durations_.count(item)) << item;
     }
     static uint64_t Dur(const std::string& item) { return durations_.at(item); }
