@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Synthesises the menu's Czech announcements into WAV files and writes their bank manifest.
 #
-# usage: make_speech.sh [--engine auto|festival|espeak] TEXTS OUTDIR
+# usage: make_speech.sh [--engine auto|festival|espeak] [--stretch F] [--lead S] [--tail S]
+#                       TEXTS OUTDIR
 #
 # TEXTS holds one item a line, NAME<TAB>TEXT in UTF-8 ('#' lines and blank lines are skipped);
 # TEXT "LEFT|RIGHT" makes a stereo item (LEFT in the left channel only, a pause, RIGHT in the
@@ -13,6 +14,12 @@
 # is trimmed of leading and trailing silence, brought to one RMS level, limited so that no
 # peak exceeds -1 dBFS, and stored as 16-bit PCM at one sample rate, so the menu sounds even
 # whichever voice spoke it.
+#
+# --stretch F speaks F times as long (Festival's Duration_Stretch, espeak-ng's rate), the pitch
+# unchanged: the match's number words use 0.7, since a spoken counter holds the whole match.
+# --lead S and --tail S are the silence kept before and after each word (default 0.02 and
+# 0.04 s); the match's words start almost at once (--lead 0.002). Every word fades in over
+# 1 ms and out over 15 ms, so neither end clicks.
 #
 # Sections: settings - helpers - voice choice - one spoken word - items - manifest
 set -euo pipefail
@@ -30,15 +37,27 @@ die() {
 }
 
 engine=auto
-if [[ ${1:-} == --engine ]]; then
-    [[ $# -ge 2 ]] || die "--engine needs a value: auto, festival or espeak"
-    engine=$2
+stretch=1
+lead=0.02
+tail=0.04
+while [[ ${1:-} == --* ]]; do
+    [[ $# -ge 2 ]] || die "$1 needs a value"
+    case $1 in
+    --engine) engine=$2 ;;
+    --stretch) stretch=$2 ;;
+    --lead) lead=$2 ;;
+    --tail) tail=$2 ;;
+    *) die "unknown option '$1'" ;;
+    esac
     shift 2
-fi
-[[ $# -eq 2 ]] || die "usage: make_speech.sh [--engine auto|festival|espeak] TEXTS OUTDIR"
+done
+[[ $# -eq 2 ]] || die "usage: make_speech.sh [--engine E] [--stretch F] [--lead S] [--tail S] TEXTS OUTDIR"
 texts=$1
 outdir=$2
 case $engine in auto | festival | espeak) ;; *) die "unknown engine '$engine'" ;; esac
+for value in "$stretch" "$lead" "$tail"; do
+    [[ $value =~ ^[0-9]+(\.[0-9]+)?$ ]] || die "'$value' is not a number of the form 0.5"
+done
 [[ -r $texts ]] || die "cannot read the texts file '$texts'"
 command -v sox > /dev/null || die "sox is missing (Debian package sox)"
 
@@ -67,14 +86,17 @@ festival_speak() { # TEXT OUT.wav
     printf '%s\n' "$text" | iconv -f UTF-8 -t ISO-8859-2 > "$work/festival.txt" ||
         die "the text '$text' cannot be written in ISO-8859-2 for Festival"
     rm -f "$out"
-    text2wave -eval '(voice_czech_dita)' "$work/festival.txt" -o "$out" > /dev/null 2>&1 || true
+    text2wave -eval '(voice_czech_dita)' -eval "(Parameter.set 'Duration_Stretch $stretch)" \
+        "$work/festival.txt" -o "$out" > /dev/null 2>&1 || true
     [[ -s $out ]] && [[ $(sox --info -s "$out" 2> /dev/null || echo 0) -gt 0 ]]
 }
 
 espeak_speak() { # TEXT OUT.wav
     local text=$1 out=$2
     rm -f "$out"
-    espeak-ng -v cs -w "$out" -- "$text" > /dev/null 2>&1 || return 1
+    local speed
+    speed=$(awk -v s="$stretch" 'BEGIN { printf "%d", 175 / s }') # 175 words a minute at 1
+    espeak-ng -v cs -s "$speed" -w "$out" -- "$text" > /dev/null 2>&1 || return 1
     [[ -s $out ]]
 }
 
@@ -101,12 +123,14 @@ speak() { # TEXT OUT.wav
         espeak_speak "$text" "$raw" || die "espeak-ng produced no sound for '$text'"
     fi
     # Silence is cut from both ends (the second pass works on the reversed sound); the short
-    # pads keep the first consonant's attack and the last word's decay from sounding clipped.
-    sox -D "$raw" -b 16 -c 1 "$trimmed" \
-        silence 1 0.02 -50d reverse silence 1 0.02 -50d reverse pad 0.02 0.04 rate -v "$RATE"
+    # fades and pads keep the first consonant's attack and the last word's decay from
+    # sounding clipped.
+    sox -D "$raw" -b 16 -c 1 "$work/cut.wav" silence 1 0.02 -50d reverse silence 1 0.02 -50d \
+        reverse gain -3 rate -v "$RATE" # headroom for the resampler; the level is set below
+    sox -D "$work/cut.wav" "$trimmed" fade h 0.001 -0 0.015 pad "$lead" "$tail"
     local length
     length=$(seconds_of "$trimmed")
-    awk -v l="$length" -v m="$MIN_SECONDS" 'BEGIN { exit !(l >= m) }' ||
+    awk -v l="$length" -v m="$MIN_SECONDS" -v s="$stretch" 'BEGIN { exit !(l >= m * s) }' ||
         die "the voice said almost nothing for '$text' (${length}s after trimming)"
     local rms peak gain
     rms=$(stat_of "$trimmed" "RMS lev dB")

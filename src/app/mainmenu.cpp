@@ -1,8 +1,8 @@
 // mainmenu: the main menu's form data and handlers.
 #include "app/mainmenu.h"
 
+#include "app/soundsguide.h"
 #include "match/Unit1.h"
-#include "app/guideform.h"
 
 namespace vl::app {
 

@@ -51,6 +51,17 @@ void HeadlessToolkit::UserClose() {
     Post(ev);
 }
 
+void HeadlessToolkit::UserClickEntry(int index, bool dbl) {
+    Form* form = IsActive() ? ActiveForm() : nullptr;
+    if (!form || !form->Visible()) return;
+    ToolkitEvent ev;
+    ev.kind = ToolkitEvent::Kind::EntryClick;
+    ev.form = form;
+    ev.index = index;
+    ev.dbl = dbl;
+    Post(ev);
+}
+
 void HeadlessToolkit::UserSetForeground(bool foreground) {
     foreground_ = foreground;
     if (!foreground) acquired_ = false;

@@ -27,6 +27,9 @@ public:
     void UserType(char32_t ch);
     // The close button of the window that is active now (nothing when none is).
     void UserClose();
+    // A click (or double click) on entry `index` of the list box of the window that is
+    // active now, wherever the list is scrolled to (nothing when no window is active).
+    void UserClickEntry(int index, bool dbl);
     // The application loses (false) or regains (true) the desktop's foreground.
     void UserSetForeground(bool foreground);
 

@@ -221,6 +221,11 @@ void Toolkit::Dispatch(const ToolkitEvent& ev) {
         }
         return;
     }
+    case K::EntryClick:
+        if (!ev.form || !ev.form->visible_) return;
+        ActivateForm(ev.form);
+        if (ListBox* list = ev.form->Focused()) list->ClickEntry(ev.index, ev.dbl);
+        return;
     case K::KeyDown:
     case K::KeyUp:
     case K::Char:

@@ -52,14 +52,16 @@ struct ToolkitEvent {
         AppActivate,
         AppDeactivate,
         MouseDown,
-        FormFocus
+        FormFocus,
+        EntryClick
     };
     Kind kind = Kind::KeyDown;
-    Form* form = nullptr; // Close, MouseDown, FormFocus: the form it is for
+    Form* form = nullptr; // Close, MouseDown, FormFocus, EntryClick: the form it is for
     uint8_t vk = 0;       // KeyDown, KeyUp
     char32_t ch = 0;      // KeyDown: the character the key makes (0 = none); Char
     int x = 0, y = 0;     // MouseDown, client coordinates
-    bool dbl = false;     // MouseDown: second press of a double click
+    bool dbl = false;     // MouseDown, EntryClick: second press of a double click
+    int index = 0;        // EntryClick: the entry of the form's focused list box
 };
 
 // The full-stop rule of the error box: a message ending in a letter or digit gets ".".

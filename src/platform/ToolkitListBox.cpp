@@ -198,9 +198,12 @@ void ListBox::IncrementalSearch(char32_t key) {
 
 void ListBox::MouseDown(int x, int y, bool dbl) {
     if (x < 0 || y < kBorder) return;
-    const int row = topIndex_ + (y - kBorder) / std::max(ItemHeight, 1);
-    if (row < 0 || row >= Count()) return;
-    SelectByUser(row);
+    ClickEntry(topIndex_ + (y - kBorder) / std::max(ItemHeight, 1), dbl);
+}
+
+void ListBox::ClickEntry(int index, bool dbl) {
+    if (index < 0 || index >= Count()) return;
+    SelectByUser(index);
     if (dbl) toolkit_.Invoke(OnDblClick);
 }
 

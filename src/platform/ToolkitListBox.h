@@ -63,6 +63,8 @@ public:
     // Mouse press in the list box's own coordinates; `dbl` for the second press of a
     // double click.
     void MouseDown(int x, int y, bool dbl);
+    // A mouse press on entry `index` (scrolled into view first); nothing outside the entries.
+    void ClickEntry(int index, bool dbl);
 
 private:
     void SelectByUser(int index); // selection change that fires OnClick

@@ -48,13 +48,14 @@ TEST(Program, WindowsAreMadeInOrderAndOnlyTheMenuShows) {
     EXPECT_EQ(headless.Forms()[2]->Name(), "guideform");
     EXPECT_EQ(headless.MainForm()->Caption(), "Hlavní menu");
     EXPECT_TRUE(program.mainmenuform()->DXSoundmenu.Initialized());
-    // One box from each window that reads a file at creation: the menu's bank, then the
-    // match window's pictures.
-    ASSERT_EQ(headless.MessageBoxes().size(), 2u);
+    // One box from each file a window reads at creation: the menu's bank, the match
+    // window's pictures, the guide's bank.
+    ASSERT_EQ(headless.MessageBoxes().size(), 3u);
     EXPECT_EQ(headless.MessageBoxes()[0].text.rfind("Cannot open file \"", 0), 0u);
     EXPECT_NE(headless.MessageBoxes()[0].text.find("menu.dat"), std::string::npos);
     EXPECT_EQ(headless.MessageBoxes()[1].text.rfind("Cannot open file \"", 0), 0u);
     EXPECT_NE(headless.MessageBoxes()[1].text.find("game.dat"), std::string::npos);
+    EXPECT_NE(headless.MessageBoxes()[2].text.find("snd/guide.dat"), std::string::npos);
     for (const auto& f : headless.Forms()) EXPECT_FALSE(f->Visible());
 }
 

@@ -7,16 +7,16 @@
 
 #include <regex>
 
+#include "sim_support.h"
 #include "support/MatchData.h"
-#include "support/SimRun.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using vl::testing::Has;
-using vl::testing::Lines;
-using vl::testing::SimRun;
-using vl::testing::TimeOf;
+using vl::simtest::Has;
+using vl::simtest::Lines;
+using vl::simtest::SimRun;
+using vl::simtest::TimeOf;
 
 const fs::path kWork =
     fs::path(VL_BINARY_DIR) / "test-app-match" / std::to_string(static_cast<long>(getpid()));
@@ -25,7 +25,7 @@ class SimMatch : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         data_ = vl::testing::WriteMatchData(kWork / "data");
-        greeting_ = vl::testing::BankDurations(data_ / "snd" / "menu.dat")["mainmenusp"];
+        greeting_ = vl::simtest::Durations(data_ / "snd" / "menu.dat")["mainmenusp"];
     }
     static void TearDownTestSuite() {
         std::error_code ec;
@@ -38,7 +38,7 @@ protected:
     // The time "Start hry" is chosen at, and the script up to then.
     static uint64_t StartTime() { return greeting_ + 200; }
     static std::string Start() { return "wait " + std::to_string(StartTime()) + "\npress ENTER\n"; }
-    static SimRun Run(const std::string& script) { return vl::testing::Sim(kWork, data_, script); }
+    static SimRun Run(const std::string& script) { return vl::simtest::Sim(kWork, data_, script); }
     static std::string Play(const std::string& item) {
         return R"("ev":"play","bank":"DXWaveList1","item":")" + item + "\"";
     }

@@ -6,30 +6,15 @@
 // the data tool.
 #include <gtest/gtest.h>
 
-#include "support/SimRun.h"
-
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <optional>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "sim_support.h"
+
 namespace {
 
-namespace fs = std::filesystem;
-using vl::testing::Has;
-using vl::testing::Lines;
-using vl::testing::Shell;
-using vl::testing::SimRun;
-using vl::testing::TimeOf;
+using namespace vl::simtest;
 
-const fs::path kBin = fs::path(VL_BINARY_DIR) / "bin";
 // One folder per test process: ctest runs the cases of this file side by side.
 const fs::path kWork =
     fs::path(VL_BINARY_DIR) / "test-app-sim" / std::to_string(static_cast<long>(getpid()));
@@ -39,28 +24,11 @@ const std::vector<std::string> kMenuItems = {
 
 // Builds DIR/snd/menu.dat of 300-900 ms tones holding `items`.
 void BuildToneBank(const fs::path& dir, const std::vector<std::string>& items) {
-    const fs::path src = dir / "src";
-    fs::create_directories(src);
-    fs::create_directories(dir / "snd");
-    std::ofstream manifest(src / "manifest.txt");
-    int ms = 300;
-    for (const auto& name : items) {
-        const std::string wav = (src / (name + ".wav")).string();
-        ASSERT_EQ(Shell("sox -n -r 22050 -b 16 -c 1 '" + wav + "' synth " +
-                        std::to_string(ms / 1000.0) + " sine 440 vol 0.3"),
-                  0);
-        manifest << name << ' ' << name << ".wav\n";
-        ms = ms >= 900 ? 300 : ms + 100;
-    }
-    manifest.close();
-    ASSERT_EQ(Shell("'" + (kBin / "vlnedla-assets").string() + "' bank build '" +
-                    (src / "manifest.txt").string() + "' '" + (dir / "snd" / "menu.dat").string() +
-                    "' >/dev/null"),
-              0);
+    ASSERT_TRUE(vl::simtest::BuildToneBank(dir, "menu.dat", items));
 }
 
 SimRun Sim(const fs::path& dataDir, const std::string& script) {
-    return vl::testing::Sim(kWork, dataDir, script);
+    return vl::simtest::Sim(kWork, dataDir, script);
 }
 
 std::string Play(const std::string& item) {
@@ -82,7 +50,7 @@ protected:
             fs::remove_all(data_);
             BuildToneBank(data_, kMenuItems);
         }
-        durations_ = vl::testing::BankDurations(data_ / "snd" / "menu.dat");
+        durations_ = Durations(data_ / "snd" / "menu.dat");
         for (const auto& item : kMenuItems) ASSERT_TRUE(durations_.count(item)) << item;
     }
     static uint64_t Dur(const std::string& item) { return durations_.at(item); }
@@ -113,7 +81,7 @@ TEST_F(SimMenu, StartSpeaksTheGreetingToItsEndThenTheFirstEntry) {
     ASSERT_EQ(dump.size(), 1u);
     EXPECT_TRUE(Has(
         dump[0],
-        R"("active":"mainmenuform","windows":{"mainmenuform":{"visible":true,"selected":0},"Form1":{"visible":false},"guideform":{"visible":false}})"))
+        R"("active":"mainmenuform","windows":{"mainmenuform":{"visible":true,"selected":0},"Form1":{"visible":false},"guideform":{"visible":false,"selected":-1}})"))
         << dump[0];
     EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
 }
@@ -191,13 +159,13 @@ TEST_F(SimMenu, StartAndGuideShowTheirWindowsAndTheMenuSpeaksAgainOnReturn) {
     const SimRun run = Sim(data_, AfterGreeting() + "press ENTER\nwait 100\ndump\nclose\nwait " +
                                       std::to_string(Dur("mainmenusp") + 100) +
                                       "\npress DOWN\npress DOWN\nwait 50\npress ENTER\nwait 50\n"
-                                      "close\nwait 50\ndump\n");
+                                      "close\nwait 15000\ndump\n"); // the guide's greeting first
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto dumps = Lines(run, {"\"ev\":\"dump\""});
     ASSERT_EQ(dumps.size(), 2u);
     EXPECT_TRUE(Has(dumps[0], R"("active":"Form1")"));
     EXPECT_TRUE(Has(dumps[0], R"("Form1":{"visible":true})"));
-    EXPECT_TRUE(Has(dumps[1], R"("guideform":{"visible":false})"));
+    EXPECT_TRUE(Has(dumps[1], R"("guideform":{"visible":false,)"));
     EXPECT_TRUE(Has(dumps[1], R"("selected":0)"));
     EXPECT_EQ(Lines(run, {"\"ev\":\"show\",\"window\":\"guideform\""}).size(), 1u);
     EXPECT_EQ(Lines(run, {"\"ev\":\"hide\",\"window\":\"Form1\""}).size(), 1u);
@@ -223,14 +191,15 @@ TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     const SimRun run = Sim(empty, "wait 100\npress DOWN\nwait 100\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\",\"caption\":\"Vlnedla\""});
-    // At creation the menu's bank, then the match window's bank, cannot be opened;
-    // then the menu's greeting fails at its lookup.
-    ASSERT_GE(boxes.size(), 3u);
+    // At creation the menu's bank, then the match window's bank and the guide's bank,
+    // cannot be opened; then the menu's greeting fails at its lookup.
+    ASSERT_GE(boxes.size(), 4u);
     EXPECT_TRUE(Has(boxes[0], "\"t\":0,"));
     EXPECT_TRUE(Has(boxes[0], R"("text":"Cannot open file \")")) << boxes[0];
     EXPECT_TRUE(Has(boxes[0], "snd/menu.dat\\\". ")) << boxes[0];
     EXPECT_TRUE(Has(boxes[1], "snd/game.dat\\\". ")) << boxes[1];
-    EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[2];
+    EXPECT_TRUE(Has(boxes[2], "snd/guide.dat\\\". ")) << boxes[2];
+    EXPECT_TRUE(Has(boxes[3], R"("text":"Wave 'mainmenusp' not found.")")) << boxes[3];
     // The menu still moves; its handler stops at the failed lookup.
     EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
     EXPECT_TRUE(Lines(run, {"\"ev\":\"play\""}).empty());
@@ -245,11 +214,13 @@ TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {
     BuildToneBank(dir, items);
     const SimRun run = Sim(dir, "wait 1500\npress DOWN\nwait 100\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    // The tone folder has no match bank: that box comes at creation, the lookup's after it.
+    // The tone folder has no match bank and no guide bank: those boxes come at creation,
+    // the lookup's after them.
     const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 3u);
     EXPECT_TRUE(Has(boxes[0], "snd/game.dat\\\". ")) << boxes[0];
-    EXPECT_TRUE(Has(boxes[1], R"("text":"Wave 'soundsguideitemsp' not found.")"));
+    EXPECT_TRUE(Has(boxes[1], "snd/guide.dat\\\". ")) << boxes[1];
+    EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'soundsguideitemsp' not found.")"));
     // StopEntrySounds got as far as the missing item; the entry was not spoken.
     EXPECT_TRUE(Lines(run, {Play("testspeakersitemsp")}).empty());
     EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size(), 2u);

@@ -79,6 +79,15 @@ Script ParseScript(std::string_view text) {
             if (arg.empty()) Fail(lineNo, "type needs text");
             a.kind = Action::Kind::Type;
             a.text = std::string(arg);
+        } else if (cmd == "click" || cmd == "dblclick") {
+            int index = 0;
+            const char* end = arg.data() + arg.size();
+            const auto [p, ec] = std::from_chars(arg.data(), end, index);
+            if (arg.empty() || ec != std::errc() || p != end || index < 0)
+                Fail(lineNo, std::string(cmd) + " needs an entry index (0, 1, ...), got '" +
+                                 std::string(arg) + "'");
+            a.kind = cmd == "click" ? Action::Kind::Click : Action::Kind::DblClick;
+            a.index = index;
         } else if (cmd == "shot") {
             if (arg.empty()) Fail(lineNo, "shot needs a file name");
             a.kind = Action::Kind::Shot;

@@ -109,6 +109,10 @@ private:
             if (match::TForm1* form1 = form1_ ? form1_() : nullptr)
                 SetMatchValue(*form1, a.text, a.value);
             break;
+        case K::Click:
+        case K::DblClick:
+            toolkit_.UserClickEntry(a.index, a.kind == K::DblClick);
+            break;
         }
     }
 

@@ -1,0 +1,82 @@
+// soundsguide: the sound guide window — a spoken list of the match's nineteen kinds of sound
+// and a way back, so that a player learns what each sound means before playing.
+//
+// Every handler begins with a lookup in the guide bank, so a bank without the guide's items
+// makes each of them fail with "Wave '...' not found" in the error box, and stop there. The
+// close handler reports such a failure itself and lets the window close all the same: a
+// guide without its bank must not keep the player from the menu.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "match/FormSoundOwner.h"
+#include "match/WindowContext.h"
+#include "platform/Toolkit.h"
+#include "sound/DXSounds.h"
+
+namespace vl::app {
+
+class Tguideform {
+public:
+    // Builds the window and its components and opens the sound device (AutoInitialize).
+    // Throws as Tmainmenuform does; FormCreate is left to the caller (through the boundary).
+    explicit Tguideform(const match::WindowContext& context);
+    Tguideform(const Tguideform&) = delete;
+    Tguideform& operator=(const Tguideform&) = delete;
+
+    // Handlers, as the toolkit calls them.
+    void FormCreate();
+    void FormActivate();
+    void guidelistClick();
+    void guidelistKeyPress(char32_t& key);
+    void guidelistDblClick();
+    void FormClose();
+    // Stops the twenty entry items in table order; the first missing one throws.
+    void StopEntrySounds();
+
+    static constexpr size_t kEntryCount = 20;
+    static constexpr int kReturnEntry = 19; // "Návrat do hlavního menu"
+    static constexpr std::array<std::string_view, kEntryCount> kEntries{
+        "Vlnedlo stojí",
+        "Pohyb vlnedla",
+        "Kanón",
+        "Raketa",
+        "Kulomet",
+        "Nejsou náboje",
+        "Magnet",
+        "Energie na kritické hodnotě",
+        "Zásah",
+        "Navigační systém levého vlnedla",
+        "Navigační systém pravého vlnedla",
+        "Před levým vlnedlem je předmět",
+        "Před pravým vlnedlem je předmět",
+        "Objevení předmětů",
+        "Předmět nebyl sestřelen",
+        "Objevení zbraně nebo energie",
+        "Pozice zbraně nebo energie",
+        "Získání zbraně nebo energie",
+        "Zbraň nebo energie sestřelena",
+        "Návrat do hlavního menu"};
+    static constexpr std::array<std::string_view, kEntryCount> kEntrySounds{
+        "levitstanditemsp",  "levitrunitemsp",      "bulletitemsp",
+        "missileitemsp",     "machgunitemsp",       "emptygunitemsp",
+        "magnetitemsp",      "alertitemsp",         "hititemsp",
+        "navigleftitemsp",   "navigrightitemsp",    "objectleftitemsp",
+        "objectrightitemsp", "objectappitemsp",     "objectnotdestroyeditemsp",
+        "weapappitemsp",     "navigweapitemsp",     "getweapitemsp",
+        "weapdestroyitemsp", "returnmainmenuitemsp"};
+
+    platform::Toolkit& toolkit;
+    platform::Form& form;
+    platform::ListBox& guidelist;
+
+private:
+    match::FormSoundOwner owner_;
+
+public:
+    sound::TDXSound DXSoundguide;
+    sound::TDXWaveList DXWaveListguide;
+};
+
+} // namespace vl::app
