@@ -17,6 +17,7 @@
 #include "platform/Mixer.h"
 #include "sound/SoundTrace.h"
 #include "support/MatchData.h"
+#include "support/MatchRig.h"
 
 namespace vl::match {
 
@@ -32,19 +33,20 @@ struct SoundCall {
 
 class SoundLog final : public sound::SoundTrace {
 public:
-    explicit SoundLog(platform::VirtualClock& clock) : clock_(clock) {}
+    // The clock the calls are stamped with; none: 0.
+    void SetClock(const platform::VirtualClock* clock) { clock_ = clock; }
     void OnPlay(std::string_view, std::string_view item, bool wait, bool, int32_t frequency,
                 int32_t pan, int32_t volume) override {
         calls.push_back({"play", std::string(item), wait, frequency, pan, volume, "", 0,
-                         clock_.ElapsedMs()});
+                         Now()});
     }
     void OnStop(std::string_view, std::string_view item) override {
-        calls.push_back({"stop", std::string(item), false, 0, 0, 0, "", 0, clock_.ElapsedMs()});
+        calls.push_back({"stop", std::string(item), false, 0, 0, 0, "", 0, Now()});
     }
     void OnSet(std::string_view, std::string_view item, std::string_view key,
                int32_t value) override {
         calls.push_back({"set", std::string(item), false, 0, 0, 0, std::string(key), value,
-                         clock_.ElapsedMs()});
+                         Now()});
     }
     // The plays (or stops) of `item`, in order.
     std::vector<SoundCall> Of(const std::string& ev, const std::string& item) const {
@@ -63,7 +65,8 @@ public:
     std::vector<SoundCall> calls;
 
 private:
-    platform::VirtualClock& clock_;
+    uint64_t Now() const { return clock_ ? clock_->ElapsedMs() : 0; }
+    const platform::VirtualClock* clock_ = nullptr;
 };
 
 class MatchFixture : public ::testing::Test {
@@ -76,28 +79,21 @@ protected:
     void SetUp() override {
         if (!std::filesystem::exists(Data() / "pics" / "game.dat"))
             GTEST_SKIP() << "no generated pictures in " << VL_DATA_DIR;
-        // The mixer plays as virtual time passes, so a play with wait ends.
-        clock.AddAdvanceListener([this](uint64_t now) { audio.RenderUntilMs(now); });
-        form1 = std::make_unique<TForm1>(
-            WindowContext{toolkit, sound::SoundContext{&audio, &clock}, &log});
-        const auto here = std::filesystem::current_path();
-        std::filesystem::current_path(Data());
-        ASSERT_TRUE(toolkit.Invoke(form1->form.OnCreate));
-        std::filesystem::current_path(here);
-        menu.Show();
+        rig = std::make_unique<vl::testing::MatchRig>(Data(), &log);
+        log.SetClock(&rig->clock);
+        form1 = rig->form1.get();
     }
-    // "Start hry": the match start, then the window shown.
+    // "Start hry": the match start, then the window shown; the calls it made forgotten.
     void Start() {
-        form1->startmatch();
-        form1->form.Show();
+        rig->Start();
         log.calls.clear();
     }
-    void Frame() { form1->DXTimer1Timer(form1->DXTimer1, 0); }
+    void Frame() { rig->Frame(); }
     void Frames(int n) {
         for (int i = 0; i < n; ++i) Frame();
     }
-    void Down(uint8_t vk) { toolkit.UserKeyDown(vk); }
-    void Up(uint8_t vk) { toolkit.UserKeyUp(vk); }
+    void Down(uint8_t vk) { rig->toolkit.UserKeyDown(vk); }
+    void Up(uint8_t vk) { rig->toolkit.UserKeyUp(vk); }
     // A sprite of class T with picture `picture` placed by the test.
     template <class T> T& Place(const char* picture, double x, double y) {
         return form1->CreateSprite<T>(picture, x, y);
@@ -115,12 +111,9 @@ protected:
                              kF = 0x46, kOne = 0x31, kPad1 = 0x61, kEsc = 0x1B, kUpArrow = 0x26,
                              kDownArrow = 0x28;
 
-    platform::VirtualClock clock;
-    platform::OfflineAudioBackend audio;
-    platform::HeadlessToolkit toolkit{clock};
-    platform::Form& menu = toolkit.CreateForm("mainmenuform", "Hlavní menu", 0, 0, 300, 200);
-    SoundLog log{clock};
-    std::unique_ptr<TForm1> form1;
+    SoundLog log;
+    std::unique_ptr<vl::testing::MatchRig> rig;
+    TForm1* form1 = nullptr;
 };
 
 } // namespace vl::match

@@ -26,7 +26,7 @@ protected:
 TEST_F(Field, PlaceObjectsStacksARowAndCountsIt) {
     Start();
     for (uint32_t seed : {0u, 1u, 777u, 123456u}) {
-        clock.AdvanceTo(clock.ElapsedMs() + seed % 1000 + 1);
+        rig->clock.AdvanceTo(rig->clock.ElapsedMs() + seed % 1000 + 1);
         form1->placeobjects();
         std::vector<const sprite::TSprite*> row;
         const auto& e = form1->DXSpriteEngine1.Engine();

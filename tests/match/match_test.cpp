@@ -61,7 +61,7 @@ protected:
 TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
     RandomGenerator fresh; // the generator as start-up leaves it
     const std::string background = "background" + std::to_string(1 + fresh.Random(5));
-    clock.AdvanceTo(1234);
+    rig->clock.AdvanceTo(1234);
     Start();
     const tproperties& l = form1->propertiesleft;
     const tproperties& r = form1->propertiesright;
@@ -168,13 +168,13 @@ TEST_F(Match, GunFiresFromTheNewHeightOnceUntilTheBulletIsGoneThenClicksWhenEmpt
     form1->propertiesleft.missiles = 0;
     Up(kSpace);
     Down(kTab);
-    const uint64_t t0 = clock.ElapsedMs();
+    const uint64_t t0 = rig->clock.ElapsedMs();
     Frames(3);
     const auto clicks = log.Of("play", "emptygun");
     ASSERT_EQ(clicks.size(), 3u);
     EXPECT_TRUE(clicks[0].wait);
     EXPECT_EQ(clicks[0].pan, -10000);
-    EXPECT_GE(clock.ElapsedMs() - t0, 150u); // each click paused the match
+    EXPECT_GE(rig->clock.ElapsedMs() - t0, 150u); // each click paused the match
 }
 
 TEST_F(Match, DamageTableAtItsEdges) {
@@ -389,8 +389,8 @@ TEST_F(Match, DisplayThatCannotDrawShowsTheMessageAndClosesTheWindow) {
     Start();
     form1->DXDraw1.Finalize();
     Frame();
-    ASSERT_EQ(toolkit.MessageBoxes().size(), 1u);
-    EXPECT_EQ(toolkit.MessageBoxes()[0].text, "Chybná instalace DirectX");
+    ASSERT_EQ(rig->toolkit.MessageBoxes().size(), 1u);
+    EXPECT_EQ(rig->toolkit.MessageBoxes()[0].text, "Chybná instalace DirectX");
     EXPECT_FALSE(form1->form.Visible());
 }
 
