@@ -18,7 +18,8 @@ Program::~Program() {
 }
 
 bool Program::CreateWindows() {
-    const match::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()}, trace_};
+    const match::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()},
+                                       trace_};
     try {
         mainmenu_ = std::make_unique<Tmainmenuform>(context);
         toolkit_->Invoke(mainmenu_->form.OnCreate);

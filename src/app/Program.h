@@ -7,10 +7,9 @@
 
 #include <memory>
 
-#include "app/soundsguide.h"
-#include "match/Unit1.h"
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
+#include "match/Unit1.h"
 #include "platform/Clock.h"
 #include "platform/Mixer.h"
 #include "platform/Toolkit.h"

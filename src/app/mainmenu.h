@@ -19,7 +19,6 @@ class TForm1;
 
 namespace vl::app {
 
-
 class Tguideform;
 
 class Tmainmenuform {

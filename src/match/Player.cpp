@@ -23,10 +23,10 @@ constexpr CraftSide kLeft{input::InputButton11, input::InputButton12, input::Inp
                           input::InputButton16, input::InputButton25, input::InputButton13,
                           "tankstoji",          "tankjede",           "strelaleva",
                           "missileleft",        "magnetleft",         141};
-constexpr CraftSide kRight{input::InputUp,      input::InputDown,    input::InputButton1,
+constexpr CraftSide kRight{input::InputUp,      input::InputDown,     input::InputButton1,
                            input::InputButton2, input::InputButton10, input::InputLeft,
-                           "tankstoji2",        "tankjede2",         "strelaprava",
-                           "missileright",      "magnetright",       365};
+                           "tankstoji2",        "tankjede2",          "strelaprava",
+                           "missileright",      "magnetright",        365};
 
 constexpr int32_t kTop = 0;
 constexpr int32_t kBottom = 315;

@@ -35,7 +35,7 @@ bool& LockOf(tproperties& r, ShotKind kind) {
 
 // The announcement of a collected pickup: the word of its kind.
 constexpr std::array<std::string_view, 4> kKindWords = {"energysp", "bulletsp", "missilesp",
-                                                         "machgunsp"};
+                                                        "machgunsp"};
 
 } // namespace
 
@@ -55,7 +55,8 @@ template <ShotKind K, Side S> void TShot<K, S>::OnMove(int32_t /*moveCount*/) {
     }
 }
 
-template <ShotKind K, Side S> void TShot<K, S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
+template <ShotKind K, Side S>
+void TShot<K, S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
     TForm1& form = Form();
     tproperties& mine = form.Record(S);
     constexpr Side target = Opposite(S);

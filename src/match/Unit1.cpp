@@ -46,7 +46,7 @@ tproperties StartRecord(const tproperties& old, int32_t navigfreq) {
 
 // The picture of each pickup kind, by weaponkind 1..4.
 constexpr std::array<std::string_view, 4> kWeaponPictures = {"energyicon", "bulleticon",
-                                                              "missileicon", "machgunicon"};
+                                                             "missileicon", "machgunicon"};
 
 } // namespace
 
@@ -133,7 +133,6 @@ TForm1::TForm1(const WindowContext& context)
     // The window exists from here on; the input devices take their access modes on it.
     DXInput1.FormCreated();
 }
-
 
 // --- lifecycle ------------------------------------------------------------------------
 
@@ -321,7 +320,8 @@ void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount
         const tproperties& r = Record(side);
         const std::array<int32_t, 4> counters = {r.energy, r.bullets, r.missiles, r.machgunrounds};
         for (int i = 0; i < 4; ++i)
-            if (InputSet(first + i)) saynumber(PlayerOf(side), counters[static_cast<size_t>(i)], true);
+            if (InputSet(first + i))
+                saynumber(PlayerOf(side), counters[static_cast<size_t>(i)], true);
     }
     if (InputSet(input::InputButton3)) form.Close();
 }
@@ -332,7 +332,8 @@ void TForm1::DrawCounters() {
         int32_t iconY;
         int32_t numberY;
     };
-    static constexpr std::array<Row, 4> kRows = {{{4, 0, 14}, {5, 34, 38}, {8, 58, 61}, {10, 79, 83}}};
+    static constexpr std::array<Row, 4> kRows = {
+        {{4, 0, 14}, {5, 34, 38}, {8, 58, 61}, {10, 79, 83}}};
     graphics::TDirectDrawSurface& surface = DXDraw1.Surface();
     graphics::TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
     graphics::TPictureCollection& pictures = DXImageList1.Items();

@@ -15,7 +15,7 @@ namespace vl::match {
 namespace {
 
 constexpr std::array<std::string_view, 4> kKindSounds = {"energysp", "bulletsp", "missilesp",
-                                                          "machgunsp"};
+                                                         "machgunsp"};
 
 // The launch flag a projectile's player gets back when it destroys the pickup; null for a
 // sprite that is not a projectile.

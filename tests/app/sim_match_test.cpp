@@ -91,11 +91,19 @@ TEST_F(SimMatch, StartHryStartsTheMatchThatDumpShowsAndSetChanges) {
     EXPECT_TRUE(Has(Lines(run, {Play("navig2")}).at(0), R"("freq":19200,"pan":10000)"));
     const auto dumps = Lines(run, {"\"ev\":\"dump\""});
     ASSERT_EQ(dumps.size(), 2u);
-    EXPECT_TRUE(Has(dumps[0], R"("match":{"gamerunning":true,"weaponblocked":false,"weaponannounced":false,"weaponkind":0,"objectcount":0,"frames":)"))
+    EXPECT_TRUE(Has(
+        dumps[0],
+        R"("match":{"gamerunning":true,"weaponblocked":false,"weaponannounced":false,"weaponkind":0,"objectcount":0,"frames":)"))
         << dumps[0];
-    EXPECT_TRUE(Has(dumps[0], R"("left":{"energy":100,"navigfreq":94800,"moving":false,"navigon":true,"blinkcount":0,"bullets":50,"bulletflying":false,"missiles":1,"missileflying":false,"machgunrounds":200,"machgunlock":false,"alarmon":false,"magnetflying":false})"));
-    EXPECT_TRUE(Has(dumps[0], R"("timers":{"DXTimer1":{"enabled":true,"interval":10},"blikleftTimer":{"enabled":false,"interval":50},)"));
-    EXPECT_TRUE(Has(dumps[0], R"({"class":"TPlayer1","picture":"tanklevy","x":31.0,"y":0.0,"z":0,"width":110,"height":33,"visible":true,"dead":false})"));
+    EXPECT_TRUE(Has(
+        dumps[0],
+        R"("left":{"energy":100,"navigfreq":94800,"moving":false,"navigon":true,"blinkcount":0,"bullets":50,"bulletflying":false,"missiles":1,"missileflying":false,"machgunrounds":200,"machgunlock":false,"alarmon":false,"magnetflying":false})"));
+    EXPECT_TRUE(Has(
+        dumps[0],
+        R"("timers":{"DXTimer1":{"enabled":true,"interval":10},"blikleftTimer":{"enabled":false,"interval":50},)"));
+    EXPECT_TRUE(Has(
+        dumps[0],
+        R"({"class":"TPlayer1","picture":"tanklevy","x":31.0,"y":0.0,"z":0,"width":110,"height":33,"visible":true,"dead":false})"));
     const int frames = Number(dumps[0], "frames");
     EXPECT_GE(frames, 8);
     EXPECT_LE(frames, 11);
@@ -183,7 +191,8 @@ TEST_F(SimMatch, RowsComeAtX230StackedByTheRulesAndAfterTheirInterval) {
 }
 
 TEST_F(SimMatch, EscLeavesTheMatchAndTheMenuSpeaksAgain) {
-    const SimRun run = Run(Start() + "wait 500\ndown 1\ndown ESCAPE\nwait 30\nup ESCAPE\nup 1\nwait 2000\ndump\n");
+    const SimRun run =
+        Run(Start() + "wait 500\ndown 1\ndown ESCAPE\nwait 30\nup ESCAPE\nup 1\nwait 2000\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto hide = Lines(run, {R"("ev":"hide","window":"Form1")"});
     ASSERT_EQ(hide.size(), 1u);
@@ -195,7 +204,10 @@ TEST_F(SimMatch, EscLeavesTheMatchAndTheMenuSpeaksAgain) {
     ASSERT_EQ(greet.size(), 2u);
     EXPECT_GE(TimeOf(greet[1]), TimeOf(hide[0]));
     for (const char* item : {"tankstoji", "tankstoji2", "navig1", "navig2", "navigweap"})
-        EXPECT_FALSE(Lines(run, {R"("ev":"stop","bank":"DXWaveList1","item":")" + std::string(item) + "\""}).empty()) << item;
+        EXPECT_FALSE(
+            Lines(run, {R"("ev":"stop","bank":"DXWaveList1","item":")" + std::string(item) + "\""})
+                .empty())
+            << item;
     const std::string dump = Lines(run, {"\"ev\":\"dump\""}).at(0);
     EXPECT_TRUE(Has(dump, R"("Form1":{"visible":false})"));
     EXPECT_TRUE(Has(dump, R"("sprites":[])"));

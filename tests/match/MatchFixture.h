@@ -37,16 +37,14 @@ public:
     void SetClock(const platform::VirtualClock* clock) { clock_ = clock; }
     void OnPlay(std::string_view, std::string_view item, bool wait, bool, int32_t frequency,
                 int32_t pan, int32_t volume) override {
-        calls.push_back({"play", std::string(item), wait, frequency, pan, volume, "", 0,
-                         Now()});
+        calls.push_back({"play", std::string(item), wait, frequency, pan, volume, "", 0, Now()});
     }
     void OnStop(std::string_view, std::string_view item) override {
         calls.push_back({"stop", std::string(item), false, 0, 0, 0, "", 0, Now()});
     }
     void OnSet(std::string_view, std::string_view item, std::string_view key,
                int32_t value) override {
-        calls.push_back({"set", std::string(item), false, 0, 0, 0, std::string(key), value,
-                         Now()});
+        calls.push_back({"set", std::string(item), false, 0, 0, 0, std::string(key), value, Now()});
     }
     // The plays (or stops) of `item`, in order.
     std::vector<SoundCall> Of(const std::string& ev, const std::string& item) const {
@@ -107,8 +105,8 @@ protected:
         return n;
     }
     // Keys of the match.
-    static constexpr uint8_t kSpace = 0x20, kTab = 0x09, kE = 0x45, kC = 0x43, kX = 0x58,
-                             kF = 0x46, kOne = 0x31, kPad1 = 0x61, kEsc = 0x1B, kUpArrow = 0x26,
+    static constexpr uint8_t kSpace = 0x20, kTab = 0x09, kE = 0x45, kC = 0x43, kX = 0x58, kF = 0x46,
+                             kOne = 0x31, kPad1 = 0x61, kEsc = 0x1B, kUpArrow = 0x26,
                              kDownArrow = 0x28;
 
     SoundLog log;

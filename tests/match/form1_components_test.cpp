@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "match/Unit1.h"
 #include "app/Form1Shot.h"
+#include "match/Unit1.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Mixer.h"
 #include "sprite/BackgroundSprite.h"
@@ -26,8 +26,8 @@ namespace fs = std::filesystem;
 
 // The generated pictures beside a match bank of tones.
 const fs::path& Data() {
-    static const fs::path dir = vl::testing::WriteMatchData(
-        fs::path(VL_BINARY_DIR) / "test-match" / ("form1-" + std::to_string(getpid())));
+    static const fs::path dir = vl::testing::WriteMatchData(fs::path(VL_BINARY_DIR) / "test-match" /
+                                                            ("form1-" + std::to_string(getpid())));
     return dir;
 }
 bool HavePictures() {

@@ -53,7 +53,8 @@ class Match : public MatchFixture {
 protected:
     // A shot of class T set so that its next step lands on the middle of `craft`.
     template <class T> T& ShotInto(sprite::TImageSprite& craft, const char* picture, int dx) {
-        T& s = Place<T>(picture, craft.X + craft.Width / 2.0 - dx, craft.Y + craft.Height / 2.0 - 2);
+        T& s =
+            Place<T>(picture, craft.X + craft.Width / 2.0 - dx, craft.Y + craft.Height / 2.0 - 2);
         return s;
     }
 };
@@ -183,9 +184,9 @@ TEST_F(Match, DamageTableAtItsEdges) {
         uint8_t before;
         bool destroyed;
     };
-    for (const Case c : {Case{"bullet", 10, true}, Case{"bullet", 11, false}, Case{"round", 1, true},
-                         Case{"round", 2, false}, Case{"missile", 50, true},
-                         Case{"missile", 51, false}}) {
+    for (const Case c :
+         {Case{"bullet", 10, true}, Case{"bullet", 11, false}, Case{"round", 1, true},
+          Case{"round", 2, false}, Case{"missile", 50, true}, Case{"missile", 51, false}}) {
         SCOPED_TRACE(std::string(c.kind) + " at " + std::to_string(c.before));
         Start();
         form1->propertiesright.energy = c.before;
@@ -195,7 +196,9 @@ TEST_F(Match, DamageTableAtItsEdges) {
         if (k == "round") ShotInto<Tmachgunleft>(target, "machgun", 10);
         if (k == "missile") ShotInto<Tmissileleft>(target, "missileleft", 10);
         tproperties& l = form1->propertiesleft;
-        bool& lock = k == "bullet" ? l.bulletflying : k == "round" ? l.machgunlock : l.missileflying;
+        bool& lock = k == "bullet"  ? l.bulletflying
+                     : k == "round" ? l.machgunlock
+                                    : l.missileflying;
         lock = true;
         Frame();
         EXPECT_FALSE(lock);

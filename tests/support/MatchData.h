@@ -32,10 +32,10 @@ inline std::vector<std::string> MatchWordItems() {
 }
 
 inline std::vector<std::string> MatchEffectItems() {
-    return {"snavigleft", "snavigright", "explos",  "gun",     "missile", "machgun",
-            "magnet",     "emptygun",    "hit",     "machgunhitobject",   "getweap",
-            "explweap",   "glass",       "alarm",   "phone",   "camera",  "objapp",
-            "weapapp"};
+    return {"snavigleft", "snavigright", "explos",   "gun",   "missile",
+            "machgun",    "magnet",      "emptygun", "hit",   "machgunhitobject",
+            "getweap",    "explweap",    "glass",    "alarm", "phone",
+            "camera",     "objapp",      "weapapp"};
 }
 
 // The bank file: 22050 Hz mono tones; `leaveOut` names an item to omit.
@@ -62,7 +62,8 @@ inline std::filesystem::path WriteMatchData(const std::filesystem::path& dir,
     fs::create_directories(dir / "pics");
     const std::vector<uint8_t> bank = MatchBank(leaveOut);
     std::ofstream(dir / "snd" / "game.dat", std::ios::binary)
-        .write(reinterpret_cast<const char*>(bank.data()), static_cast<std::streamsize>(bank.size()));
+        .write(reinterpret_cast<const char*>(bank.data()),
+               static_cast<std::streamsize>(bank.size()));
     const fs::path data(VL_DATA_DIR);
     for (const char* f : {"pics/game.dat", "snd/menu.dat", "snd/guide.dat"}) {
         std::error_code ec;

@@ -44,7 +44,8 @@ public:
         const sprite::TSpriteEngine& engine = form1->DXSpriteEngine1.Engine();
         int32_t n = 0;
         for (int32_t i = 0; i < engine.ChildCount(); ++i)
-            if (!engine.Child(i).IsDead() && dynamic_cast<const match::TFieldObject*>(&engine.Child(i)))
+            if (!engine.Child(i).IsDead() &&
+                dynamic_cast<const match::TFieldObject*>(&engine.Child(i)))
                 ++n;
         return n;
     }

@@ -110,11 +110,15 @@ std::string MatchJson(const match::TForm1& form) {
                     ",\"frames\":" + std::to_string(form.frames) +
                     ",\"left\":" + RecordJson(form.propertiesleft) +
                     ",\"right\":" + RecordJson(form.propertiesright);
-    m += ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
+    m +=
+        ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
     const std::pair<const char*, const platform::Timer*> timers[] = {
-        {"blikleftTimer", &form.blikleftTimer},       {"blikrightTimer", &form.blikrightTimer},
-        {"machgunlefttimer", &form.machgunlefttimer}, {"machgunrighttimer", &form.machgunrighttimer},
-        {"weaponstimer", &form.weaponstimer},         {"objectapptimer", &form.objectapptimer}};
+        {"blikleftTimer", &form.blikleftTimer},
+        {"blikrightTimer", &form.blikrightTimer},
+        {"machgunlefttimer", &form.machgunlefttimer},
+        {"machgunrighttimer", &form.machgunrighttimer},
+        {"weaponstimer", &form.weaponstimer},
+        {"objectapptimer", &form.objectapptimer}};
     for (const auto& [name, timer] : timers)
         m += std::string(",\"") + name + "\":" + TimerJson(timer->Enabled(), timer->Interval());
     m += "},\"sprites\":[";

@@ -102,10 +102,10 @@ Script ParseScript(std::string_view text) {
                 Fail(lineNo, "set: unknown name '" + std::string(name) + "'");
             if (kind == MatchValueKind::Flag ? value != "true" && value != "false"
                                              : !WholeNumber(value))
-                Fail(lineNo, "set " + std::string(name) + " needs " +
-                                 (kind == MatchValueKind::Flag ? "true or false"
-                                                               : "a whole number") +
-                                 ", got '" + std::string(value) + "'");
+                Fail(lineNo,
+                     "set " + std::string(name) + " needs " +
+                         (kind == MatchValueKind::Flag ? "true or false" : "a whole number") +
+                         ", got '" + std::string(value) + "'");
             a.kind = Action::Kind::Set;
             a.text = std::string(name);
             a.value = std::string(value);

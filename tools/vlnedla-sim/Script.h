@@ -29,10 +29,10 @@ struct Action {
     };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
-    uint8_t vk = 0;   // Down, Up, Press
+    uint8_t vk = 0;    // Down, Up, Press
     std::string text;  // Type, UTF-8; Shot, the file; Set, the name
     std::string value; // Set: "true", "false" or a whole number
-    int index = 0;    // Click, DblClick: the list box entry
+    int index = 0;     // Click, DblClick: the list box entry
     int line = 0;
 };
 

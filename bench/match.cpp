@@ -1,0 +1,76 @@
+// Benchmarks of the match: one whole frame of a busy match on the headless display, and an
+// hour of random play by both players (time, sprites, memory).
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <string>
+
+#include "support/MatchRig.h"
+
+namespace {
+
+using vl::testing::MatchRig;
+
+// The process's resident memory in kB, from /proc; 0 where there is none.
+long ResidentKb() {
+    std::ifstream status("/proc/self/status");
+    std::string key;
+    long value = 0;
+    while (status >> key) {
+        if (key == "VmRSS:") {
+            status >> value;
+            return value;
+        }
+        status.ignore(256, '\n');
+    }
+    return 0;
+}
+
+// A frame with both craft moving and firing, a row of obstacles, a pickup and the radars:
+// poll, move pass with its collision passes, fill, free, draw, counters, flip.
+void BM_MatchFrame(benchmark::State& state) {
+    MatchRig rig(VL_DATA_DIR);
+    rig.Start();
+    vl::match::TForm1& f = *rig.form1;
+    for (const uint8_t vk : {0x43, 0x20, 0x26, 0x10})
+        rig.toolkit.UserKeyDown(vk); // C Space Up Shift
+    f.placeobjects();
+    f.weaponstimerTimer();
+    f.weaponannounced = true; // no wait for its announcement inside the timing
+    int64_t frames = 0;
+    for (auto _ : state) {
+        rig.Frame();
+        if (++frames % 64 == 0) { // keep the field as busy as it started
+            state.PauseTiming();
+            f.propertiesleft.bullets = f.propertiesright.bullets = 50;
+            f.propertiesleft.energy = f.propertiesright.energy = 100;
+            if (f.objectcount == 0) f.placeobjects();
+            state.ResumeTiming();
+        }
+    }
+    state.counters["sprites"] = f.DXSpriteEngine1.Engine().SpriteCount;
+}
+BENCHMARK(BM_MatchFrame)->Unit(benchmark::kMicrosecond);
+
+// One virtual hour of matches with random input, mixer rendering included.
+void BM_SoakHour(benchmark::State& state) {
+    for (auto _ : state) {
+        MatchRig rig(VL_DATA_DIR);
+        int matches = 0, maxSprites = 0;
+        long rssAfterMinute = 0;
+        const uint64_t start = rig.clock.ElapsedMs();
+        vl::testing::Soak(rig, 20261208, 3600 * 1000, [&](int m) {
+            matches = m;
+            maxSprites = std::max(maxSprites, rig.form1->DXSpriteEngine1.Engine().SpriteCount);
+            if (rssAfterMinute == 0 && rig.clock.ElapsedMs() - start >= 60000)
+                rssAfterMinute = ResidentKb();
+        });
+        state.counters["frames"] = static_cast<double>(rig.form1->frames);
+        state.counters["matches"] = matches;
+        state.counters["max_sprites"] = maxSprites;
+        state.counters["rss_growth_kB"] = static_cast<double>(ResidentKb() - rssAfterMinute);
+    }
+}
+BENCHMARK(BM_SoakHour)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
