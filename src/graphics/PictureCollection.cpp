@@ -8,6 +8,8 @@
 //   - TCustomDXImageList: the display link
 #include "graphics/PictureCollection.h"
 
+#include "container/InputFile.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -358,14 +360,19 @@ void TPictureCollection::Restore() {
 }
 
 void TPictureCollection::LoadFromFile(const std::string& path) {
-    const std::vector<uint8_t> data = container::ReadWholeFile(path);
-    LoadFromStream(data);
+    container::InputFile file(container::ProgramDataPath(path));
+    container::ByteReader in(file);
+    LoadFromStream(in);
 }
 
 void TPictureCollection::LoadFromStream(std::span<const uint8_t> data) {
+    container::ByteReader in(data);
+    LoadFromStream(in);
+}
+
+void TPictureCollection::LoadFromStream(container::ByteReader& in) {
     Clear();
-    container::ByteReader bytes(data);
-    ObjectReader reader(bytes);
+    ObjectReader reader(in);
     reader.ReadResourceHeader();
     PictureCollectionComponent root(*this);
     reader.ReadRootObject(root);

@@ -176,12 +176,14 @@ public:
     // Rebuilds every item's patterns, in order.
     void Restore();
 
-    // Reads a picture file. Throws container::EFOpenError, EReadError and the decoder's
-    // errors; the items read before a failure (and the one being read) stay. When the
-    // collection is prepared for an initialised display, it is initialised and
-    // restored afterwards.
+    // Reads a picture file; `path` is in the program's own form (backslashes separate
+    // folders). Throws container::EFOpenError, EReadError and the decoder's errors; the
+    // items read before a failure (and the one being read) stay. When the collection is
+    // prepared for an initialised display, it is initialised and restored afterwards.
+    // The file is read only as far as its content declares.
     void LoadFromFile(const std::string& path);
     void LoadFromStream(std::span<const uint8_t> data);
+    void LoadFromStream(container::ByteReader& in);
 
     // --- reading (container::Persistent): the List's own property ColorTable ---------
     std::string ReaderName() const override { return "TPictureCollection"; }

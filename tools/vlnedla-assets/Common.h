@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "container/Error.h"
+#include "container/InputFile.h"
+#include "container/ObjectStream.h"
 
 namespace vl::tools {
 
@@ -58,12 +60,15 @@ std::string JsonString(std::string_view s);
 std::optional<std::string> WriteFile(const std::filesystem::path& path,
                                      const std::vector<uint8_t>& bytes);
 
-// Fills `collection` from the file at `path` the way the game does. Returns the failure's
+// Fills `collection` from the file at `path` (taken exactly as given) the way the game
+// does, reading only as far as the file's content declares. Returns the failure's
 // message, if any; the items read before it stay in `collection`.
 template <class Collection>
 std::optional<std::string> LoadReporting(Collection& collection, const std::string& path) {
     try {
-        collection.LoadFromFile(path);
+        container::InputFile file(path);
+        container::ByteReader in(file);
+        collection.LoadFromStream(in);
     } catch (const Error& e) {
         return e.Message();
     }

@@ -24,6 +24,7 @@
 
 #include "Commands.h"
 #include "Common.h"
+#include "container/InputFile.h"
 #include "container/ObjectStream.h"
 #include "sound/DXSounds.h"
 #include "sound/Wave.h"
@@ -262,8 +263,8 @@ int BankBuild(const std::vector<std::string>& args) {
         };
         sound::TWave wave;
         try {
-            const std::vector<uint8_t> bytes = container::ReadWholeFile(item.wavPath.string());
-            container::ByteReader in(bytes);
+            container::InputFile source(item.wavPath.string());
+            container::ByteReader in(source);
             wave.LoadFromStream(in);
         } catch (const Error& e) {
             return fail(e.what());
