@@ -304,7 +304,7 @@ Persistent* TPictureCollectionItem::PictureProperty::ObjectProperty(std::string_
 void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name,
                                                            ObjectReader& reader) {
     if (!SameName(name, "Data")) NoSuchProperty(name);
-    item_.picture_.LoadFromData(reader.ReadBinarySpan());
+    item_.picture_.LoadFromData(reader.ReadBinarySpan(), item_.collection_.ReadOptions());
 }
 
 // --- TPictureCollection ----------------------------------------------------------------

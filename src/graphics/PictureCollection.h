@@ -165,6 +165,12 @@ public:
 
     const std::array<uint8_t, 1024>& ColorTable() const { return colorTable_; }
 
+    // How the pictures of the items read from now on are decoded: the game's defaults,
+    // or a smaller pixel budget, or no pixels at all (items then have sizes but no
+    // Graphic()), for tools and checks that read untrusted files.
+    void SetReadOptions(const TDIBReadOptions& options) { readOptions_ = options; }
+    const TDIBReadOptions& ReadOptions() const { return readOptions_; }
+
     // The display the items are prepared for; nullptr while finalised.
     TCustomDXDraw* DXDraw() const { return dxdraw_; }
     // Finalize, remember `dxdraw`, and bind every item. Throws
@@ -194,6 +200,7 @@ private:
     TCustomDXImageList* owner_;
     TCustomDXDraw* dxdraw_ = nullptr;
     std::array<uint8_t, 1024> colorTable_{};
+    TDIBReadOptions readOptions_;
 };
 
 class TCustomDXImageList {
