@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   festival festival-czech festvox-czech-dita espeak-ng sox
-  imagemagick xvfb xdotool clang-format clang-tidy
+  imagemagick xvfb xdotool clang-format clang-tidy time
 )
 
 missing=()
