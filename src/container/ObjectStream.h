@@ -53,8 +53,7 @@ class InputFile;
 // that reaches past the end fails before anything is read or allocated for it.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const uint8_t> data)
-        : window_(data), size_(data.size()) {}
+    explicit ByteReader(std::span<const uint8_t> data) : window_(data), size_(data.size()) {}
     // Reads `file` from its start; the caller keeps the file open while reading.
     explicit ByteReader(InputFile& file);
 

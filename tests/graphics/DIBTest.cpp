@@ -286,8 +286,7 @@ TEST(DIBPixels, APixelBudgetAndReadingWithoutPixels) {
     Bytes shortRows = InfoHeader(10, 10, 24);
     shortRows.resize(shortRows.size() + 10 * 32 - 1);
     container::ByteReader rows(shortRows);
-    EXPECT_EQ(FailureOf([&] { dib.LoadDIB(rows, {.decodePixels = false}); }),
-              "Stream read error");
+    EXPECT_EQ(FailureOf([&] { dib.LoadDIB(rows, {.decodePixels = false}); }), "Stream read error");
 }
 
 // --- picture kinds and failures ----------------------------------------------------------

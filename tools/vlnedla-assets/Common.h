@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>

@@ -17,8 +17,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <ostream>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
