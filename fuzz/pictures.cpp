@@ -1,6 +1,7 @@
 // fuzz_pictures: arbitrary bytes as a picture file, loaded into an image list bound to an
 // initialised headless display (so every item is cut into patterns at once), then every
-// pattern drawn and the surfaces restored as after a surface loss.
+// pattern drawn and the surfaces restored as after a surface loss. Pictures are held to a
+// small pixel budget.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -21,6 +22,9 @@ struct Rig {
         draw.SetBounds(0, 0, 64, 48);
         images.SetDXDraw(&draw);
         draw.Initialize();
+        // A few bytes of run-length data may claim a picture of the game's full limit;
+        // a small budget keeps each run quick while the size checks stay the same code.
+        images.Items().SetReadOptions({.maxPixels = 1 << 16});
     }
 };
 
@@ -29,14 +33,18 @@ struct Rig {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Rig rig;
     vl::graphics::TPictureCollection& items = rig.images.Items();
+    bool loaded = false;
     try {
         items.LoadFromStream(std::span<const uint8_t>(data, size));
+        loaded = true; // and prepared: the display is initialised
     } catch (const vl::Error&) {
     }
     try {
-        // The items read before a failure are there too: prepare and draw them all.
-        items.Initialize(rig.draw);
-        items.Restore();
+        // The items read before a failure are there too: prepare them once as well.
+        if (!loaded) {
+            items.Initialize(rig.draw);
+            items.Restore();
+        }
         for (int32_t i = 0; i < items.Count(); ++i) {
             vl::graphics::TPictureCollectionItem& item = items.Items(i);
             for (int32_t p = 0; p < item.PatternCount() && p < 64; ++p)

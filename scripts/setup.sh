@@ -11,7 +11,7 @@ packages=(
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   festival festival-czech festvox-czech-dita espeak-ng sox
-  imagemagick xvfb xdotool x11-utils clang-format clang-tidy
+  imagemagick xvfb xdotool x11-utils clang-format clang-tidy time
 )
 
 if [ "${1:-}" = "--package" ]; then

@@ -1,5 +1,6 @@
-// ObjectStream: the reading side — bounded byte reads, whole-file reads, the resource
-// header and the tagged object stream with its property records and collections.
+// ObjectStream: the reading side — bounded byte reads from memory or a file, whole-file
+// reads, the resource header and the tagged object stream with its property records and
+// collections.
 //
 // Index:
 //   - ByteReader
@@ -11,19 +12,12 @@
 //   - ObjectReader: collections and skipping
 #include "container/ObjectStream.h"
 
+#include "container/InputFile.h"
 #include "container/LittleEndian.h"
-
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 namespace vl::container {
 
@@ -43,53 +37,59 @@ namespace {
 
 // --- ByteReader ---------------------------------------------------------------------------
 
-void ByteReader::Seek(size_t pos) {
-    pos_ = std::min(pos, data_.size());
+namespace {
+
+// How much of a file one refill reads when the read itself asks for less.
+constexpr size_t kPiece = 64 * 1024;
+
+} // namespace
+
+ByteReader::ByteReader(InputFile& file) : file_(&file) {
+    // A size past what memory can address cannot be read anyway; the reads fail at it.
+    size_ = static_cast<size_t>(std::min<uint64_t>(file.Size(), SIZE_MAX));
+}
+
+const uint8_t* ByteReader::Refill(size_t n) {
+    if (n > Remaining() || !file_) ThrowRead();
+    // At least the bytes asked for, so that a declared block is one view; more only up to
+    // a piece, so that memory follows what the content declares, not the file's size.
+    const size_t want = std::max(n, std::min(kPiece, Remaining()));
+    piece_.resize(want);
+    if (file_->ReadAt(pos_, piece_.data(), want) < n) ThrowRead(); // the file shrank
+    base_ = pos_;
+    window_ = std::span<const uint8_t>(piece_.data(), want);
+    pos_ += n;
+    return piece_.data();
 }
 
 void ByteReader::Read(void* dst, size_t n) {
-    if (n > Remaining()) ThrowRead();
-    if (n > 0) std::memcpy(dst, data_.data() + pos_, n);
-    pos_ += n;
+    if (n == 0) return;
+    if (file_ && n > kPiece) { // a large read goes straight to its destination
+        if (n > Remaining()) ThrowRead();
+        if (file_->ReadAt(pos_, dst, n) < n) ThrowRead();
+        pos_ += n;
+        return;
+    }
+    std::memcpy(dst, Need(n), n);
 }
 
 size_t ByteReader::ReadSome(void* dst, size_t n) {
     const size_t got = std::min(n, Remaining());
-    if (got > 0) std::memcpy(dst, data_.data() + pos_, got);
-    pos_ += got;
+    Read(dst, got);
     return got;
 }
 
-uint8_t ByteReader::ReadU8() {
-    if (Remaining() < 1) ThrowRead();
-    return data_[pos_++];
-}
-
-int8_t ByteReader::ReadI8() {
-    return static_cast<int8_t>(ReadU8());
-}
-
 uint16_t ByteReader::ReadU16() {
-    return LoadU16(ReadSpan(2).data());
-}
-
-int16_t ByteReader::ReadI16() {
-    return static_cast<int16_t>(ReadU16());
+    return LoadU16(Need(2));
 }
 
 uint32_t ByteReader::ReadU32() {
-    return LoadU32(ReadSpan(4).data());
-}
-
-int32_t ByteReader::ReadI32() {
-    return static_cast<int32_t>(ReadU32());
+    return LoadU32(Need(4));
 }
 
 std::span<const uint8_t> ByteReader::ReadSpan(size_t n) {
-    if (n > Remaining()) ThrowRead();
-    const std::span<const uint8_t> s = data_.subspan(pos_, n);
-    pos_ += n;
-    return s;
+    if (n == 0) return {};
+    return {Need(n), n};
 }
 
 void ByteReader::Skip(size_t n) {
@@ -99,74 +99,16 @@ void ByteReader::Skip(size_t n) {
 
 // --- ReadWholeFile ------------------------------------------------------------------------
 
-namespace {
-
-// Closes the descriptor (and with it the lock) on every way out.
-class FileHandle {
-public:
-    explicit FileHandle(int fd) : fd_(fd) {}
-    ~FileHandle() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
-[[noreturn]] void ThrowOpen(const std::string& path, int err) {
-    std::string shown = path;
-    try {
-        shown = std::filesystem::absolute(path).string();
-    } catch (const std::exception&) {
-        // No working directory to resolve against: the path is shown as given.
-    }
-    const std::string reason = std::strerror(err);
-    throw EFOpenError(Format(kCannotOpenFile, {shown, reason}));
-}
-
-} // namespace
-
-std::vector<uint8_t> ReadWholeFile(const std::string& given) {
-    std::string path = given;
-    std::replace(path.begin(), path.end(), '\\', '/');
-
-    // Non-blocking, so that opening a pipe never waits for a writer; cleared for reads.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) ThrowOpen(path, errno);
-    FileHandle file(fd);
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) ThrowOpen(path, errno);
-    if (S_ISDIR(st.st_mode)) ThrowOpen(path, EISDIR);
-    if (!S_ISREG(st.st_mode)) ThrowOpen(path, ENODEV);
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-
-    // Writers that take an exclusive lock are kept out while we read; one that holds
-    // it now makes the open fail instead of blocking start-up.
-    while (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-        if (errno == EINTR) continue;
-        if (errno == EWOULDBLOCK) ThrowOpen(path, errno);
-        break; // a file system without advisory locks: read unprotected
-    }
-
+std::vector<uint8_t> ReadWholeFile(const std::string& path) {
+    InputFile file(path);
     std::vector<uint8_t> bytes;
-    // The size is only a hint (the file may still grow or shrink); a huge one must not
-    // make the reservation itself fail.
-    constexpr off_t kMaxReserve = off_t{256} << 20;
-    bytes.reserve(static_cast<size_t>(std::clamp<off_t>(st.st_size, 0, kMaxReserve)));
-    std::array<uint8_t, 65536> chunk{};
-    for (;;) {
-        const ssize_t n = ::read(fd, chunk.data(), chunk.size());
+    // The size is only what it was at opening; reading on to the end takes what is there.
+    std::array<uint8_t, kPiece> chunk{};
+    for (uint64_t at = 0;;) {
+        const size_t n = file.ReadAt(at, chunk.data(), chunk.size());
         if (n == 0) break;
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ThrowOpen(path, errno);
-        }
-        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + n);
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<ptrdiff_t>(n));
+        at += n;
     }
     return bytes;
 }

@@ -3,7 +3,7 @@
 //
 // Index:
 //   - errors (EReadError, EFOpenError) and the reader's message texts
-//   - ByteReader: bounded reads over bytes in memory; ReadWholeFile
+//   - ByteReader: bounded reads over bytes in memory or a file; ReadWholeFile
 //   - ValueTag: the value tags as they stand in the stream
 //   - Persistent: what an object must offer to be filled by the reader
 //   - ObjectReader: resource header, root object, property records, collections
@@ -46,40 +46,63 @@ inline constexpr std::string_view kInvalidPropertyPath = "Invalid property path"
 inline constexpr std::string_view kErrorReading = "Error reading %s%s%s: %s";
 inline constexpr std::string_view kCannotOpenFile = "Cannot open file \"%s\". %s";
 
-// Reads from bytes held elsewhere; the caller keeps them alive.
+class InputFile;
+
+// Bounded reads from bytes in memory (held elsewhere; the caller keeps them alive) or from
+// a file. A file is read in pieces as far as the reads ask, never as a whole: a length
+// that reaches past the end fails before anything is read or allocated for it.
 class ByteReader {
 public:
-    explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
+    explicit ByteReader(std::span<const uint8_t> data) : window_(data), size_(data.size()) {}
+    // Reads `file` from its start; the caller keeps the file open while reading.
+    explicit ByteReader(InputFile& file);
+
     size_t Position() const { return pos_; }
-    size_t Size() const { return data_.size(); }
-    size_t Remaining() const { return data_.size() - pos_; }
-    void Seek(size_t pos); // clamps to Size()
+    size_t Size() const { return size_; }
+    size_t Remaining() const { return size_ - pos_; }
+    void Seek(size_t pos) { pos_ = pos < size_ ? pos : size_; } // clamps to Size()
     // Reads exactly n bytes or throws EReadError(kStreamReadError).
     void Read(void* dst, size_t n);
     // Reads up to n bytes; returns how many were there.
     size_t ReadSome(void* dst, size_t n);
-    uint8_t ReadU8();
-    int8_t ReadI8();
+    uint8_t ReadU8() { return *Need(1); }
+    int8_t ReadI8() { return static_cast<int8_t>(ReadU8()); }
     uint16_t ReadU16();
-    int16_t ReadI16();
+    int16_t ReadI16() { return static_cast<int16_t>(ReadU16()); }
     uint32_t ReadU32();
-    int32_t ReadI32();
-    // Returns the next n bytes without copying, or throws kStreamReadError.
+    int32_t ReadI32() { return static_cast<int32_t>(ReadU32()); }
+    // Returns the next n bytes without copying them out, or throws kStreamReadError.
+    // Over memory the view lasts as long as the bytes; over a file it lasts until the
+    // next read, seek or skip of this reader.
     std::span<const uint8_t> ReadSpan(size_t n);
     // Skips n bytes, or throws kStreamReadError when fewer remain.
     void Skip(size_t n);
 
 private:
-    std::span<const uint8_t> data_;
+    // The n bytes at the position, in the window; throws kStreamReadError when fewer
+    // remain. Advances the position past them.
+    const uint8_t* Need(size_t n) {
+        const size_t at = pos_ - base_;
+        if (pos_ >= base_ && at <= window_.size() && n <= window_.size() - at) {
+            const uint8_t* p = window_.data() + at;
+            pos_ += n;
+            return p;
+        }
+        return Refill(n);
+    }
+    // Need's slow path: reads the next piece of the file into the window.
+    const uint8_t* Refill(size_t n);
+
+    std::span<const uint8_t> window_; // bytes [base_, base_ + window_.size()) of the stream
+    size_t base_ = 0;
     size_t pos_ = 0;
+    size_t size_ = 0;
+    InputFile* file_ = nullptr;  // null: everything is in the window
+    std::vector<uint8_t> piece_; // what the window shows when reading a file
 };
 
-// The whole file, opened for reading with writers refused where the system can (a shared
-// advisory lock; a file another process holds exclusively fails at once). Backslashes in
-// `path` are taken as directory separators before opening, since the program names its
-// files the way it always has ("snd\\menu.dat"). Only regular files are read: a
-// directory fails with the system's "Is a directory", a device or pipe with "No such
-// device". Throws EFOpenError(kCannotOpenFile) with the absolute path and the reason.
+// The whole file at `path`, taken exactly as given, opened as InputFile opens it. Throws
+// EFOpenError(kCannotOpenFile) with the absolute path and the reason.
 std::vector<uint8_t> ReadWholeFile(const std::string& path);
 
 enum class ValueTag : uint8_t {

@@ -90,8 +90,9 @@ Header ReadHeader(ByteReader& in, bool allowV4) {
 
 // --- masks -----------------------------------------------------------------------------
 
-// One channel of a bit-field pixel: the mask's lowest run of set bits, scaled to 8 bits
-// by repeating its top bits (so a full 5-bit channel reads 255).
+// One channel of a bit-field pixel: the mask's lowest run of set bits, scaled to 8 bits.
+// Up to 8 bits its top bits are repeated (a full 5-bit channel reads 255); wider channels
+// are scaled with rounding, v * 255 / max to the nearest, as reference decoders do.
 struct Channel {
     int shift = 0;
     int width = 0;
@@ -104,7 +105,11 @@ struct Channel {
     uint32_t Get(uint32_t px) const {
         if (width == 0) return 0;
         const uint32_t v = (px >> shift) & ((width >= 32) ? ~0u : ((1u << width) - 1));
-        if (width >= 8) return (v >> (width - 8)) & 0xFF;
+        if (width > 8) {
+            const uint64_t max = (width >= 32) ? 0xFFFFFFFFu : ((uint64_t{1} << width) - 1);
+            return static_cast<uint32_t>((uint64_t{v} * 255 + max / 2) / max);
+        }
+        if (width == 8) return v;
         uint32_t out = v << (8 - width);
         for (int have = width; have < 8; have += width) out |= out >> width;
         return out & 0xFF;
@@ -209,23 +214,27 @@ TDIB::TDIB(int32_t width, int32_t height, int32_t bitCount)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), bitCount_(bitCount),
       pixels_(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0) {}
 
-void TDIB::LoadDIB(ByteReader& in) {
-    Load(in, false, 0);
+void TDIB::LoadDIB(ByteReader& in, const TDIBReadOptions& options) {
+    Load(in, false, 0, options);
 }
 
-void TDIB::LoadBitmapFile(std::span<const uint8_t> file) {
-    ByteReader in(file);
-    if (file.size() < 14) throw EReadError(std::string(container::kStreamReadError));
+void TDIB::LoadBitmapFile(ByteReader& in, const TDIBReadOptions& options) {
+    if (in.Remaining() < 14) throw EReadError(std::string(container::kStreamReadError));
     uint8_t magic[2];
     in.Read(magic, 2);
     if (magic[0] != 'B' || magic[1] != 'M') Invalid();
     in.ReadU32(); // file size
     in.ReadU32(); // reserved
     const uint32_t offBits = in.ReadU32();
-    Load(in, true, offBits);
+    Load(in, true, offBits, options);
 }
 
-void TDIB::Load(ByteReader& in, bool allowV4, size_t pixelData) {
+void TDIB::LoadBitmapFile(std::span<const uint8_t> file, const TDIBReadOptions& options) {
+    ByteReader in(file);
+    LoadBitmapFile(in, options);
+}
+
+void TDIB::Load(ByteReader& in, bool allowV4, size_t pixelData, const TDIBReadOptions& options) {
     const Header h = ReadHeader(in, allowV4);
     const uint32_t bits = h.bitCount;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
@@ -260,34 +269,46 @@ void TDIB::Load(ByteReader& in, bool allowV4, size_t pixelData) {
     if (h.width <= 0 || h.height == 0) Invalid();
     const bool bottomUp = h.height > 0;
     const int64_t height = bottomUp ? h.height : -h.height;
-    if (h.width > kMaxDIBSide || height > kMaxDIBSide || h.width * height > kMaxDIBPixels)
+    if (h.width > kMaxDIBSide || height > kMaxDIBSide ||
+        h.width * height > std::min(kMaxDIBPixels, options.maxPixels))
         Invalid();
     const auto width = static_cast<int32_t>(h.width);
     const auto rows = static_cast<int32_t>(height);
 
-    // Palette: colours-used entries, or 2^bits up to 8 bits; 256 at most.
-    size_t entries = h.colorsUsed != 0 ? h.colorsUsed : (bits <= 8 ? size_t{1} << bits : 0);
-    if (h.core) entries = bits <= 8 ? size_t{1} << bits : 0;
-    entries = std::min<size_t>(entries, 256);
+    // Palette: colours-used entries, or 2^bits up to 8 bits; 256 kept at most.
+    size_t declared = h.colorsUsed != 0 ? h.colorsUsed : (bits <= 8 ? size_t{1} << bits : 0);
+    if (h.core) declared = bits <= 8 ? size_t{1} << bits : 0;
     const size_t entrySize = h.core ? 3 : 4;
-    std::vector<uint32_t> palette(entries);
+    std::vector<uint32_t> palette(std::min<size_t>(declared, 256));
     for (uint32_t& c : palette) {
         std::span<const uint8_t> e = in.ReadSpan(entrySize);
         c = (uint32_t{e[2]} << 16) | (uint32_t{e[1]} << 8) | e[0];
     }
     // A file header says where the pixels are; trust it only when it points past the
-    // palette and into the file.
-    if (pixelData != 0 && pixelData >= in.Position() && pixelData <= in.Size()) in.Seek(pixelData);
+    // palette and into the file. Otherwise they follow the whole declared palette.
+    if (pixelData != 0 && pixelData >= in.Position() && pixelData <= in.Size())
+        in.Seek(pixelData);
+    else
+        in.Skip((declared - palette.size()) * entrySize);
 
+    const size_t stride = ((size_t{bits} * static_cast<size_t>(width) + 31) / 32) * 4;
+    const bool rle = h.compression == kRle8 || h.compression == kRle4;
+    if (!options.decodePixels) { // the same checks of the pixel bytes, none decoded
+        in.Skip(rle ? h.sizeImage : stride * static_cast<size_t>(rows));
+        width_ = width;
+        height_ = rows;
+        bitCount_ = static_cast<int32_t>(bits);
+        pixels_.clear();
+        return;
+    }
     std::vector<uint32_t> pixels;
-    if (h.compression == kRle8 || h.compression == kRle4) {
+    if (rle) {
         std::span<const uint8_t> data = in.ReadSpan(h.sizeImage);
         // Pixels no code reaches keep colour 0, as other bitmap readers leave them.
         pixels.assign(static_cast<size_t>(width) * static_cast<size_t>(rows),
                       PaletteAt(palette, 0));
         DecodeRle(data, bits, width, rows, bottomUp, palette, pixels);
     } else {
-        const size_t stride = ((size_t{bits} * static_cast<size_t>(width) + 31) / 32) * 4;
         if (stride * static_cast<size_t>(rows) > in.Remaining())
             throw EReadError(std::string(container::kStreamReadError));
         pixels.resize(static_cast<size_t>(width) * static_cast<size_t>(rows));
@@ -318,7 +339,7 @@ void TPicture::Assign(const TDIB& dib, std::string kind) {
     hasGraphic_ = true;
 }
 
-void TPicture::LoadFromData(std::span<const uint8_t> data) {
+void TPicture::LoadFromData(std::span<const uint8_t> data, const TDIBReadOptions& options) {
     Clear();
     ByteReader in(data);
     const uint8_t length = in.ReadU8();
@@ -326,15 +347,15 @@ void TPicture::LoadFromData(std::span<const uint8_t> data) {
     kind_.assign(name.begin(), name.end());
     TDIB dib;
     if (container::SameName(kind_, "TDIB")) {
-        dib.LoadDIB(in);
+        dib.LoadDIB(in, options);
     } else if (container::SameName(kind_, "TBitmap")) {
         const uint32_t size = in.ReadU32();
-        dib.LoadBitmapFile(in.ReadSpan(size));
+        dib.LoadBitmapFile(in.ReadSpan(size), options);
     } else {
         return; // a kind we do not draw: no picture, the rest is not ours to read
     }
     dib_ = std::move(dib);
-    hasGraphic_ = true;
+    hasGraphic_ = options.decodePixels;
 }
 
 // --- WriteDIB24 ------------------------------------------------------------------------

@@ -35,6 +35,16 @@ inline constexpr std::string_view kPixelFormatInvalid = "PixelFormat in invalid"
 inline constexpr int32_t kMaxDIBSide = 16384;
 inline constexpr int64_t kMaxDIBPixels = 64LL * 1024 * 1024;
 
+// What one decode may cost, and whether it makes pixels at all.
+struct TDIBReadOptions {
+    // Pictures with more pixels are "DIB is invalid". Whoever tries great numbers of
+    // untrusted files (the fuzz targets) gives a smaller budget; the game keeps the limit.
+    int64_t maxPixels = kMaxDIBPixels;
+    // False: everything is read and checked as for decoding, the size and depth kept, but
+    // no pixel is decoded or stored (a listing that reports sizes only).
+    bool decodePixels = true;
+};
+
 class TDIB {
 public:
     TDIB() = default;
@@ -53,14 +63,18 @@ public:
     // Row-major, top row first, Width() * Height() entries.
     const std::vector<uint32_t>& Pixels() const { return pixels_; }
 
-    // Reads a bitmap without file header: header (12 or 40 bytes), masks, palette and
-    // pixels, from the reader's position. Throws EInvalidGraphic (kDIBInvalid,
-    // kBitCountInvalid, kPixelFormatInvalid) or container::EReadError for short data;
-    // on failure *this is unchanged.
-    void LoadDIB(container::ByteReader& in);
+    // Reads a bitmap without file header: header (12 or 40 bytes), masks, palette (the
+    // first 256 entries kept, the rest of a longer one skipped) and pixels, from the
+    // reader's position. Throws EInvalidGraphic (kDIBInvalid, kBitCountInvalid,
+    // kPixelFormatInvalid) or container::EReadError for short data; on failure *this is
+    // unchanged. Without options.decodePixels the picture has its size and depth but
+    // no pixels: Pixels() is empty.
+    void LoadDIB(container::ByteReader& in, const TDIBReadOptions& options = {});
     // Reads a whole .bmp file (14-byte file header, then the bitmap; header sizes 12,
-    // 40, 52, 56, 108 and 124 accepted). Same failures as LoadDIB.
-    void LoadBitmapFile(std::span<const uint8_t> file);
+    // 40, 52, 56, 108 and 124 accepted) from the reader's position, which is the file's
+    // start. Same failures as LoadDIB.
+    void LoadBitmapFile(container::ByteReader& in, const TDIBReadOptions& options = {});
+    void LoadBitmapFile(std::span<const uint8_t> file, const TDIBReadOptions& options = {});
 
 private:
     size_t Index(int32_t x, int32_t y) const {
@@ -69,7 +83,8 @@ private:
     // The shared body: `allowV4` admits the later header sizes of .bmp files;
     // `pixelData` is where the pixels start when a file header says so (else 0 =
     // right after the palette).
-    void Load(container::ByteReader& in, bool allowV4, size_t pixelData);
+    void Load(container::ByteReader& in, bool allowV4, size_t pixelData,
+              const TDIBReadOptions& options);
 
     int32_t width_ = 0;
     int32_t height_ = 0;
@@ -85,14 +100,18 @@ public:
     // data was ever read.
     const std::string& Kind() const { return kind_; }
     // The decoded picture, or nullptr (no data, or a kind we do not know).
+    // Also nullptr when the data was read without decoding its pixels.
     const TDIB* Graphic() const { return hasGraphic_ ? &dib_ : nullptr; }
-    int32_t Width() const { return hasGraphic_ ? dib_.Width() : 0; }
-    int32_t Height() const { return hasGraphic_ ? dib_.Height() : 0; }
+    // The size and depth read (decoded or not); 0 without a picture of a kind we know.
+    int32_t Width() const { return dib_.Width(); }
+    int32_t Height() const { return dib_.Height(); }
+    int32_t BitCount() const { return dib_.BitCount(); }
 
     // Reads picture data: a short string naming the kind, then the kind's bytes. An
     // unknown kind leaves no picture and skips the rest. Throws as TDIB does; the
-    // picture is left empty (with the kind read) on failure.
-    void LoadFromData(std::span<const uint8_t> data);
+    // picture is left empty (with the kind read) on failure. Without
+    // options.decodePixels only the size and depth are kept, and Graphic() is nullptr.
+    void LoadFromData(std::span<const uint8_t> data, const TDIBReadOptions& options = {});
     void Assign(const TDIB& dib, std::string kind = "TDIB");
     void Clear();
 

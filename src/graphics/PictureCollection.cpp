@@ -8,6 +8,8 @@
 //   - TCustomDXImageList: the display link
 #include "graphics/PictureCollection.h"
 
+#include "container/InputFile.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -302,7 +304,7 @@ Persistent* TPictureCollectionItem::PictureProperty::ObjectProperty(std::string_
 void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name,
                                                            ObjectReader& reader) {
     if (!SameName(name, "Data")) NoSuchProperty(name);
-    item_.picture_.LoadFromData(reader.ReadBinarySpan());
+    item_.picture_.LoadFromData(reader.ReadBinarySpan(), item_.collection_.ReadOptions());
 }
 
 // --- TPictureCollection ----------------------------------------------------------------
@@ -358,14 +360,19 @@ void TPictureCollection::Restore() {
 }
 
 void TPictureCollection::LoadFromFile(const std::string& path) {
-    const std::vector<uint8_t> data = container::ReadWholeFile(path);
-    LoadFromStream(data);
+    container::InputFile file(container::ProgramDataPath(path));
+    container::ByteReader in(file);
+    LoadFromStream(in);
 }
 
 void TPictureCollection::LoadFromStream(std::span<const uint8_t> data) {
+    container::ByteReader in(data);
+    LoadFromStream(in);
+}
+
+void TPictureCollection::LoadFromStream(container::ByteReader& in) {
     Clear();
-    container::ByteReader bytes(data);
-    ObjectReader reader(bytes);
+    ObjectReader reader(in);
     reader.ReadResourceHeader();
     PictureCollectionComponent root(*this);
     reader.ReadRootObject(root);

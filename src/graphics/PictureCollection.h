@@ -165,6 +165,12 @@ public:
 
     const std::array<uint8_t, 1024>& ColorTable() const { return colorTable_; }
 
+    // How the pictures of the items read from now on are decoded: the game's defaults,
+    // or a smaller pixel budget, or no pixels at all (items then have sizes but no
+    // Graphic()), for tools and checks that read untrusted files.
+    void SetReadOptions(const TDIBReadOptions& options) { readOptions_ = options; }
+    const TDIBReadOptions& ReadOptions() const { return readOptions_; }
+
     // The display the items are prepared for; nullptr while finalised.
     TCustomDXDraw* DXDraw() const { return dxdraw_; }
     // Finalize, remember `dxdraw`, and bind every item. Throws
@@ -176,12 +182,14 @@ public:
     // Rebuilds every item's patterns, in order.
     void Restore();
 
-    // Reads a picture file. Throws container::EFOpenError, EReadError and the decoder's
-    // errors; the items read before a failure (and the one being read) stay. When the
-    // collection is prepared for an initialised display, it is initialised and
-    // restored afterwards.
+    // Reads a picture file; `path` is in the program's own form (backslashes separate
+    // folders). Throws container::EFOpenError, EReadError and the decoder's errors; the
+    // items read before a failure (and the one being read) stay. When the collection is
+    // prepared for an initialised display, it is initialised and restored afterwards.
+    // The file is read only as far as its content declares.
     void LoadFromFile(const std::string& path);
     void LoadFromStream(std::span<const uint8_t> data);
+    void LoadFromStream(container::ByteReader& in);
 
     // --- reading (container::Persistent): the List's own property ColorTable ---------
     std::string ReaderName() const override { return "TPictureCollection"; }
@@ -192,6 +200,7 @@ private:
     TCustomDXImageList* owner_;
     TCustomDXDraw* dxdraw_ = nullptr;
     std::array<uint8_t, 1024> colorTable_{};
+    TDIBReadOptions readOptions_;
 };
 
 class TCustomDXImageList {

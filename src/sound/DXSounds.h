@@ -217,9 +217,11 @@ public:
     // Building the bank: build every item in order (stops at the first failure).
     void Restore();
 
-    // Reads a bank file. Throws container::EFOpenError ("Cannot open file ...") with the
-    // bank unchanged, or the reader's errors with the items read so far left in the bank,
-    // unbound. On success with an open device every item is bound and built.
+    // Reads a bank file; `path` is in the program's own form (backslashes separate
+    // folders). Throws container::EFOpenError ("Cannot open file ...") with the bank
+    // unchanged, or the reader's errors with the items read so far left in the bank,
+    // unbound. On success with an open device every item is bound and built. The file is
+    // read only as far as its content declares.
     void LoadFromFile(const std::string& path);
     void LoadFromStream(std::span<const uint8_t> data);
     void LoadFromStream(container::ByteReader& in);

@@ -12,6 +12,8 @@
 
 #include "sound/DXSounds.h"
 
+#include "container/InputFile.h"
+
 namespace vl::sound {
 
 namespace {
@@ -322,9 +324,10 @@ void TWaveCollection::Restore() {
 }
 
 void TWaveCollection::LoadFromFile(const std::string& path) {
-    // Read first: a file that cannot be opened leaves the bank as it was.
-    const std::vector<uint8_t> bytes = container::ReadWholeFile(path);
-    LoadFromStream(bytes);
+    // Open first: a file that cannot be opened leaves the bank as it was.
+    container::InputFile file(container::ProgramDataPath(path));
+    container::ByteReader in(file);
+    LoadFromStream(in);
 }
 
 void TWaveCollection::LoadFromStream(std::span<const uint8_t> data) {

@@ -234,6 +234,61 @@ TEST(DIBPixels, WrittenPicturesReadBack) {
     EXPECT_EQ(pic.Graphic()->Pixels(), dib.Pixels());
 }
 
+TEST(DIBPixels, APaletteOverTwoHundredFiftySixEntriesIsSkippedToThePixels) {
+    // 300 entries declared: the first 256 are kept, the rest skipped before the pixels.
+    auto make = [](uint16_t bits) {
+        Bytes d = InfoHeader(2, 1, bits, 0, 0, 300);
+        for (uint32_t i = 0; i < 300; ++i) Put32(d, i * 0x010101u); // grey i (wraps at 256)
+        return d;
+    };
+    Bytes p8 = make(8);
+    for (uint8_t v : {7, 255, 0, 0}) p8.push_back(v);
+    EXPECT_EQ(DecodeDib(p8).Pixels(), (std::vector<uint32_t>{0x070707, 0xFFFFFF}));
+    Bytes p24 = make(24);
+    for (uint8_t v : {1, 2, 3, 4, 5, 6, 0, 0}) p24.push_back(v);
+    EXPECT_EQ(DecodeDib(p24).Pixels(), (std::vector<uint32_t>{0x030201, 0x060504}));
+    // A palette declared longer than the data is short data.
+    Bytes cut = make(8);
+    cut.resize(cut.size() - 4);
+    EXPECT_EQ(FailureOf([&] { DecodeDib(cut); }), "Stream read error");
+}
+
+TEST(DIBPixels, BitFieldChannelsWiderThanEightBitsAreRounded) {
+    // 11-11-10 and 10-10-10 (two alpha bits on top, ignored): v * 255 / max to the nearest.
+    Bytes d = InfoHeader(2, 1, 32, 3);
+    for (uint32_t m : {0xFFE00000u, 0x001FFC00u, 0x000003FFu}) Put32(d, m);
+    Put32(d, (5u << 21) | (13u << 10) | 7u); // 1275/2047, 3315/2047, 1785/1023 rounded
+    Put32(d, (2047u << 21) | 1023u);
+    EXPECT_EQ(DecodeDib(d).Pixels(), (std::vector<uint32_t>{0x010202, 0xFF00FF}));
+    Bytes a = InfoHeader(1, 1, 32, 3);
+    for (uint32_t m : {0x3FF00000u, 0x000FFC00u, 0x000003FFu}) Put32(a, m);
+    Put32(a, (3u << 30) | (7u << 20) | (3u << 10) | 1023u);
+    EXPECT_EQ(DecodeDib(a).Pixels(), std::vector<uint32_t>{0x0201FF});
+}
+
+TEST(DIBPixels, APixelBudgetAndReadingWithoutPixels) {
+    // 16384 x 4096 in a few bytes of RLE: inside the limit, so it decodes with the
+    // defaults; a smaller budget refuses it, and reading without pixels keeps its size.
+    const Bytes bomb = [] {
+        Bytes d = InfoHeader(16384, 4096, 8, 1, 2, 2);
+        for (int i = 0; i < 8; ++i) d.push_back(0);
+        for (uint8_t v : {0, 1}) d.push_back(v); // end of bitmap
+        return d;
+    }();
+    TDIB dib;
+    container::ByteReader small(bomb);
+    EXPECT_EQ(FailureOf([&] { dib.LoadDIB(small, {.maxPixels = 1 << 16}); }), "DIB is invalid");
+    container::ByteReader sized(bomb);
+    dib.LoadDIB(sized, {.decodePixels = false});
+    EXPECT_EQ(dib.Width(), 16384);
+    EXPECT_EQ(dib.Height(), 4096);
+    EXPECT_TRUE(dib.Pixels().empty());
+    Bytes shortRows = InfoHeader(10, 10, 24);
+    shortRows.resize(shortRows.size() + 10 * 32 - 1);
+    container::ByteReader rows(shortRows);
+    EXPECT_EQ(FailureOf([&] { dib.LoadDIB(rows, {.decodePixels = false}); }), "Stream read error");
+}
+
 // --- picture kinds and failures ----------------------------------------------------------
 
 TEST(DIBFailures, ExactMessages) {

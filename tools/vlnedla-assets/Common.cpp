@@ -117,14 +117,32 @@ std::string JsonString(std::string_view s) {
 
 std::optional<std::string> WriteFile(const std::filesystem::path& path,
                                      const std::vector<uint8_t>& bytes) {
-    errno = 0; // a stream failure need not set it; EIO stands in then
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (out)
+    return WriteStreamed(path, [&](std::ostream& out) {
         out.write(reinterpret_cast<const char*>(bytes.data()),
                   static_cast<std::streamsize>(bytes.size()));
+    });
+}
+
+std::optional<std::string> WriteStreamed(const std::filesystem::path& path,
+                                         const std::function<void(std::ostream&)>& fill) {
+    errno = 0; // a stream failure need not set it; EIO stands in then
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (out) fill(out);
     if (out) out.close(); // a failure to flush counts as a failure to write
     if (!out) return std::string(std::strerror(errno ? errno : EIO));
     return std::nullopt;
+}
+
+int CannotWrite(const std::filesystem::path& path, const std::string& reason) {
+    std::fprintf(stderr, "vlnedla-assets: cannot write \"%s\": %s\n", path.string().c_str(),
+                 reason.c_str());
+    return 1;
+}
+
+int CannotMake(const std::filesystem::path& dir, const std::string& reason) {
+    std::fprintf(stderr, "vlnedla-assets: cannot make \"%s\": %s\n", dir.string().c_str(),
+                 reason.c_str());
+    return 1;
 }
 
 int FinishLoad(const std::optional<std::string>& failure) {
@@ -143,16 +161,38 @@ std::vector<ManifestLine> ManifestLines(std::string_view text) {
         const size_t end = std::min(text.find('\n', start), text.size());
         const std::string_view line = text.substr(start, end - start);
         start = end + 1;
-        ++number;
         ManifestLine entry;
-        entry.number = number;
-        for (size_t i = 0; i < line.size();) {
+        entry.number = ++number;
+        for (size_t i = 0;;) {
             while (i < line.size() && IsSpace(line[i])) ++i;
-            const size_t first = i;
-            while (i < line.size() && !IsSpace(line[i])) ++i;
-            if (i > first) entry.words.emplace_back(line.substr(first, i - first));
+            if (i == line.size() || line[i] == '#') break;
+            std::string word;
+            if (line[i] != '"') {
+                while (i < line.size() && !IsSpace(line[i])) word += line[i++];
+                entry.words.push_back(std::move(word));
+                continue;
+            }
+            bool closed = false;
+            for (++i; i < line.size() && !closed;) {
+                const char c = line[i++];
+                if (c == '\\' && i < line.size() && (line[i] == '"' || line[i] == '\\'))
+                    word += line[i++];
+                else if (c == '"')
+                    closed = true;
+                else
+                    word += c;
+            }
+            if (!closed) {
+                entry.problem = "a quoted name has no closing quote";
+                break;
+            }
+            if (i < line.size() && !IsSpace(line[i])) {
+                entry.problem = "a closing quote must end its word";
+                break;
+            }
+            entry.words.push_back(std::move(word));
         }
-        if (entry.words.empty() || entry.words.front().front() == '#') continue;
+        if (entry.words.empty() && entry.problem.empty()) continue;
         lines.push_back(std::move(entry));
     }
     return lines;

@@ -5,13 +5,17 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "container/Error.h"
+#include "container/InputFile.h"
+#include "container/ObjectStream.h"
 
 namespace vl::tools {
 
@@ -57,13 +61,25 @@ std::string JsonString(std::string_view s);
 // written and closed, else the system's reason.
 std::optional<std::string> WriteFile(const std::filesystem::path& path,
                                      const std::vector<uint8_t>& bytes);
+// As WriteFile, with the contents put by `fill` piece by piece, so that a large output
+// is never held whole in memory.
+std::optional<std::string> WriteStreamed(const std::filesystem::path& path,
+                                         const std::function<void(std::ostream&)>& fill);
 
-// Fills `collection` from the file at `path` the way the game does. Returns the failure's
+// The tool's message for an output that failed: `cannot write "PATH": REASON` (or
+// `cannot make` for a folder) on standard error. Returns exit code 1.
+int CannotWrite(const std::filesystem::path& path, const std::string& reason);
+int CannotMake(const std::filesystem::path& dir, const std::string& reason);
+
+// Fills `collection` from the file at `path` (taken exactly as given) the way the game
+// does, reading only as far as the file's content declares. Returns the failure's
 // message, if any; the items read before it stay in `collection`.
 template <class Collection>
 std::optional<std::string> LoadReporting(Collection& collection, const std::string& path) {
     try {
-        collection.LoadFromFile(path);
+        container::InputFile file(path);
+        container::ByteReader in(file);
+        collection.LoadFromStream(in);
     } catch (const Error& e) {
         return e.Message();
     }
@@ -76,16 +92,20 @@ int FinishLoad(const std::optional<std::string>& failure);
 
 // --- manifests -----------------------------------------------------------------------------
 
-// One line of a manifest that holds an item: its number (from 1) and its words.
+// One line of a manifest that holds an item: its number (from 1), its words, and what is
+// wrong with the way it is written (empty when nothing).
 struct ManifestLine {
     int number = 0;
     std::vector<std::string> words;
+    std::string problem;
 };
 
-// Splits manifest text at '\n' into lines and each line at white space into words. Lines
-// without words and lines whose first word starts with '#' (comments) are left out; the
-// others keep their line numbers for messages. What a '#' later in a line means is the
-// family's own rule.
+// Splits manifest text at '\n' into lines and each line at white space into words. A word
+// in double quotes may hold white space and '#'; in it \" stands for a quote and \\ for a
+// backslash (any other backslash is kept as it is), and the closing quote must end the
+// word. An unquoted word starting with '#' starts a comment that runs to the end of the
+// line. Lines without words are left out; the others keep their line numbers for
+// messages. A line with an unclosed quote carries its problem and the words before it.
 std::vector<ManifestLine> ManifestLines(std::string_view text);
 
 } // namespace vl::tools

@@ -24,6 +24,7 @@
 
 #include "Commands.h"
 #include "Common.h"
+#include "container/InputFile.h"
 #include "container/ObjectStream.h"
 #include "sound/DXSounds.h"
 #include "sound/Wave.h"
@@ -61,9 +62,11 @@ constexpr std::string_view kBuildUsage =
     "\n"
     "  NAME WAVFILE [looped] [max=N]\n"
     "\n"
-    "NAME has no blanks; WAVFILE is relative to the manifest's folder; 'looped' makes the\n"
-    "item loop, max=N limits its simultaneous playings (0, the default, is no limit).\n"
-    "A '#' starts a comment; blank lines are ignored. The items keep the manifest's order.\n";
+    "WAVFILE is relative to the manifest's folder; 'looped' makes the item loop, max=N\n"
+    "limits its simultaneous playings (0, the default, is no limit). A NAME or WAVFILE\n"
+    "with blanks or '#' is written in double quotes, with \\\" for a quote and \\\\ for a\n"
+    "backslash: \"engine start\" \"my sounds/engine.wav\". A word starting with '#' starts\n"
+    "a comment; blank lines are ignored. The items keep the manifest's order.\n";
 
 constexpr std::string_view kExtractUsage =
     "usage: vlnedla-assets bank extract FILE DIR\n"
@@ -190,15 +193,9 @@ std::optional<std::string> ParseManifest(const std::string& manifestPath, const 
                                          std::vector<ManifestItem>& items) {
     const std::filesystem::path base = std::filesystem::path(manifestPath).parent_path();
     for (ManifestLine& line : ManifestLines(text)) {
-        std::vector<std::string>& tokens = line.words;
-        // A word starting with '#' starts a comment that runs to the end of the line.
-        for (size_t k = 1; k < tokens.size(); ++k) {
-            if (tokens[k][0] == '#') {
-                tokens.resize(k);
-                break;
-            }
-        }
+        const std::vector<std::string>& tokens = line.words;
         const std::string where = manifestPath + ":" + std::to_string(line.number) + ": ";
+        if (!line.problem.empty()) return where + line.problem;
         if (tokens.size() < 2) return where + "expected NAME WAVFILE [looped] [max=N]";
         ManifestItem item;
         item.name = tokens[0];
@@ -262,8 +259,8 @@ int BankBuild(const std::vector<std::string>& args) {
         };
         sound::TWave wave;
         try {
-            const std::vector<uint8_t> bytes = container::ReadWholeFile(item.wavPath.string());
-            container::ByteReader in(bytes);
+            container::InputFile source(item.wavPath.string());
+            container::ByteReader in(source);
             wave.LoadFromStream(in);
         } catch (const Error& e) {
             return fail(e.what());
@@ -284,11 +281,7 @@ int BankBuild(const std::vector<std::string>& args) {
     }
     writer.EndCollection();
     const std::vector<uint8_t> file = writer.Finish("TWAVECOLLECTIONCOMPONENT");
-    if (auto reason = WriteFile(outPath, file)) {
-        std::fprintf(stderr, "vlnedla-assets: cannot write \"%s\": %s\n", outPath.c_str(),
-                     reason->c_str());
-        return 1;
-    }
+    if (auto reason = WriteFile(outPath, file)) return CannotWrite(outPath, *reason);
     std::printf("%s: %zu item%s, %zu bytes\n", outPath.c_str(), items.size(),
                 items.size() == 1 ? "" : "s", file.size());
     return 0;
@@ -317,11 +310,7 @@ int BankExtract(const std::vector<std::string>& args) {
     const std::optional<std::string> failure = LoadReporting(bank, file);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
-    if (ec) {
-        std::fprintf(stderr, "vlnedla-assets: cannot make \"%s\": %s\n", dir.string().c_str(),
-                     ec.message().c_str());
-        return 1;
-    }
+    if (ec) return CannotMake(dir, ec.message());
     std::set<std::string> used;
     std::vector<uint8_t> block;
     for (int32_t i = 0; i < bank.Count(); ++i) {
@@ -336,11 +325,7 @@ int BankExtract(const std::vector<std::string>& args) {
             std::fprintf(stderr, "vlnedla-assets: %s: %s\n", path.string().c_str(), e.what());
             return 1;
         }
-        if (auto reason = WriteFile(path, block)) {
-            std::fprintf(stderr, "vlnedla-assets: cannot write \"%s\": %s\n", path.string().c_str(),
-                         reason->c_str());
-            return 1;
-        }
+        if (auto reason = WriteFile(path, block)) return CannotWrite(path, *reason);
         std::printf("%s\n", path.string().c_str());
     }
     return FinishLoad(failure);

@@ -17,15 +17,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "Commands.h"
 #include "Common.h"
+#include "container/InputFile.h"
 #include "container/LittleEndian.h"
 #include "container/ObjectStream.h"
 #include "graphics/DIB.h"
@@ -81,13 +81,16 @@ constexpr std::string_view kBuildUsage =
     "  NAME FILE [patternWidth=N] [patternHeight=N] [skipWidth=N] [skipHeight=N]\n"
     "            [systemMemory[=0|1]] [transparent=0|1] [transparentColor=C]\n"
     "\n"
-    "FILE is relative to the manifest's folder: a .bmp file is stored as it is (picture\n"
-    "kind TBitmap, after checking that it decodes), a .ppm file (binary P6, maxval at\n"
-    "most 255) as a 24-bit bottom-up TDIB. C is 0xBBGGRR, a decimal number, or a colour\n"
-    "name such as clFuchsia. Defaults: patterns 0 (the whole picture), no skips,\n"
-    "transparent=1, transparentColor=clBlack. Empty lines and lines starting with '#'\n"
-    "are ignored. The file written is read back as the game reads it before OUT is\n"
-    "replaced.\n";
+    "FILE is relative to the manifest's folder: a .bmp file is stored as it is up to the\n"
+    "end of its pixels (picture kind TBitmap, after checking that it decodes), a .ppm file\n"
+    "(binary P6, maxval at most 255, no sample above it) as a 24-bit bottom-up TDIB. Both\n"
+    "are held to the game's limits: at most 16384 pixels a side and 64 Mi pixels. C is\n"
+    "0xBBGGRR, a decimal number, or a colour name such as clFuchsia. Defaults: patterns 0\n"
+    "(the whole picture), no skips, transparent=1, transparentColor=clBlack. A NAME or\n"
+    "FILE with blanks or '#' is written in double quotes, with \\\" for a quote and \\\\\n"
+    "for a backslash: \"tank left\" \"my pictures/tank.ppm\". A word starting with '#'\n"
+    "starts a comment; blank lines are ignored. The file written is read back as the game\n"
+    "reads it before OUT is replaced.\n";
 
 // --- small helpers -------------------------------------------------------------------------
 
@@ -102,66 +105,65 @@ std::optional<int64_t> ParseNumber(std::string_view s) {
     return negative ? -v : v;
 }
 
-// The whole file, or nothing when it cannot be read. A directory or a device is not a
-// file: reading one through a stream would give no bytes and look like an empty file.
-std::optional<std::vector<uint8_t>> ReadFile(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
-    if (in.bad()) return std::nullopt;
-    return bytes;
-}
-
 // --- PPM reading and writing ---------------------------------------------------------------
 
-std::vector<uint8_t> WritePpm(const TDIB& dib) {
-    const std::string header =
-        "P6\n" + std::to_string(dib.Width()) + " " + std::to_string(dib.Height()) + "\n255\n";
-    std::vector<uint8_t> out(header.begin(), header.end());
-    out.reserve(out.size() + dib.Pixels().size() * 3);
-    for (uint32_t p : dib.Pixels()) {
-        out.push_back(static_cast<uint8_t>(p >> 16));
-        out.push_back(static_cast<uint8_t>(p >> 8));
-        out.push_back(static_cast<uint8_t>(p));
+// Writes `dib` as a binary P6 picture, one row at a time.
+void WritePpm(const TDIB& dib, std::ostream& out) {
+    out << "P6\n" << dib.Width() << " " << dib.Height() << "\n255\n";
+    std::vector<char> row(static_cast<size_t>(dib.Width()) * 3);
+    for (int32_t y = 0; y < dib.Height() && out; ++y) {
+        for (int32_t x = 0; x < dib.Width(); ++x) {
+            const uint32_t p = dib.Pixel(x, y);
+            row[3 * static_cast<size_t>(x)] = static_cast<char>(p >> 16);
+            row[3 * static_cast<size_t>(x) + 1] = static_cast<char>(p >> 8);
+            row[3 * static_cast<size_t>(x) + 2] = static_cast<char>(p);
+        }
+        out.write(row.data(), static_cast<std::streamsize>(row.size()));
     }
-    return out;
 }
 
-// A binary P6 picture; throws Error with a description of what is wrong.
-TDIB ReadPpm(const std::vector<uint8_t>& data) {
-    size_t pos = 2;
-    if (data.size() < 2 || data[0] != 'P' || data[1] != '6') throw Error("not a binary PPM (P6)");
+// A binary P6 picture read from `in`, held to the decoder's size limits before any pixel
+// is converted; throws Error with a description of what is wrong.
+TDIB ReadPpm(container::ByteReader& in) {
+    uint8_t magic[2] = {};
+    if (in.ReadSome(magic, 2) < 2 || magic[0] != 'P' || magic[1] != '6')
+        throw Error("not a binary PPM (P6)");
+    auto next = [&]() -> int { return in.Remaining() > 0 ? in.ReadU8() : -1; };
+    int c = next();
     auto field = [&]() -> int64_t {
         for (;;) { // whitespace and comments between the header fields
-            while (pos < data.size() && std::isspace(data[pos])) ++pos;
-            if (pos < data.size() && data[pos] == '#')
-                while (pos < data.size() && data[pos] != '\n') ++pos;
-            else
-                break;
+            while (c >= 0 && std::isspace(c)) c = next();
+            if (c != '#') break;
+            while (c >= 0 && c != '\n') c = next();
         }
         int64_t v = 0;
-        const size_t start = pos;
-        while (pos < data.size() && std::isdigit(data[pos]) && v < (1 << 24))
-            v = v * 10 + (data[pos++] - '0');
-        if (pos == start) throw Error("PPM header is malformed");
+        bool digits = false;
+        for (; c >= 0 && std::isdigit(c) && v < (1 << 24); c = next(), digits = true)
+            v = v * 10 + (c - '0');
+        if (!digits) throw Error("PPM header is malformed");
         return v;
     };
     const int64_t w = field(), h = field(), maxval = field();
-    ++pos; // the single whitespace byte before the pixels
-    if (w <= 0 || h <= 0 || w > graphics::kMaxDIBSide || h > graphics::kMaxDIBSide)
+    // `c` is the single whitespace byte before the pixels.
+    if (w <= 0 || h <= 0 || w > graphics::kMaxDIBSide || h > graphics::kMaxDIBSide ||
+        w * h > graphics::kMaxDIBPixels)
         throw Error("PPM size is out of range");
     if (maxval <= 0 || maxval > 255) throw Error("PPM maxval must be 1 to 255");
-    if (pos > data.size() || data.size() - pos < static_cast<size_t>(w * h * 3))
-        throw Error("PPM pixel data is short");
+    const auto rowBytes = static_cast<size_t>(w) * 3;
+    if (in.Remaining() / rowBytes < static_cast<size_t>(h)) throw Error("PPM pixel data is short");
     TDIB dib(static_cast<int32_t>(w), static_cast<int32_t>(h), 24);
-    for (int32_t y = 0; y < h; ++y)
+    auto scale = [&](uint8_t v) { return (uint32_t{v} * 255 + maxval / 2) / maxval; };
+    for (int32_t y = 0; y < h; ++y) {
+        const std::span<const uint8_t> row = in.ReadSpan(rowBytes);
         for (int32_t x = 0; x < w; ++x) {
-            auto scale = [&](uint8_t v) { return static_cast<uint32_t>(v * 255 / maxval) & 0xFF; };
-            const uint8_t* p = &data[pos + 3 * (static_cast<size_t>(y) * w + x)];
+            const uint8_t* p = &row[3 * static_cast<size_t>(x)];
+            for (int k = 0; k < 3; ++k)
+                if (p[k] > maxval)
+                    throw Error(Format("PPM sample %d at pixel (%d, %d) is above its maxval %d",
+                                       {int64_t{p[k]}, int64_t{x}, int64_t{y}, maxval}));
             dib.SetPixel(x, y, (scale(p[0]) << 16) | (scale(p[1]) << 8) | scale(p[2]));
         }
+    }
     return dib;
 }
 
@@ -174,8 +176,7 @@ struct ItemFacts {
 
 ItemFacts Facts(const TPictureCollectionItem& item) {
     const graphics::TPicture& pic = item.Picture();
-    const TDIB* dib = pic.Graphic();
-    return ItemFacts{pic.Kind(), pic.Width(), pic.Height(), dib ? dib->BitCount() : 0};
+    return ItemFacts{pic.Kind(), pic.Width(), pic.Height(), pic.BitCount()};
 }
 
 int List(const std::vector<std::string>& args) {
@@ -190,6 +191,7 @@ int List(const std::vector<std::string>& args) {
     }
     if (files.size() != 1) return Usage(kListUsage, "pics list needs one FILE");
     TPictureCollection pics;
+    pics.SetReadOptions({.decodePixels = false}); // sizes are all a listing shows
     const std::optional<std::string> failure = LoadReporting(pics, files[0]);
 
     std::string out = json ? "[" : "";
@@ -243,15 +245,14 @@ int Extract(const std::vector<std::string>& args) {
     const std::optional<std::string> failure = LoadReporting(pics, args[0]);
     std::error_code ec;
     std::filesystem::create_directories(args[1], ec);
+    if (ec) return CannotMake(args[1], ec.message());
     for (int32_t i = 0; i < pics.Count(); ++i) {
         const TDIB* dib = pics.Items(i).Picture().Graphic();
         if (!dib) continue;
         const std::filesystem::path out =
             std::filesystem::path(args[1]) / (std::to_string(i) + ".ppm");
-        if (WriteFile(out, WritePpm(*dib))) {
-            std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", out.string().c_str());
-            return 1;
-        }
+        if (auto reason = WriteStreamed(out, [&](std::ostream& o) { WritePpm(*dib, o); }))
+            return CannotWrite(out, *reason);
     }
     return FinishLoad(failure);
 }
@@ -266,20 +267,31 @@ struct ManifestItem {
     TColor transparentColor = graphics::clBlack;
 };
 
-// Picture data for the file at `path`: .bmp as "TBitmap", .ppm as "TDIB".
+// Picture data for the file at `path`: .bmp as "TBitmap", .ppm as "TDIB". The file is read
+// only as far as its picture needs; a failure names the file.
 std::vector<uint8_t> PictureData(const std::filesystem::path& path) {
-    const std::optional<std::vector<uint8_t>> bytes = ReadFile(path);
-    if (!bytes) throw Error("cannot read " + path.string());
     std::string ext = path.extension().string();
     for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".ppm") return graphics::WriteDIB24(ReadPpm(*bytes));
-    if (ext != ".bmp") throw Error("picture files must be .bmp or .ppm: " + path.string());
-    TDIB check; // refuse what the game could not decode
-    check.LoadBitmapFile(*bytes);
-    std::vector<uint8_t> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
-    container::PutU32(data, static_cast<uint32_t>(bytes->size()));
-    data.insert(data.end(), bytes->begin(), bytes->end());
-    return data;
+    if (ext != ".ppm" && ext != ".bmp")
+        throw Error("picture files must be .bmp or .ppm: " + path.string());
+    try {
+        container::InputFile file(path.string());
+        container::ByteReader in(file);
+        if (ext == ".ppm") return graphics::WriteDIB24(ReadPpm(in));
+        TDIB check; // refuse what the game could not decode; no pixel is needed for that
+        check.LoadBitmapFile(in, {.decodePixels = false});
+        // Bytes after the pixels are nobody's: the stored bitmap ends with its pixels.
+        const size_t used = in.Position();
+        if (used > UINT32_MAX) throw Error("bitmap is larger than 4 GB");
+        std::vector<uint8_t> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
+        container::PutU32(data, static_cast<uint32_t>(used));
+        data.resize(data.size() + used);
+        in.Seek(0);
+        in.Read(data.data() + data.size() - used, used);
+        return data;
+    } catch (const Error& e) {
+        throw Error(path.string() + ": " + e.Message());
+    }
 }
 
 // Makes the item of one manifest line's words; throws Error describing the fault.
@@ -357,16 +369,19 @@ std::vector<uint8_t> WritePictureFile(const std::vector<ManifestItem>& items) {
 int Build(const std::vector<std::string>& args) {
     if (WantsHelp(args)) return Help(kBuildUsage);
     if (args.size() != 2) return Usage(kBuildUsage, "pics build needs MANIFEST and OUT");
-    const std::optional<std::vector<uint8_t>> manifest = ReadFile(args[0]);
-    if (!manifest) {
-        std::fprintf(stderr, "vlnedla-assets: cannot read %s\n", args[0].c_str());
+    std::vector<uint8_t> manifest;
+    try {
+        manifest = container::ReadWholeFile(args[0]);
+    } catch (const Error& e) {
+        std::fprintf(stderr, "vlnedla-assets: %s\n", e.what());
         return 1;
     }
     const std::filesystem::path base = std::filesystem::path(args[0]).parent_path();
     std::vector<ManifestItem> items;
-    const std::string_view text(reinterpret_cast<const char*>(manifest->data()), manifest->size());
+    const std::string_view text(reinterpret_cast<const char*>(manifest.data()), manifest.size());
     for (const ManifestLine& line : ManifestLines(text)) {
         try {
+            if (!line.problem.empty()) throw Error(line.problem);
             items.push_back(ParseLine(line.words, base));
         } catch (const Error& e) {
             std::fprintf(stderr, "vlnedla-assets: %s:%d: %s\n", args[0].c_str(), line.number,
@@ -375,17 +390,15 @@ int Build(const std::vector<std::string>& args) {
         }
     }
     const std::vector<uint8_t> file = WritePictureFile(items);
-    try { // what we write must read back as the game reads it
+    try { // what we write must read back as the game reads it (pixels were checked above)
         TPictureCollection check;
+        check.SetReadOptions({.decodePixels = false});
         check.LoadFromStream(file);
     } catch (const Error& e) {
         std::fprintf(stderr, "vlnedla-assets: the file made does not read back: %s\n", e.what());
         return 1;
     }
-    if (WriteFile(args[1], file)) {
-        std::fprintf(stderr, "vlnedla-assets: cannot write %s\n", args[1].c_str());
-        return 1;
-    }
+    if (auto reason = WriteFile(args[1], file)) return CannotWrite(args[1], *reason);
     return 0;
 }
 
