@@ -74,6 +74,9 @@ Script ParseScript(std::string_view text) {
             if (arg.empty()) Fail(lineNo, "shot needs a file name");
             a.kind = Action::Kind::Shot;
             a.text = std::string(arg);
+        } else if (cmd == "audio") {
+            if (arg != "lost" && arg != "back") Fail(lineNo, "audio needs lost or back");
+            a.kind = arg == "lost" ? Action::Kind::AudioLost : Action::Kind::AudioBack;
         } else if (cmd == "close" || cmd == "deactivate" || cmd == "activate" || cmd == "dump") {
             if (!arg.empty()) Fail(lineNo, std::string(cmd) + " takes no argument");
             a.kind = cmd == "close"        ? Action::Kind::Close

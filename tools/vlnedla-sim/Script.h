@@ -13,7 +13,19 @@
 namespace vl::sim {
 
 struct Action {
-    enum class Kind { Down, Up, Press, Type, Close, Deactivate, Activate, Dump, Shot };
+    enum class Kind {
+        Down,
+        Up,
+        Press,
+        Type,
+        Close,
+        Deactivate,
+        Activate,
+        Dump,
+        Shot,
+        AudioLost,
+        AudioBack
+    };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;   // Down, Up, Press

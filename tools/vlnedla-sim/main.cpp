@@ -100,6 +100,12 @@ private:
         case K::Shot:
             if (shot_) shot_(a.text);
             break;
+        case K::AudioLost:
+            audio_.SimulateOutputLoss();
+            break;
+        case K::AudioBack:
+            audio_.SimulateOutputReturn();
+            break;
         }
     }
 
