@@ -247,6 +247,7 @@ private:
     void KeepMixerTime(uint64_t nowNs);   // renders the time no device has pulled
     uint64_t NowNs() const;
     uint64_t PeriodNs() const;
+    void QuietAlsa(bool quiet); // ALSA's messages off (true) or back on
 
     SdlAudioOptions options_;
     std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
@@ -259,7 +260,9 @@ private:
     bool supervised_ = false;    // not the dummy driver: the output is looked after
     bool sdlAudioInit_ = false;  // this object holds one reference on SDL's audio subsystem
     bool sdlEventsInit_ = false; // and one on its events, which bring the removal
-    bool failedSinceOpen_ = false;
+    bool failedSinceOpen_ = false; // the last attempt at opening failed
+    void* alsaLib_ = nullptr;   // our reference on ALSA's library, once we quieted it
+    bool alsaQuiet_ = false;
     std::vector<float> scratch_; // the float mix of one period for 16-bit output
 
     // The mixer's time: up to when it has been mixed, by the callback or KeepMixerTime.

@@ -9,6 +9,7 @@
 #include "platform/Mixer.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -22,6 +23,11 @@ constexpr int kWantedRate = 48000;
 constexpr Uint16 kWantedPeriod = 512;      // frames; ~10.7 ms at 48 kHz
 constexpr uint64_t kMinWatchdogNs = 100'000'000; // a lost device is noticed after this, at least
 constexpr uint32_t kIdleRenderFrames = 4096;     // KeepMixerTime renders in pieces this long
+
+// ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
+// NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
+void QuietAlsaHandler(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+                      const char* /*fmt*/, ...) {}
 
 bool DummyDriver() {
     const char* driver = SDL_GetCurrentAudioDriver();
@@ -66,6 +72,10 @@ SdlAudioBackend::~SdlAudioBackend() {
     if (OutputRunning()) CloseOutput();
     if (sdlAudioInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
     if (sdlEventsInit_) SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    if (alsaLib_ != nullptr) {
+        if (alsaQuiet_) QuietAlsa(false);
+        dlclose(alsaLib_);
+    }
 }
 
 void SdlAudioBackend::SimulateOutputLoss() {
@@ -91,6 +101,9 @@ bool SdlAudioBackend::OpenOutput() {
         sdlAudioInit_ = false;
     }
     if (!sdlAudioInit_) sdlAudioInit_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    // ALSA explains every failed open on standard error; after the first of a row, the
+    // retries stay quiet.
+    if (failedSinceOpen_ && !alsaQuiet_) QuietAlsa(true);
     failedSinceOpen_ = true;
     if (!sdlAudioInit_ || DummyDriver()) return false;
 
@@ -116,6 +129,7 @@ bool SdlAudioBackend::OpenOutput() {
         return false;
     }
     failedSinceOpen_ = false;
+    if (alsaQuiet_) QuietAlsa(false); // the open device's own troubles are worth hearing
     floatOutput_ = have.format == AUDIO_F32SYS;
     periodFrames_ = have.samples;
     // FIXME: a new device at another rate changes every voice's step at once; the voices'
@@ -156,6 +170,20 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
     return NowNs() > lastCallbackNs_ + watchdog;
 }
 
+void SdlAudioBackend::QuietAlsa(bool quiet) {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    // Our own reference keeps the library, and the handler set in it, while SDL loads and
+    // unloads it with its audio subsystem.
+    if (alsaLib_ == nullptr) alsaLib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsaLib_ == nullptr) return;
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): how dlsym is used
+    const auto set = reinterpret_cast<SetHandler>(dlsym(alsaLib_, "snd_lib_error_set_handler"));
+    if (set == nullptr) return;
+    set(quiet ? &QuietAlsaHandler : nullptr); // null: ALSA's own, to standard error
+    alsaQuiet_ = quiet;
+}
+
 int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
     if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0)
         static_cast<SdlAudioBackend*>(self)->removedDevice_ = event->adevice.which;
@@ -180,9 +208,9 @@ uint64_t SdlAudioBackend::PeriodNs() const {
 void SdlAudioBackend::Supervise() {
     std::unique_lock lock(stopMutex_);
     for (;;) {
-        // One period between looks: a play with wait on a dead device ends at most that
-        // much after its sound would have.
-        const auto tick = std::chrono::nanoseconds(PeriodNs());
+        // A period between looks while a device pulls; half of one without, so that a
+        // play with wait on a dead device ends well within a period of its sound's end.
+        const auto tick = std::chrono::nanoseconds(PeriodNs() / (OutputRunning() ? 1 : 2));
         if (stopCv_.wait_for(lock, tick, [this] { return stop_; })) return;
         lock.unlock();
         const uint64_t now = NowNs();
