@@ -53,7 +53,10 @@ void BM_SilenceGapDeviceReplaced(benchmark::State& state) {
             SecondsUntil([&] { return NewDevicePulled(*backend, openings, pullsAtOpen); }));
     }
 }
-BENCHMARK(BM_SilenceGapDeviceReplaced)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_SilenceGapDeviceReplaced)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 // The device returns 100 ms after the removal, after the attempt made at once has failed
 // (close to the worst case, a return just after it): from its return to its first pull.
@@ -97,6 +100,11 @@ void BM_WaitExtra(benchmark::State& state) {
     const uint32_t period = backend->PeriodFrames() != 0 ? backend->PeriodFrames() : 512;
     state.counters["period_ms"] = 1000.0 * period / backend->OutputRate();
 }
-BENCHMARK(BM_WaitExtra)->Arg(1)->Arg(0)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+BENCHMARK(BM_WaitExtra)
+    ->Arg(1)
+    ->Arg(0)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
 
 } // namespace

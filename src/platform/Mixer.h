@@ -243,8 +243,8 @@ private:
     bool OutputGone(uint64_t nowMs) override;
     static void Callback(void* self, uint8_t* stream, int len) noexcept;
     static int EventWatch(void* self, SDL_Event* event) noexcept;
-    void Supervise();                     // the supervising thread
-    void KeepMixerTime(uint64_t nowNs);   // renders the time no device has pulled
+    void Supervise();                   // the supervising thread
+    void KeepMixerTime(uint64_t nowNs); // renders the time no device has pulled
     uint64_t NowNs() const;
     uint64_t PeriodNs() const;
     void QuietAlsa(bool quiet); // ALSA's messages off (true) or back on
@@ -257,18 +257,18 @@ private:
     std::atomic<uint64_t> pulls_{0};
     std::atomic<bool> simulatedAbsent_{false};
     bool floatOutput_ = true;
-    bool supervised_ = false;    // not the dummy driver: the output is looked after
-    bool sdlAudioInit_ = false;  // this object holds one reference on SDL's audio subsystem
-    bool sdlEventsInit_ = false; // and one on its events, which bring the removal
+    bool supervised_ = false;      // not the dummy driver: the output is looked after
+    bool sdlAudioInit_ = false;    // this object holds one reference on SDL's audio subsystem
+    bool sdlEventsInit_ = false;   // and one on its events, which bring the removal
     bool failedSinceOpen_ = false; // the last attempt at opening failed
-    void* alsaLib_ = nullptr;   // our reference on ALSA's library, once we quieted it
+    void* alsaLib_ = nullptr;      // our reference on ALSA's library, once we quieted it
     bool alsaQuiet_ = false;
     std::vector<float> scratch_; // the float mix of one period for 16-bit output
 
     // The mixer's time: up to when it has been mixed, by the callback or KeepMixerTime.
     std::mutex pullMutex_;
-    uint64_t mixedUntilNs_ = 0;   // guarded by pullMutex_
-    uint64_t lastCallbackNs_ = 0; // guarded by pullMutex_; the watchdog's
+    uint64_t mixedUntilNs_ = 0;      // guarded by pullMutex_
+    uint64_t lastCallbackNs_ = 0;    // guarded by pullMutex_; the watchdog's
     std::vector<float> idleScratch_; // KeepMixerTime's, discarded
 
     std::mutex stopMutex_;

@@ -20,7 +20,7 @@ namespace vl::platform {
 namespace {
 
 constexpr int kWantedRate = 48000;
-constexpr Uint16 kWantedPeriod = 512;      // frames; ~10.7 ms at 48 kHz
+constexpr Uint16 kWantedPeriod = 512;            // frames; ~10.7 ms at 48 kHz
 constexpr uint64_t kMinWatchdogNs = 100'000'000; // a lost device is noticed after this, at least
 constexpr uint32_t kIdleRenderFrames = 4096;     // KeepMixerTime renders in pieces this long
 
@@ -136,8 +136,7 @@ bool SdlAudioBackend::OpenOutput() {
     // positions stay right, only a period may be mixed at the old rate.
     SetOutputRate(static_cast<uint32_t>(have.freq));
     // Sized for the period SDL announced; a larger request is served in pieces.
-    scratch_.assign(2 * static_cast<size_t>(std::max<uint32_t>(have.samples, kWantedPeriod)),
-                    0.0f);
+    scratch_.assign(2 * static_cast<size_t>(std::max<uint32_t>(have.samples, kWantedPeriod)), 0.0f);
     {
         // The mixer has kept its time up to now; the device carries on from here.
         std::lock_guard lock(pullMutex_);

@@ -100,8 +100,8 @@ TEST(MixerSdl, StartWithoutDeviceSaysSoOncePlaysOnTimeAndPicksOneUp) {
         AudioDriverScope driver(name);
         setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
         std::vector<std::string> notices;
-        SdlAudioBackend backend(SdlAudioOptions{
-            [&](std::string_view t) { notices.emplace_back(t); }, true, 20});
+        SdlAudioBackend backend(
+            SdlAudioOptions{[&](std::string_view t) { notices.emplace_back(t); }, true, 20});
         ASSERT_TRUE(backend.HasOutput()) << name;
         EXPECT_FALSE(backend.OutputRunning()) << name;
         std::unique_ptr<MixerDevice> device;
