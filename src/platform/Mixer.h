@@ -202,6 +202,9 @@ struct SdlAudioOptions {
     // one appear).
     bool startWithoutDevice = false;
     uint32_t retryAtStartMs = AudioBackend::kRetryAtStartMs;
+    // The watchdog's least time without a callback (it is kWatchdogPeriods periods if
+    // longer); tests on a loaded machine may want more.
+    uint32_t watchdogMinMs = 100;
 };
 
 // The silent start's message.

@@ -20,9 +20,8 @@ namespace vl::platform {
 namespace {
 
 constexpr int kWantedRate = 48000;
-constexpr Uint16 kWantedPeriod = 512;            // frames; ~10.7 ms at 48 kHz
-constexpr uint64_t kMinWatchdogNs = 100'000'000; // a lost device is noticed after this, at least
-constexpr uint32_t kIdleRenderFrames = 4096;     // KeepMixerTime renders in pieces this long
+constexpr Uint16 kWantedPeriod = 512;        // frames; ~10.7 ms at 48 kHz
+constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
 
 // ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
 // NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
@@ -164,7 +163,8 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
     // removal itself (its event, the device's stopped state) is what tells.
     if (removedDevice_.load() == dev || SDL_GetAudioDeviceStatus(dev) == SDL_AUDIO_STOPPED)
         return true;
-    const uint64_t watchdog = std::max<uint64_t>(kWatchdogPeriods * PeriodNs(), kMinWatchdogNs);
+    const uint64_t watchdog =
+        std::max<uint64_t>(kWatchdogPeriods * PeriodNs(), options_.watchdogMinMs * 1'000'000ULL);
     std::lock_guard lock(pullMutex_);
     return NowNs() > lastCallbackNs_ + watchdog;
 }

@@ -331,6 +331,7 @@ TEST_F(SimMenu, BadScriptLineIsReportedWithItsNumberBeforeRunning) {
     EXPECT_EQ(Lines(ok, {"\"ev\":\"dump\",\"active\""}).size(), 1u);
     EXPECT_EQ(Sim(data_, "wait -5\n").exitCode, 2);
     EXPECT_EQ(Sim(data_, "dump now\n").exitCode, 2);
+    EXPECT_EQ(Sim(data_, "audio gone\n").exitCode, 2);
 }
 
 TEST_F(SimMenu, OutputLostDuringTheGreetingIsSilenceUntilTheNextAttemptAndNothingElse) {
