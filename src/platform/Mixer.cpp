@@ -135,4 +135,33 @@ void AudioBackend::SetOutputRate(uint32_t rate) {
     core_->SetOutputRate(rate);
 }
 
+// --- supervision of the output device ----------------------------------------------------
+
+bool AudioBackend::StartOutput(uint64_t nowMs, uint32_t retryMs) {
+    retryMs_ = retryMs;
+    AttemptOutput(nowMs);
+    return outputRunning_.load();
+}
+
+void AudioBackend::SuperviseOutput(uint64_t nowMs) {
+    if (outputRunning_.load()) {
+        if (!OutputGone(nowMs)) return;
+        CloseOutput();
+        outputRunning_ = false;
+        // The system routes to another device at once, as a rule: try it now.
+        retryMs_ = kRetryAfterLossMs;
+        nextAttemptMs_ = nowMs;
+    }
+    if (nowMs >= nextAttemptMs_) AttemptOutput(nowMs);
+}
+
+void AudioBackend::AttemptOutput(uint64_t nowMs) {
+    if (OpenOutput()) {
+        outputRunning_ = true;
+        ++outputOpenings_;
+        return;
+    }
+    nextAttemptMs_ = nowMs + retryMs_;
+}
+
 } // namespace vl::platform

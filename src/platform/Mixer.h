@@ -4,18 +4,29 @@
 //   - result codes and status bits
 //   - MixerBuffer: one buffer of samples with its own position, rate, pan and volume
 //   - MixerDevice: the buffers of one sound device (one per window)
-//   - AudioBackend: the program's audio output, which opens devices; SDL2 and offline
+//   - AudioBackend: the program's audio output, which opens devices, and the supervision
+//     of its output device (loss, reopening, the mixer's own time while none pulls)
+//   - SdlAudioBackend, OfflineAudioBackend: the real-time and the rendering output
 //
 // Calls return result codes, never throw, and are safe to make from the program's
 // thread while an audio thread pulls samples (the mixer core holds one lock). A buffer
 // whose device has been destroyed answers every call with kMixErrNotAllocated.
 #pragma once
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <span>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
+
+union SDL_Event;
 
 namespace vl::platform {
 
@@ -113,16 +124,40 @@ private:
 };
 
 // The program's audio output: one mixer summing every device's sounding buffers into
-// stereo at the output rate.
+// stereo at the output rate, played through an output device that may come and go.
+//
+// Supervision of the output device: a device that is lost (removed, or no longer pulling)
+// is closed and the default output is reopened at once, then every kRetryAfterLossMs while
+// none opens; at a start without any device, every kRetryAtStartMs. Mixer devices and
+// buffers never notice: while no output device pulls, the mixer keeps its own time, so
+// voices go on where they would be and one-shots end on time; a reopened output carries on
+// from there. The device operations are the backend's own (OpenOutput, CloseOutput,
+// OutputGone); the defaults stand for a device that is always there.
 class AudioBackend {
 public:
+    static constexpr uint32_t kRetryAfterLossMs = 1000;
+    static constexpr uint32_t kRetryAtStartMs = 3000;
+
     virtual ~AudioBackend();
     // Opens a sound device on the default output; on failure `out` stays empty and
-    // the result is a failure code (no output device, for example).
+    // the result is a failure code (no output on purpose, for example). A device opens
+    // while the output device is lost or not there yet: it is heard once one is.
     virtual MixResult CreateDevice(std::unique_ptr<MixerDevice>& out);
     uint32_t OutputRate() const;
-    // False when the backend has no output (CreateDevice then fails).
+    // False when the backend has no output on purpose (CreateDevice then fails).
     virtual bool HasOutput() const { return true; }
+    // Whether an output device is open now (false while it is lost or before one appeared).
+    bool OutputRunning() const { return outputRunning_.load(); }
+    // How often an output device has been opened, the first time included.
+    uint32_t OutputOpenings() const { return outputOpenings_.load(); }
+
+    // Device faults made to order, for tests and the simulator: the output device goes
+    // away and no device can be opened until SimulateOutputReturn; then a device is there
+    // again and the next attempt (at most kRetryAfterLossMs later) opens it. Called one
+    // right after the other, they stand for a device replaced by another. The defaults do
+    // nothing.
+    virtual void SimulateOutputLoss() {}
+    virtual void SimulateOutputReturn() {}
 
 protected:
     explicit AudioBackend(uint32_t outputRate);
@@ -132,32 +167,123 @@ protected:
     void Render(float* out, uint32_t frames) noexcept;
     // The rate the output actually runs at, once it is known (SDL may give another).
     void SetOutputRate(uint32_t rate);
-    std::shared_ptr<MixerCore> core_;
-};
 
-// Real-time output through an SDL2 audio device (asks for 512-frame periods at 48000 Hz
-// and takes the rate, period and float or 16-bit samples SDL gives). Without an audio device
-// (no sound card, SDL's "dummy" driver, which plays nothing, or an unknown driver) it has no
-// output and CreateDevice fails with kMixErrNotAllocated; any other driver that opens ("disk"
-// included) is an output.
-class SdlAudioBackend final : public AudioBackend {
-public:
-    SdlAudioBackend();
-    ~SdlAudioBackend() override;
-    bool HasOutput() const override;
-    uint32_t PeriodFrames() const;
+    // --- the output device, as the supervision drives it ---------------------------------
+    // Opens the default output device; false when none opens.
+    virtual bool OpenOutput() { return true; }
+    // Closes the device OpenOutput opened.
+    virtual void CloseOutput() {}
+    // Whether the open device is lost (removed, or it stopped pulling) at time `nowMs`.
+    virtual bool OutputGone(uint64_t /*nowMs*/) { return false; }
+    // The first attempt, at `nowMs`: true when a device opened; otherwise the next comes
+    // `retryMs` later, and so on until one opens.
+    bool StartOutput(uint64_t nowMs, uint32_t retryMs = kRetryAtStartMs);
+    // One step of the supervision at `nowMs`, from one thread only (after StartOutput): a
+    // lost device is closed and the default output tried at once; a due attempt is made.
+    void SuperviseOutput(uint64_t nowMs);
+    // When the next attempt is due while no device is open.
+    uint64_t NextOutputAttemptMs() const { return nextAttemptMs_; }
+
+    std::shared_ptr<MixerCore> core_;
 
 private:
+    void AttemptOutput(uint64_t nowMs);
+    std::atomic<bool> outputRunning_{false};
+    std::atomic<uint32_t> outputOpenings_{0};
+    uint64_t nextAttemptMs_ = 0;
+    uint32_t retryMs_ = kRetryAtStartMs;
+};
+
+// What an SdlAudioBackend is told at its creation; the defaults are the program's.
+struct SdlAudioOptions {
+    // Where the silent start is told, once; empty: standard error.
+    std::function<void(std::string_view)> notice;
+    // Fault seam: start as though no output device were there (SimulateOutputReturn lets
+    // one appear).
+    bool startWithoutDevice = false;
+    uint32_t retryAtStartMs = AudioBackend::kRetryAtStartMs;
+    // The watchdog's least time without a callback (it is kWatchdogPeriods periods if
+    // longer); tests on a loaded machine may want more.
+    uint32_t watchdogMinMs = 100;
+};
+
+// The silent start's message.
+inline constexpr std::string_view kNoAudioOutputMessage =
+    "No audio output device is available; running without sound.";
+
+// Real-time output through an SDL2 audio device (asks for 512-frame periods at 48000 Hz
+// and takes the rate, period and float or 16-bit samples SDL gives). SDL's "dummy" driver
+// plays nothing: then the backend has no output on purpose and CreateDevice fails with
+// kMixErrNotAllocated. With any other driver ("disk" included) it is an output even while
+// no device opens: at a start without one it says kNoAudioOutputMessage once and a
+// supervising thread keeps trying. That thread also notices a lost device — SDL's
+// removal event, a stopped device, or no callback for kWatchdogPeriods periods — and
+// reopens the default output, and it advances the mixer by the real clock whenever the
+// device has not pulled for a while.
+class SdlAudioBackend final : public AudioBackend {
+public:
+    static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost
+    static constexpr uint32_t kStallPeriods = 3;     // no callback this long: mixer self-timed
+
+    explicit SdlAudioBackend(SdlAudioOptions options = {});
+    ~SdlAudioBackend() override;
+    SdlAudioBackend(const SdlAudioBackend&) = delete;
+    SdlAudioBackend& operator=(const SdlAudioBackend&) = delete;
+    bool HasOutput() const override { return supervised_; }
+    uint32_t PeriodFrames() const { return periodFrames_.load(); }
+    // The SDL device open now (0: none); for tests, which pause it to stop its callbacks.
+    uint32_t SdlDevice() const { return sdlDevice_.load(); }
+    // Periods the device's callback has mixed so far.
+    uint64_t PeriodsPulled() const { return pulls_.load(); }
+    // The fault seam: SDL's removal event for the open device, then no device can be
+    // opened until SimulateOutputReturn.
+    void SimulateOutputLoss() override;
+    void SimulateOutputReturn() override { simulatedAbsent_ = false; }
+
+private:
+    bool OpenOutput() override;
+    void CloseOutput() override;
+    bool OutputGone(uint64_t nowMs) override;
     static void Callback(void* self, uint8_t* stream, int len) noexcept;
-    uint32_t sdlDevice_ = 0;
-    uint32_t periodFrames_ = 0;
+    static int EventWatch(void* self, SDL_Event* event) noexcept;
+    void Supervise();                   // the supervising thread
+    void KeepMixerTime(uint64_t nowNs); // renders the time no device has pulled
+    uint64_t NowNs() const;
+    uint64_t PeriodNs() const;
+    void QuietAlsa(bool quiet); // ALSA's messages off (true) or back on
+
+    SdlAudioOptions options_;
+    std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
+    std::atomic<uint32_t> sdlDevice_{0};
+    std::atomic<uint32_t> removedDevice_{0}; // the last removal SDL reported
+    std::atomic<uint32_t> periodFrames_{0};
+    std::atomic<uint64_t> pulls_{0};
+    std::atomic<bool> simulatedAbsent_{false};
     bool floatOutput_ = true;
-    bool sdlAudioInit_ = false;  // this object holds one reference on SDL's audio subsystem
+    bool supervised_ = false;      // not the dummy driver: the output is looked after
+    bool sdlAudioInit_ = false;    // this object holds one reference on SDL's audio subsystem
+    bool sdlEventsInit_ = false;   // and one on its events, which bring the removal
+    bool failedSinceOpen_ = false; // the last attempt at opening failed
+    void* alsaLib_ = nullptr;      // our reference on ALSA's library, once we quieted it
+    bool alsaQuiet_ = false;
     std::vector<float> scratch_; // the float mix of one period for 16-bit output
+
+    // The mixer's time: up to when it has been mixed, by the callback or KeepMixerTime.
+    std::mutex pullMutex_;
+    uint64_t mixedUntilNs_ = 0;      // guarded by pullMutex_
+    uint64_t lastCallbackNs_ = 0;    // guarded by pullMutex_; the watchdog's
+    std::vector<float> idleScratch_; // KeepMixerTime's, discarded
+
+    std::mutex stopMutex_;
+    std::condition_variable stopCv_;
+    bool stop_ = false; // guarded by stopMutex_
+    std::thread supervisor_;
 };
 
 // Offline output: renders exactly the frames asked for, deterministically. Optionally
-// keeps everything rendered for writing out as a WAV.
+// keeps everything rendered for writing out as a WAV. Its simulated output device is
+// there from the start; while it is lost the mixer renders on and the output is silence
+// (the capture holds zeros), and the reopening attempts fall on the frames of their times.
 class OfflineAudioBackend final : public AudioBackend {
 public:
     explicit OfflineAudioBackend(uint32_t outputRate = 48000);
@@ -177,11 +303,22 @@ public:
     // moved, so a sleep on the clock lets sounds play. The clock's present moment is
     // matched to the frames rendered so far. Harmless if the clock outlives the backend.
     void AttachClock(VirtualClock& clock);
+    // The loss is noticed when the next frame is rendered.
+    void SimulateOutputLoss() override;
+    void SimulateOutputReturn() override { deviceAbsent_ = false; }
 
 private:
     struct ClockLink; // shared with the clock's listener; cut when the backend goes
+    bool OpenOutput() override { return !deviceAbsent_; }
+    void CloseOutput() override { deviceGone_ = false; }
+    bool OutputGone(uint64_t /*nowMs*/) override { return deviceGone_; }
     void RenderUntilFrame(uint64_t frame);
+    // Renders frames up to `frame` into `out` (2 floats a frame), supervising the output
+    // at each attempt's frame; silence while no device is open.
+    void RenderInto(float* out, uint64_t frame);
     bool capture_ = false;
+    bool deviceAbsent_ = false;
+    bool deviceGone_ = false;
     std::vector<float> captured_;
     std::vector<float> scratch_;
     uint64_t framesRendered_ = 0;

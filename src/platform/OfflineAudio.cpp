@@ -33,15 +33,40 @@ struct OfflineAudioBackend::ClockLink {
     OfflineAudioBackend* backend;
 };
 
-OfflineAudioBackend::OfflineAudioBackend(uint32_t outputRate) : AudioBackend(outputRate) {}
+OfflineAudioBackend::OfflineAudioBackend(uint32_t outputRate) : AudioBackend(outputRate) {
+    StartOutput(0);
+}
 
 OfflineAudioBackend::~OfflineAudioBackend() = default;
 
+void OfflineAudioBackend::SimulateOutputLoss() {
+    deviceAbsent_ = true;
+    deviceGone_ = OutputRunning();
+}
+
+void OfflineAudioBackend::RenderInto(float* out, uint64_t frame) {
+    const uint32_t rate = OutputRate();
+    while (framesRendered_ < frame) {
+        // The present moment in whole ms, rounded up, so that the frame of an attempt's
+        // time (FrameAt rounds down) counts as that time.
+        const uint64_t nowMs = (framesRendered_ * 1000 + rate - 1) / rate;
+        SuperviseOutput(nowMs);
+        uint64_t until = std::min(frame, framesRendered_ + kChunkFrames);
+        const bool running = OutputRunning();
+        if (!running) until = std::min(until, FrameAt(NextOutputAttemptMs(), rate));
+        const auto n = static_cast<uint32_t>(until - framesRendered_);
+        Render(out, n);
+        // The mix goes on while no device is open; only nothing is heard.
+        if (!running) std::fill(out, out + 2 * static_cast<size_t>(n), 0.0f);
+        framesRendered_ = until;
+        if (capture_) captured_.insert(captured_.end(), out, out + 2 * static_cast<size_t>(n));
+        out += 2 * static_cast<size_t>(n);
+    }
+}
+
 std::vector<float> OfflineAudioBackend::RenderFrames(uint32_t frames) {
     std::vector<float> out(2 * static_cast<size_t>(frames));
-    Render(out.data(), frames);
-    framesRendered_ += frames;
-    if (capture_) captured_.insert(captured_.end(), out.begin(), out.end());
+    RenderInto(out.data(), framesRendered_ + frames);
     return out;
 }
 
@@ -51,13 +76,8 @@ void OfflineAudioBackend::RenderUntilMs(uint64_t ms) {
 
 void OfflineAudioBackend::RenderUntilFrame(uint64_t frame) {
     scratch_.resize(2 * kChunkFrames);
-    while (framesRendered_ < frame) {
-        const auto n =
-            static_cast<uint32_t>(std::min<uint64_t>(kChunkFrames, frame - framesRendered_));
-        Render(scratch_.data(), n);
-        framesRendered_ += n;
-        if (capture_) captured_.insert(captured_.end(), scratch_.begin(), scratch_.begin() + 2 * n);
-    }
+    while (framesRendered_ < frame)
+        RenderInto(scratch_.data(), std::min<uint64_t>(frame, framesRendered_ + kChunkFrames));
 }
 
 void OfflineAudioBackend::AttachClock(VirtualClock& clock) {

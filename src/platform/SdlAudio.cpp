@@ -1,29 +1,110 @@
-// SdlAudio: the real-time output, an SDL2 audio device pulling periods from the mixer.
+// SdlAudio: the real-time output, an SDL2 audio device pulling periods from the mixer,
+// and the thread that looks after it (loss, reopening, the mixer's time without a device).
+//
+// Index:
+//   - construction: SDL's subsystems, the first attempt, the silent start's message
+//   - the device: opening, closing, noticing a loss
+//   - the supervising thread and the mixer's own time
+//   - the callback
 #include "platform/Mixer.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 namespace vl::platform {
 
 namespace {
 
 constexpr int kWantedRate = 48000;
-constexpr Uint16 kWantedPeriod = 512; // frames; ~10.7 ms at 48 kHz
+constexpr Uint16 kWantedPeriod = 512;        // frames; ~10.7 ms at 48 kHz
+constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
+
+// ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
+// NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
+void QuietAlsaHandler(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+                      const char* /*fmt*/, ...) {}
+
+bool DummyDriver() {
+    const char* driver = SDL_GetCurrentAudioDriver();
+    return driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0;
+}
 
 } // namespace
 
-SdlAudioBackend::SdlAudioBackend() : AudioBackend(kWantedRate) {
-    // SDL's "dummy" driver plays nothing: it counts as no audio device, so the sound
-    // devices stay closed and the program runs silent, as on a machine without a sound
-    // card. Every other driver that opens ("disk" included) is an output.
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return;
-    sdlAudioInit_ = true;
-    if (const char* driver = SDL_GetCurrentAudioDriver();
-        driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0)
-        return;
+// --- construction ----------------------------------------------------------------------
+
+SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
+    : AudioBackend(kWantedRate), options_(std::move(options)) {
+    sdlEventsInit_ = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
+    sdlAudioInit_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    // SDL's "dummy" driver plays nothing on purpose: the sound devices stay closed and
+    // the program runs silent without a word, as it was asked to.
+    if (sdlAudioInit_ && DummyDriver()) return;
+    supervised_ = true;
+    if (sdlEventsInit_) SDL_AddEventWatch(&SdlAudioBackend::EventWatch, this);
+    simulatedAbsent_ = options_.startWithoutDevice;
+    if (!StartOutput(0, options_.retryAtStartMs)) {
+        const std::string_view text = kNoAudioOutputMessage;
+        if (options_.notice)
+            options_.notice(text);
+        else
+            std::fprintf(stderr, "%.*s\n", static_cast<int>(text.size()), text.data());
+    }
+    supervisor_ = std::thread([this] { Supervise(); });
+}
+
+SdlAudioBackend::~SdlAudioBackend() {
+    if (supervisor_.joinable()) {
+        {
+            std::lock_guard lock(stopMutex_);
+            stop_ = true;
+        }
+        stopCv_.notify_all();
+        supervisor_.join();
+    }
+    if (supervised_ && sdlEventsInit_) SDL_DelEventWatch(&SdlAudioBackend::EventWatch, this);
+    // Close before the members the callback uses go away; SDL waits for a running callback.
+    if (OutputRunning()) CloseOutput();
+    if (sdlAudioInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    if (sdlEventsInit_) SDL_QuitSubSystem(SDL_INIT_EVENTS);
+    if (alsaLib_ != nullptr) {
+        if (alsaQuiet_) QuietAlsa(false);
+        dlclose(alsaLib_);
+    }
+}
+
+void SdlAudioBackend::SimulateOutputLoss() {
+    simulatedAbsent_ = true;
+    const uint32_t dev = sdlDevice_.load();
+    if (dev == 0 || !sdlEventsInit_) return;
+    // The event SDL sends when the device is pulled out, through the same watch.
+    SDL_Event ev{};
+    ev.type = SDL_AUDIODEVICEREMOVED;
+    ev.adevice.which = dev;
+    ev.adevice.iscapture = 0;
+    SDL_PushEvent(&ev);
+}
+
+// --- the device ------------------------------------------------------------------------
+
+bool SdlAudioBackend::OpenOutput() {
+    if (simulatedAbsent_) return false;
+    // After a failed attempt SDL's audio subsystem starts afresh: a restarted sound server
+    // is only reached by a new connection.
+    if (failedSinceOpen_ && sdlAudioInit_) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdlAudioInit_ = false;
+    }
+    if (!sdlAudioInit_) sdlAudioInit_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    // ALSA explains every failed open on standard error; after the first of a row, the
+    // retries stay quiet.
+    if (failedSinceOpen_ && !alsaQuiet_) QuietAlsa(true);
+    failedSinceOpen_ = true;
+    if (!sdlAudioInit_ || DummyDriver()) return false;
 
     SDL_AudioSpec want{};
     want.freq = kWantedRate;
@@ -41,38 +122,128 @@ SdlAudioBackend::SdlAudioBackend() : AudioBackend(kWantedRate) {
         SDL_CloseAudioDevice(dev);
         dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     }
-    if (dev == 0) return;
+    if (dev == 0) return false;
     if (have.freq <= 0 || have.channels != 2) {
         SDL_CloseAudioDevice(dev);
-        return;
+        return false;
     }
-    sdlDevice_ = dev;
+    failedSinceOpen_ = false;
+    if (alsaQuiet_) QuietAlsa(false); // the open device's own troubles are worth hearing
     floatOutput_ = have.format == AUDIO_F32SYS;
     periodFrames_ = have.samples;
+    // FIXME: a new device at another rate changes every voice's step at once; the voices'
+    // positions stay right, only a period may be mixed at the old rate.
     SetOutputRate(static_cast<uint32_t>(have.freq));
     // Sized for the period SDL announced; a larger request is served in pieces.
-    scratch_.assign(2 * static_cast<size_t>(std::max<uint32_t>(periodFrames_, kWantedPeriod)),
-                    0.0f);
+    scratch_.assign(2 * static_cast<size_t>(std::max<uint32_t>(have.samples, kWantedPeriod)), 0.0f);
+    {
+        // The mixer has kept its time up to now; the device carries on from here.
+        std::lock_guard lock(pullMutex_);
+        mixedUntilNs_ = lastCallbackNs_ = NowNs();
+    }
+    // SDL hands out the numbers of closed devices again: a removal it reported for the
+    // old device is not this one's.
+    removedDevice_ = 0;
+    sdlDevice_ = dev;
     SDL_PauseAudioDevice(dev, 0);
+    return true;
 }
 
-SdlAudioBackend::~SdlAudioBackend() {
-    // Close before the members the callback uses go away; SDL waits for a running callback.
-    if (sdlDevice_ != 0) SDL_CloseAudioDevice(sdlDevice_);
-    if (sdlAudioInit_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+void SdlAudioBackend::CloseOutput() {
+    const uint32_t dev = sdlDevice_.exchange(0);
+    // FIXME: SDL waits for its audio thread here; a driver that never returns from a
+    // write would hold the supervising thread with it.
+    if (dev != 0) SDL_CloseAudioDevice(dev);
 }
 
-bool SdlAudioBackend::HasOutput() const {
-    return sdlDevice_ != 0;
+bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
+    const uint32_t dev = sdlDevice_.load();
+    if (dev == 0) return true;
+    // SDL goes on calling a removed device's callback with nowhere to play, so the
+    // removal itself (its event, the device's stopped state) is what tells.
+    if (removedDevice_.load() == dev || SDL_GetAudioDeviceStatus(dev) == SDL_AUDIO_STOPPED)
+        return true;
+    const uint64_t watchdog =
+        std::max<uint64_t>(kWatchdogPeriods * PeriodNs(), options_.watchdogMinMs * 1'000'000ULL);
+    std::lock_guard lock(pullMutex_);
+    return NowNs() > lastCallbackNs_ + watchdog;
 }
 
-uint32_t SdlAudioBackend::PeriodFrames() const {
-    return periodFrames_;
+void SdlAudioBackend::QuietAlsa(bool quiet) {
+    using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
+    using SetHandler = int (*)(Handler);
+    // Our own reference keeps the library, and the handler set in it, while SDL loads and
+    // unloads it with its audio subsystem.
+    if (alsaLib_ == nullptr) alsaLib_ = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+    if (alsaLib_ == nullptr) return;
+    // NOLINTNEXTLINE(cppcoreguidelines-pro-type-reinterpret-cast): how dlsym is used
+    const auto set = reinterpret_cast<SetHandler>(dlsym(alsaLib_, "snd_lib_error_set_handler"));
+    if (set == nullptr) return;
+    set(quiet ? &QuietAlsaHandler : nullptr); // null: ALSA's own, to standard error
+    alsaQuiet_ = quiet;
 }
+
+int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
+    if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0)
+        static_cast<SdlAudioBackend*>(self)->removedDevice_ = event->adevice.which;
+    return 1;
+}
+
+// --- the supervising thread and the mixer's own time ----------------------------------
+
+uint64_t SdlAudioBackend::NowNs() const {
+    return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                     std::chrono::steady_clock::now() - origin_)
+                                     .count());
+}
+
+uint64_t SdlAudioBackend::PeriodNs() const {
+    // Before any device opened: the period asked for.
+    const uint32_t got = periodFrames_.load();
+    const uint32_t frames = got != 0 ? got : kWantedPeriod;
+    return uint64_t{frames} * 1'000'000'000 / OutputRate();
+}
+
+void SdlAudioBackend::Supervise() {
+    std::unique_lock lock(stopMutex_);
+    for (;;) {
+        // A period between looks while a device pulls; half of one without, so that a
+        // play with wait on a dead device ends well within a period of its sound's end.
+        const auto tick = std::chrono::nanoseconds(PeriodNs() / (OutputRunning() ? 1 : 2));
+        if (stopCv_.wait_for(lock, tick, [this] { return stop_; })) return;
+        lock.unlock();
+        const uint64_t now = NowNs();
+        SuperviseOutput(now / 1'000'000);
+        KeepMixerTime(NowNs());
+        lock.lock();
+    }
+}
+
+void SdlAudioBackend::KeepMixerTime(uint64_t nowNs) {
+    std::lock_guard lock(pullMutex_);
+    // A device that pulls keeps the time itself; a little lateness of its callback is
+    // not a reason to mix ahead of it.
+    const uint64_t slack = OutputRunning() ? kStallPeriods * PeriodNs() : 0;
+    if (nowNs <= mixedUntilNs_ + slack) return;
+    const uint64_t rate = OutputRate();
+    uint64_t frames = (nowNs - mixedUntilNs_) * rate / 1'000'000'000;
+    mixedUntilNs_ += frames * 1'000'000'000 / rate;
+    idleScratch_.resize(2 * size_t{kIdleRenderFrames});
+    while (frames > 0) {
+        const auto n = static_cast<uint32_t>(std::min<uint64_t>(frames, kIdleRenderFrames));
+        Render(idleScratch_.data(), n);
+        frames -= n;
+    }
+}
+
+// --- the callback ----------------------------------------------------------------------
 
 void SdlAudioBackend::Callback(void* self, uint8_t* stream, int len) noexcept {
     auto& b = *static_cast<SdlAudioBackend*>(self);
     if (len <= 0) return;
+    std::lock_guard lock(b.pullMutex_);
+    b.mixedUntilNs_ = b.lastCallbackNs_ = b.NowNs();
+    ++b.pulls_;
     if (b.floatOutput_) {
         const auto frames = static_cast<uint32_t>(static_cast<size_t>(len) / (2 * sizeof(float)));
         b.Render(reinterpret_cast<float*>(stream), frames);

@@ -27,8 +27,8 @@ void BuildToneBank(const fs::path& dir, const std::vector<std::string>& items) {
     ASSERT_TRUE(vl::simtest::BuildToneBank(dir, "menu.dat", items));
 }
 
-SimRun Sim(const fs::path& dataDir, const std::string& script) {
-    return vl::simtest::Sim(kWork, dataDir, script);
+SimRun Sim(const fs::path& dataDir, const std::string& script, const std::string& args = "") {
+    return vl::simtest::Sim(kWork, dataDir, script, args);
 }
 
 std::string Play(const std::string& item) {
@@ -236,6 +236,45 @@ TEST_F(SimMenu, BadScriptLineIsReportedWithItsNumberBeforeRunning) {
     EXPECT_EQ(Lines(ok, {"\"ev\":\"dump\",\"active\""}).size(), 1u);
     EXPECT_EQ(Sim(data_, "wait -5\n").exitCode, 2);
     EXPECT_EQ(Sim(data_, "dump now\n").exitCode, 2);
+    EXPECT_EQ(Sim(data_, "audio gone\n").exitCode, 2);
+}
+
+TEST_F(SimMenu, OutputLostDuringTheGreetingIsSilenceUntilTheNextAttemptAndNothingElse) {
+    // Lost at 200 ms, back at 500: heard again from the attempt at 1200 on. A Down after
+    // that (and after the greeting and first entry) speaks the next entry.
+    const uint64_t down = std::max<uint64_t>(Dur("mainmenusp") + 100, 1300);
+    const fs::path wav = kWork / "lost.wav";
+    const SimRun run = Sim(data_,
+                           "wait 200\naudio lost\nwait 300\naudio back\nwait " +
+                               std::to_string(down - 500) + "\npress DOWN\nwait 400\n",
+                           "--wav '" + wav.string() + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    // The greeting's wait ended with its sound; the entries came as ever.
+    const auto first = Lines(run, {Play("startgameitemsp")});
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_GE(TimeOf(first[0]), Dur("mainmenusp"));
+    EXPECT_LE(TimeOf(first[0]), Dur("mainmenusp") + 20);
+    const auto next = Lines(run, {Play("testspeakersitemsp")});
+    ASSERT_EQ(next.size(), 1u);
+    EXPECT_EQ(TimeOf(next[0]), down);
+    EXPECT_TRUE(Lines(run, {"\"ev\":\"msgbox\""}).empty());
+
+    std::ifstream in(wav, std::ios::binary);
+    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    // The loudest 16-bit sample of [fromMs, toMs) of the 48 kHz stereo capture.
+    const auto peak = [&](uint64_t fromMs, uint64_t toMs) {
+        int p = 0;
+        for (uint64_t i = 44 + fromMs * 192; i + 1 < 44 + toMs * 192 && i + 1 < bytes.size();
+             i += 2) {
+            const auto v = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
+                                                (static_cast<uint8_t>(bytes[i + 1]) << 8));
+            p = std::max(p, std::abs(static_cast<int>(v)));
+        }
+        return p;
+    };
+    ASSERT_GE(bytes.size(), 44 + (down + 400) * 192);
+    EXPECT_EQ(peak(200, 1200), 0);
+    EXPECT_GT(peak(down, down + 400), 100);
 }
 
 } // namespace

@@ -76,12 +76,14 @@ struct SimRun {
     std::string err;
 };
 
-// Runs `script` in `dataDir`, with its files in `work`.
-inline SimRun Sim(const fs::path& work, const fs::path& dataDir, const std::string& script) {
+// Runs `script` in `dataDir`, with its files in `work`; `args` go before the data folder
+// (`--wav FILE`).
+inline SimRun Sim(const fs::path& work, const fs::path& dataDir, const std::string& script,
+                  const std::string& args = "") {
     fs::create_directories(work);
     const fs::path scriptFile = work / "script.txt", errFile = work / "stderr.txt";
     std::ofstream(scriptFile) << script;
-    const std::string cmd = "'" + (kBin / "vlnedla-sim").string() + "' --data '" +
+    const std::string cmd = "'" + (kBin / "vlnedla-sim").string() + "' " + args + " --data '" +
                             dataDir.string() + "' '" + scriptFile.string() + "' 2>'" +
                             errFile.string() + "'";
     SimRun run;

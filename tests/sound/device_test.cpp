@@ -167,5 +167,37 @@ TEST(SoundDevice, ALostBufferRestoresEveryBankOnceAndTheSettingsComeBack) {
     EXPECT_EQ(restores, 2);
 }
 
+TEST(SoundDevice, ALostOutputDeviceTouchesNoItemAndAWaitEndsWithItsSound) {
+    SoundRig rig;
+    rig.Load({{"navig1", WaveMs(100), true}, {"number", WaveMs(230)}});
+    int restores = 0;
+    rig.device->OnRestore = [&](TCustomDXSound&) { ++restores; };
+    TWaveCollectionItem& loop = rig.bank().Find("navig1");
+    TWaveCollectionItem& number = rig.bank().Find("number");
+    loop.SetPan(-10000);
+    loop.Play(false);
+
+    rig.backend.SimulateOutputLoss();
+    const uint64_t start = rig.clock.ElapsedMs();
+    number.Play(true);
+    const uint64_t waited = rig.clock.ElapsedMs() - start;
+    EXPECT_GE(waited, 230u);
+    EXPECT_LE(waited, 240u); // the wait's own 10 ms step, as with a device
+    rig.backend.SimulateOutputReturn();
+    rig.Advance(1000);
+
+    // The device came back: the loop sounds on, on its own buffer, left only; nothing
+    // was restored and no call met an error.
+    EXPECT_TRUE(rig.backend.OutputRunning());
+    EXPECT_EQ(restores, 0);
+    EXPECT_EQ(loop.Buffer()->ErrorCode(), platform::kMixOk);
+    EXPECT_TRUE(Sounding(*loop.Buffer()));
+    ASSERT_EQ(number.CopyCount(), 1u);
+    EXPECT_FALSE(Sounding(number.Copy(0)));
+    const std::vector<float> out = rig.Render(50);
+    EXPECT_GT(Peak(out, 0), 0.2f);
+    EXPECT_EQ(Peak(out, 1), 0.0f);
+}
+
 } // namespace
 } // namespace vl::sound::testing

@@ -109,6 +109,9 @@ Script ParseScript(std::string_view text) {
             a.kind = Action::Kind::Set;
             a.text = std::string(name);
             a.value = std::string(value);
+        } else if (cmd == "audio") {
+            if (arg != "lost" && arg != "back") Fail(lineNo, "audio needs lost or back");
+            a.kind = arg == "lost" ? Action::Kind::AudioLost : Action::Kind::AudioBack;
         } else if (cmd == "close" || cmd == "deactivate" || cmd == "activate" || cmd == "dump") {
             if (!arg.empty()) Fail(lineNo, std::string(cmd) + " takes no argument");
             a.kind = cmd == "close"        ? Action::Kind::Close

@@ -25,7 +25,9 @@ struct Action {
         Shot,
         Click,
         DblClick,
-        Set
+        Set,
+        AudioLost,
+        AudioBack
     };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;

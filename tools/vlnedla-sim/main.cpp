@@ -113,6 +113,12 @@ private:
         case K::DblClick:
             toolkit_.UserClickEntry(a.index, a.kind == K::DblClick);
             break;
+        case K::AudioLost:
+            audio_.SimulateOutputLoss();
+            break;
+        case K::AudioBack:
+            audio_.SimulateOutputReturn();
+            break;
         }
     }
 
