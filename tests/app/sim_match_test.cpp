@@ -5,6 +5,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <iterator>
 #include <regex>
 
 #include "sim_support.h"
@@ -211,6 +213,39 @@ TEST_F(SimMatch, EscLeavesTheMatchAndTheMenuSpeaksAgain) {
     const std::string dump = Lines(run, {"\"ev\":\"dump\""}).at(0);
     EXPECT_TRUE(Has(dump, R"("Form1":{"visible":false})"));
     EXPECT_TRUE(Has(dump, R"("sprites":[])"));
+}
+
+// The output device pulled in the middle of a match and back half a second later: silence
+// until the next attempt, then the hums and navigation tones again on their own sides,
+// with nothing stopped or restarted by the match.
+TEST_F(SimMatch, DeviceLostMidMatchLeavesTheContinuousSoundsSoundingAfterwards) {
+    const fs::path wav = kWork / "lost.wav";
+    const uint64_t lost = StartTime() + 2000;
+    const SimRun run = vl::simtest::Sim(
+        kWork, data_, Start() + "wait 2000\naudio lost\nwait 500\naudio back\nwait 2000\n",
+        "--wav '" + wav.string() + "'");
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_TRUE(Lines(run, {R"("ev":"stop","bank":"DXWaveList1")"}).empty());
+    std::ifstream in(wav, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    // The loudest 16-bit sample of one channel (0 left, 1 right) in [fromMs, toMs).
+    const auto peak = [&](uint64_t fromMs, uint64_t toMs, int channel) {
+        int p = 0;
+        for (uint64_t i = 44 + fromMs * 192 + 2 * static_cast<uint64_t>(channel);
+             i + 1 < 44 + toMs * 192 && i + 1 < bytes.size(); i += 4) {
+            const auto v = static_cast<int16_t>(static_cast<uint8_t>(bytes[i]) |
+                                                (static_cast<uint8_t>(bytes[i + 1]) << 8));
+            p = std::max(p, std::abs(static_cast<int>(v)));
+        }
+        return p;
+    };
+    ASSERT_GE(bytes.size(), 44 + (lost + 2500) * 192);
+    EXPECT_EQ(peak(lost + 20, lost + 900, 0), 0);
+    for (const int channel : {0, 1}) {
+        EXPECT_GT(peak(lost - 500, lost, channel), 100) << channel;
+        EXPECT_GT(peak(lost + 1500, lost + 2500, channel), 100) << channel;
+    }
 }
 
 } // namespace

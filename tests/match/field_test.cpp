@@ -146,8 +146,11 @@ TEST_F(Field, RadarEchoesEveryFrameAtTheCraftsPitchOncePerObstacleButNotForThePi
     Frames(3);
     auto echoes = log.Of("play", "snavigleft");
     ASSERT_EQ(echoes.size(), 3u);
-    for (const auto& e : log.calls)
-        if (e.ev == "set" && e.item == "snavigleft" && e.key == "freq") EXPECT_EQ(e.value, 94800);
+    for (const auto& e : log.calls) {
+        if (e.ev == "set" && e.item == "snavigleft" && e.key == "freq") {
+            EXPECT_EQ(e.value, 94800);
+        }
+    }
     for (const auto& e : echoes) EXPECT_EQ(e.pan, -10000);
     Down(kC);
     Frames(10);

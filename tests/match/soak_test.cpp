@@ -30,7 +30,7 @@ TEST(Soak, RandomPlayForMinutesStaysBoundedAndCountsItsObstacles) {
     RowCounter rows;
     vl::testing::MatchRig rig(data, &rows);
     int lastMatch = 0, rowsAtStart = 0, maxSprites = 0, checked = 0;
-    vl::testing::Soak(rig, 20261208, 8 * 60 * 1000, [&](int matches) {
+    vl::testing::Soak(rig, 20261208, 5 * 60 * 1000, [&](int matches) {
         TForm1& f = *rig.form1;
         if (matches != lastMatch) {
             lastMatch = matches;
