@@ -16,8 +16,10 @@ constexpr uint32_t kMaxZeroWaits = 1000;
 HeadlessToolkit::HeadlessToolkit(VirtualClock& clock) : Toolkit(clock), clock_(clock) {}
 
 void HeadlessToolkit::UserKeyDown(uint8_t vk) {
-    if (const uint8_t sc = VirtualKeyToSet1(vk)) scanCodes_[sc] = 0x80;
+    const uint8_t sc = VirtualKeyToSet1(vk);
+    if (sc != 0) scanCodes_[sc] = 0x80;
     SetVirtualKey(virtualKeys_, vk, true);
+    LatchKeyDown(sc, vk);
     const bool shift = (virtualKeys_[kVkShift] & 0x80) != 0;
     ToolkitEvent ev;
     ev.kind = ToolkitEvent::Kind::KeyDown;

@@ -27,7 +27,7 @@ float GainOf(int32_t mB) {
 
 // One stretch of a voice: mixes `n` output frames whose interpolation neighbours are
 // guaranteed inside the sample data (so no bounds test per frame). With Fade, the gains
-// fall by `fadeStep` per frame from `fade`.
+// change by -`fadeStep` per frame from `fade` (a negative step makes a rise).
 template <int Ch, bool Fade>
 void MixStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float gr, float* out,
                 uint32_t n, float& fade, float fadeStep) {
@@ -375,6 +375,7 @@ MixResult MixerCore::Play(uint32_t id, bool looping) {
         }
         v->pos = 0;
     }
+    if (!v->playing) v->ramp = kRampFrames; // a start rises from silence; a replay goes on
     v->playing = true;
     return kMixOk;
 }
@@ -396,7 +397,10 @@ MixResult MixerCore::SetCurrentPosition(uint32_t id, uint32_t bytePos) {
     if (!v->data) return kMixErrInvalidParam;
     if (bytePos >= v->data->bytes.size()) return kMixErrInvalidParam;
     const uint64_t pos = static_cast<uint64_t>(bytePos / v->data->format.blockAlign) << 32;
-    if (v->playing && pos != v->pos) CutOff(*v); // a jump while sounding: fade the old place
+    if (v->playing && pos != v->pos) { // a jump while sounding: fade the old place out
+        CutOff(*v);                        // and the new one in
+        v->ramp = kRampFrames;
+    }
     v->pos = pos;
     return kMixOk;
 }
@@ -478,12 +482,29 @@ int32_t MixerCore::Volume(uint32_t id) const {
 void MixerCore::Render(float* out, uint32_t frames) noexcept {
     std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);
     std::lock_guard lock(mutex_);
+    constexpr float rampStep = 1.0f / kRampFrames;
     for (auto& [id, v] : voices_) {
         if (!v.playing || !v.data) continue;
         const SampleData& d = *v.data;
-        if (!MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos, Step(v),
-                           v.gainL, v.gainR, out, frames, 1.0f, 0.0f))
+        const uint64_t step = Step(v);
+        uint32_t done = 0;
+        bool sounding = true;
+        if (v.ramp > 0) {
+            const uint32_t n = std::min(frames, v.ramp);
+            const float from = static_cast<float>(kRampFrames - v.ramp) * rampStep;
+            sounding = MixAny<true>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos,
+                                    step, v.gainL, v.gainR, out, n, from, -rampStep);
+            v.ramp -= n;
+            done = n;
+        }
+        if (sounding && done < frames)
+            sounding = MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping,
+                                     v.pos, step, v.gainL, v.gainR, out + 2 * done, frames - done,
+                                     1.0f, 0.0f);
+        if (!sounding) {
             v.playing = v.looping = false; // a one-shot reached its end
+            v.ramp = 0;
+        }
     }
     constexpr float fadeStep = 1.0f / kFadeFrames;
     for (auto& t : tails_) {
@@ -498,8 +519,24 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
     // Finished tails stay until the next cut-off removes them (CutOff): a tail may hold the
     // last reference to the samples of a destroyed buffer, and they are not to be freed on
     // the audio thread.
-    for (size_t i = 0; i < 2 * static_cast<size_t>(frames); ++i)
-        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    Limit(out, frames);
+}
+
+void MixerCore::Limit(float* out, uint32_t frames) noexcept {
+    // Instant attack, so no sample passes the ceiling; the release is slow enough that
+    // the gain does not follow the waveform. One gain for both channels keeps the stereo
+    // image, and a channel at exact zero stays at zero.
+    const float release = 1.0f / kLimitReleaseFrames;
+    float g = limitGain_;
+    for (uint32_t i = 0; i < frames; ++i) {
+        float* f = out + 2 * static_cast<size_t>(i);
+        const float peak = std::max(std::fabs(f[0]), std::fabs(f[1]));
+        g += (1.0f - g) * release;
+        if (peak * g > kLimitCeiling) g = kLimitCeiling / peak;
+        f[0] *= g;
+        f[1] *= g;
+    }
+    limitGain_ = g;
 }
 
 } // namespace vl::platform

@@ -16,7 +16,12 @@
 //   - a voice that is stopped, cut off (position moved, buffer or device destroyed,
 //     buffer lost) leaves a Tail: a copy of its playback state that fades out over
 //     kFadeFrames output frames, while the voice itself is stopped at once;
-//   - a voice starts at its position without a fade-in (sounds start at their own start).
+//   - a voice that starts rises from silence over kRampFrames output frames (1 ms), so a
+//     loop or sound whose first sample is far from zero does not click, while a one-shot's
+//     attack stays sharp;
+//   - the sum passes a peak limiter (kLimitCeiling, gain shared by both channels), so no
+//     combination of voices clips, a lone voice below the ceiling is untouched and a
+//     channel that is silent stays exactly silent.
 #pragma once
 
 #include "platform/Mixer.h"
@@ -33,6 +38,11 @@ namespace vl::platform {
 class MixerCore {
 public:
     static constexpr uint32_t kFadeFrames = 64; // ~1.3 ms at 48 kHz
+    static constexpr uint32_t kRampFrames = 48; // 1 ms at 48 kHz
+    // The limiter: output peaks are held at or below the ceiling (-0.5 dBFS); after a peak
+    // the gain returns towards 1 with this time constant in output frames (~50 ms).
+    static constexpr float kLimitCeiling = 0.944f;
+    static constexpr float kLimitReleaseFrames = 2400.0f;
     static constexpr uint32_t kMaxBufferBytes = 0x0FFFFFFF;
     static constexpr size_t kMaxTails = 256; // beyond this a cut-off is abrupt
 
@@ -70,8 +80,8 @@ public:
     int32_t Pan(uint32_t id) const;
     int32_t Volume(uint32_t id) const;
 
-    // Mixes `frames` interleaved stereo frames into `out` (overwriting it), clipped to
-    // [-1, 1], and advances every sounding voice. Allocates nothing.
+    // Mixes `frames` interleaved stereo frames into `out` (overwriting it), limited to
+    // [-kLimitCeiling, kLimitCeiling], and advances every sounding voice. Allocates nothing.
     void Render(float* out, uint32_t frames) noexcept;
 
 private:
@@ -88,6 +98,7 @@ private:
         uint32_t device = 0;
         std::shared_ptr<SampleData> data; // null for the primary buffer
         uint64_t pos = 0;                 // frame position, 32.32 fixed point
+        uint32_t ramp = 0;                // output frames left of the start's rise
         uint32_t frequency = 0;           // as set; 0 = the format's rate
         int32_t pan = 0;
         int32_t volume = 0;
@@ -124,6 +135,8 @@ private:
     void CutOff(const Voice& v);
     uint32_t NextId();
     static void UpdateGains(Voice& v);
+    // Holds the mixed sum under the ceiling with one gain for both channels.
+    void Limit(float* out, uint32_t frames) noexcept;
 
     mutable std::mutex mutex_;
     uint32_t outputRate_;
@@ -131,6 +144,7 @@ private:
     std::map<uint32_t, Device> devices_;
     std::map<uint32_t, Voice> voices_; // ordered, so the mix order is deterministic
     std::vector<Tail> tails_;
+    float limitGain_ = 1.0f; // the limiter's gain, carried from one period to the next
 };
 
 } // namespace vl::platform

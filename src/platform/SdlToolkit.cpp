@@ -351,7 +351,11 @@ void SdlToolkit::TranslateEvent(const SDL_Event& e) {
     }
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
-        const uint8_t vk = SdlScancodeToVirtualKey(e.key.keysym.scancode);
+        const SDL_Scancode code = e.key.keysym.scancode;
+        if (e.type == SDL_KEYDOWN && e.key.repeat == 0)
+            LatchKeyDown(SdlScancodeToSet1(code), SdlScancodeToVirtualKey(code),
+                         SdlScancodeToSidedVirtualKey(code));
+        const uint8_t vk = SdlScancodeToVirtualKey(code);
         if (vk == 0) return;
         ev.kind = e.type == SDL_KEYDOWN ? ToolkitEvent::Kind::KeyDown : ToolkitEvent::Kind::KeyUp;
         ev.vk = vk;
@@ -429,13 +433,13 @@ void SdlToolkit::RefreshKeyTables() {
 bool SdlToolkit::ReadScanCodes(KeyTable& out) {
     if (!acquired_) return false;
     RefreshKeyTables();
-    out = scanCodes_;
+    out = WithLatchedKeys(scanCodes_, latchedScan_);
     return true;
 }
 
 void SdlToolkit::ReadVirtualKeys(KeyTable& out) {
     RefreshKeyTables();
-    out = virtualKeys_;
+    out = WithLatchedKeys(virtualKeys_, latchedVirtual_);
 }
 
 bool SdlToolkit::IsForeground(const Form& form) const {

@@ -118,7 +118,11 @@ void Toolkit::ActivateForm(Form* form) {
 void Toolkit::SetAppActive(bool active) {
     if (active == appActive_) return;
     appActive_ = active;
-    if (!active) acquired_ = false; // the keyboard is given up with the foreground
+    if (!active) {
+        acquired_ = false; // the keyboard is given up with the foreground
+        latchedScan_.fill(0);
+        latchedVirtual_.fill(0);
+    }
     if (activeForm_ && observer_)
         observer_->OnWindowEvent(active ? "activate" : "deactivate", *activeForm_);
     // A listener may add or remove listeners; call a snapshot.
@@ -294,9 +298,23 @@ void Toolkit::RemoveActivationListener(int token) {
     activationListeners_.erase(token);
 }
 
+void Toolkit::LatchKeyDown(uint8_t scan, uint8_t vk, uint8_t sidedVk) {
+    if (scan != 0) latchedScan_[scan] = 0x80;
+    SetVirtualKey(latchedVirtual_, vk, true); // a sided modifier marks its generic code too
+    SetVirtualKey(latchedVirtual_, sidedVk, true);
+}
+
+KeyTable Toolkit::WithLatchedKeys(const KeyTable& table, const KeyTable& latched) {
+    KeyTable out = table;
+    for (size_t i = 0; i < out.size(); ++i) out[i] |= latched[i];
+    latchedScan_.fill(0);
+    latchedVirtual_.fill(0);
+    return out;
+}
+
 bool Toolkit::ReadScanCodes(KeyTable& out) {
     if (!acquired_) return false;
-    out = scanCodes_;
+    out = WithLatchedKeys(scanCodes_, latchedScan_);
     return true;
 }
 
@@ -305,7 +323,7 @@ void Toolkit::Acquire() {
 } // foreground access only
 
 void Toolkit::ReadVirtualKeys(KeyTable& out) {
-    out = virtualKeys_;
+    out = WithLatchedKeys(virtualKeys_, latchedVirtual_);
 }
 
 std::unique_ptr<IPresenter> Toolkit::CreatePresenter(Form& form) {

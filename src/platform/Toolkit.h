@@ -160,9 +160,19 @@ protected:
                                    MessageIcon icon) = 0;
     // The application gained or lost the foreground (dispatched from the queue).
     void SetAppActive(bool active);
+    // A key went down (scan code and virtual-key codes, 0 = none). The keyboard is polled
+    // once a frame, and a sound played with wait holds the thread for up to a second, so a
+    // key pressed and released between two reads would never be seen: it is remembered and
+    // counts as down in the next read of either table, even when it is up again by then.
+    void LatchKeyDown(uint8_t scan, uint8_t vk, uint8_t sidedVk = 0);
+    // `table` with the remembered presses of `latched` added; both latches are cleared,
+    // since each read is one poll of the keyboard.
+    KeyTable WithLatchedKeys(const KeyTable& table, const KeyTable& latched);
 
     KeyTable scanCodes_{}; // set-1, bit 7 = down
     KeyTable virtualKeys_{};
+    KeyTable latchedScan_{}; // keys that went down since the last read, by table
+    KeyTable latchedVirtual_{};
     bool acquired_ = false;
     bool foreground_ = true; // the desktop's foreground is one of our windows
 

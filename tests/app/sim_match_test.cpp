@@ -248,4 +248,34 @@ TEST_F(SimMatch, DeviceLostMidMatchLeavesTheContinuousSoundsSoundingAfterwards) 
     }
 }
 
+// A key pressed and released while a spoken counter holds the match, or between two
+// frames, still acts: the keyboard remembers it for the next poll.
+TEST_F(SimMatch, TapsDuringAPauseOrBetweenFramesAreNotLost) {
+    const auto items = vl::simtest::Durations(data_ / "snd" / "game.dat");
+    std::string script = Start() + "wait 500\npress 1\nwait 30\npress SPACE\nwait 2120\n";
+    // Five 3 ms taps at five phases of the 10 ms frame, each after the last bullet is gone.
+    for (int i = 0; i < 5; ++i) script += "down SPACE\nwait 3\nup SPACE\nwait 1501\n";
+    script += "press 1\nwait 30\npress ESCAPE\nwait 2000\n";
+    const SimRun run = Run(script);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto spoken = Lines(run, {Play("sto"), R"("wait":true)"});
+    ASSERT_EQ(spoken.size(), 2u);
+    const uint64_t firstEnd = TimeOf(spoken[0]) + items.at("sto");
+    ASSERT_GT(firstEnd, StartTime() + 530) << "the tap falls inside the pause";
+    const auto guns = Lines(run, {Play("gun"), R"("pan":-10000)"});
+    ASSERT_EQ(guns.size(), 6u);
+    EXPECT_GE(TimeOf(guns[0]), firstEnd);
+    EXPECT_LE(TimeOf(guns[0]), firstEnd + 20);
+    for (int i = 0; i < 5; ++i) {
+        const uint64_t tap = StartTime() + 2650 + static_cast<uint64_t>(i) * 1504;
+        EXPECT_GE(TimeOf(guns[1 + i]), tap) << i;
+        EXPECT_LE(TimeOf(guns[1 + i]), tap + 11) << i;
+    }
+    const auto hide = Lines(run, {R"("ev":"hide","window":"Form1")"});
+    ASSERT_EQ(hide.size(), 1u);
+    const uint64_t secondEnd = TimeOf(spoken[1]) + items.at("sto");
+    EXPECT_GE(TimeOf(hide[0]), secondEnd);
+    EXPECT_LE(TimeOf(hide[0]), secondEnd + 20);
+}
+
 } // namespace

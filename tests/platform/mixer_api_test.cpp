@@ -247,8 +247,8 @@ TEST_F(MixerApi, CaptureIsWrittenAsWav) {
         const size_t at = 44 + frame * 4 + ch * 2;
         return static_cast<int16_t>(b[at] | (b[at + 1] << 8));
     };
-    EXPECT_EQ(sample(12, 0), 0);          // left silent
-    EXPECT_NEAR(sample(12, 1), 16383, 2); // right: 0.5 at the sine's crest
+    EXPECT_EQ(sample(60, 0), 0);          // left silent
+    EXPECT_NEAR(sample(60, 1), 16383, 2); // right: 0.5 at a crest after the start's rise
     EXPECT_EQ(sample(700, 1), 0);         // after the end
     std::filesystem::remove(path);
     EXPECT_THROW(backend.WriteCaptureWav("/nonexistent-dir/x.wav"), vl::Error);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Mixer.h"
+#include "platform/MixerCore.h"
 #include "platform/WaveFormat.h"
 
 #include <gtest/gtest.h>
@@ -14,6 +15,9 @@
 #include <vector>
 
 namespace vl::platform::testing {
+
+// Output frames over which a starting voice rises from silence.
+inline constexpr uint32_t kRamp = MixerCore::kRampFrames;
 
 // Encodes one sample value v in [-1, 1] into `bits`-wide PCM (or float) bytes.
 inline void PutSample(std::vector<uint8_t>& b, double v, uint16_t bits, bool isFloat) {

@@ -64,6 +64,7 @@ TEST_F(MixerRender, FrequencyScalesPitchAndZeroMeansOwnRate) {
         EXPECT_EQ(buf->Play(false), kMixOk);
         const int n = ZeroCrossings(Channel(backend.RenderFrames(24000), 0));
         EXPECT_EQ(buf->Stop(), kMixOk);
+        backend.RenderFrames(64); // the stop's fade
         return n;
     };
     const int own = crossings(0);
@@ -104,9 +105,11 @@ TEST_F(MixerRender, OneShotEndsAtItsEndAndStopResumes) {
     backend.RenderFrames(200); // silence while stopped (after the short fade)
     ASSERT_EQ(buf->Play(false), kMixOk);
     const auto rest = Channel(backend.RenderFrames(600), 0);
-    // The continuation is the sine from frame 400 on, sample for sample.
+    // The continuation is the sine from frame 400 on, sample for sample once it has risen
+    // from silence; the rise starts at zero.
     const auto whole = SineBytes(1000, 1000.0, 48000, 1, 16);
-    for (int i = 0; i < 600; ++i) {
+    EXPECT_EQ(rest[0], 0.0f);
+    for (int i = kRamp; i < 600; ++i) {
         const auto s = static_cast<int16_t>(whole[2 * (400 + i)] | (whole[2 * (400 + i) + 1] << 8));
         ASSERT_NEAR(rest[i], s / 32768.0f, 1e-6) << "frame " << i;
     }
@@ -173,7 +176,7 @@ TEST_F(MixerRender, DuplicateSharesSamplesButNotSettings) {
     const auto l = Channel(out, 0), r = Channel(out, 1);
     // Left = source at frames 1200.., right = duplicate at 0..; 1200 frames = 25 periods,
     // so both are the same sine in phase.
-    for (size_t i = 0; i < l.size(); ++i) ASSERT_NEAR(l[i], r[i], 1e-6);
+    for (size_t i = kRamp; i < l.size(); ++i) ASSERT_NEAR(l[i], r[i], 1e-6);
     EXPECT_GT(Peak(r), 0.49f);
     // Rewriting the source's samples is heard through the duplicate: one storage.
     uint8_t *p1, *p2;
@@ -225,19 +228,50 @@ TEST_F(MixerRender, EveryFormatRendersTheSameSine) {
     }
 }
 
-TEST_F(MixerRender, VoicesSumAndClip) {
+TEST_F(MixerRender, VoicesSumUnderTheLimitersCeiling) {
+    // A lone voice keeps its level; a hard-panned one leaves the other side silent.
     auto a = Sine(4800), b = Sine(4800);
+    ASSERT_EQ(a->SetPan(-10000), kMixOk);
     ASSERT_EQ(a->Play(false), kMixOk);
+    const auto lone = backend.RenderFrames(2400);
+    EXPECT_NEAR(Peak(Channel(lone, 0)), 0.5f, 1e-3);
+    EXPECT_EQ(Peak(Channel(lone, 1)), 0.0f);
+    // Two 0.5 sines in phase would reach full scale: held at the ceiling instead.
+    ASSERT_EQ(a->SetPan(0), kMixOk);
+    ASSERT_EQ(a->SetCurrentPosition(0), kMixOk);
     ASSERT_EQ(b->Play(false), kMixOk);
-    const auto out = Channel(backend.RenderFrames(4800), 0);
-    EXPECT_NEAR(Peak(out), 1.0f, 1e-3); // two 0.5 sines in phase reach full scale
+    const auto sum = Channel(backend.RenderFrames(2400), 0);
+    EXPECT_NEAR(Peak(sum), MixerCore::kLimitCeiling, 1e-3);
+    ASSERT_EQ(a->Stop(), kMixOk);
+    ASSERT_EQ(b->Stop(), kMixOk);
+    backend.RenderFrames(64); // their fade
+    // Far over full scale, and only on the left: the left peaks at the ceiling, the right
+    // stays exactly silent.
     std::vector<uint8_t> loud;
-    for (int i = 0; i < 480; ++i) PutSample(loud, 0.9, 16, false);
-    auto c = Load(*device, FormatOf(1, 48000, 16), loud),
-         d = Load(*device, FormatOf(1, 48000, 16), loud);
-    c->Play(false);
-    d->Play(false);
-    EXPECT_EQ(Peak(backend.RenderFrames(400)), 1.0f);
+    for (int i = 0; i < 4800; ++i) PutSample(loud, 0.9, 16, false);
+    std::vector<std::unique_ptr<MixerBuffer>> many;
+    for (int i = 0; i < 4; ++i) {
+        many.push_back(Load(*device, FormatOf(1, 48000, 16), loud));
+        ASSERT_EQ(many.back()->SetPan(-10000), kMixOk);
+        ASSERT_EQ(many.back()->Play(false), kMixOk);
+    }
+    const auto out = backend.RenderFrames(2400);
+    EXPECT_LE(Peak(Channel(out, 0)), MixerCore::kLimitCeiling + 1e-6f);
+    EXPECT_GT(Peak(Channel(out, 0)), 0.9f);
+    EXPECT_EQ(Peak(Channel(out, 1)), 0.0f);
+}
+
+TEST_F(MixerRender, StartRisesFromSilenceWithinAMillisecond) {
+    // A loop of constant 0.8 (a sound whose first sample is far from zero) starts without
+    // a step: no sample-to-sample change over 0.8 / kRamp plus rounding.
+    std::vector<uint8_t> dc;
+    for (int i = 0; i < 480; ++i) PutSample(dc, 0.8, 16, false);
+    auto buf = Load(*device, FormatOf(1, 48000, 16), dc);
+    ASSERT_EQ(buf->Play(true), kMixOk);
+    const auto out = Channel(backend.RenderFrames(200), 0);
+    EXPECT_EQ(out[0], 0.0f);
+    EXPECT_LT(MaxStep(out), 0.8f / kRamp + 1e-4f);
+    EXPECT_NEAR(out[kRamp], 0.8f, 1e-3); // full level after 1 ms
 }
 
 } // namespace
