@@ -13,7 +13,7 @@
 // Pitched items: the match re-pitches "navig1", "navig2", "snavigleft", "snavigright" and
 // "navigweap" by setting the playback rate from 19200 Hz (craft at the bottom) to 94800 Hz
 // (top). What is heard is then rate / period, so those waves are whole periods of a fixed
-// length in samples (kNavigPeriod etc.), whatever rate the file states, and they hold only a
+// length in samples (kNavigPeriod), whatever rate the file states, and they hold only a
 // few harmonics so that even the top rate stays far below the output's Nyquist limit.
 //
 // Levels: every item is brought to the loudness of the spoken items (-20 dB RMS over its
@@ -51,10 +51,20 @@ constexpr int kRate = 48000; // the mixer's own output rate: one-shots play unre
 constexpr double kPi = std::numbers::pi;
 constexpr double kTargetRmsDb = -20.0; // the spoken items' level (make_speech.sh)
 constexpr double kPeakDb = -1.1;       // peaks end below -1 dBFS
-// Periods in samples of the re-pitched waves; heard pitch = playback rate / period.
+// Period in samples of every re-pitched wave; heard pitch = playback rate / period. The
+// echo and the beacon share the navigation tone's period, so an echo sounds at the craft's
+// own pitch and the beacon at the pitch of a craft at the pickup's height.
 constexpr int kNavigPeriod = 100; // 948 Hz at the top of the field, 192 Hz at the bottom
-constexpr int kEchoPeriod = 25;   // two octaves above the craft's own tone
-constexpr int kBeaconPeriod = 50; // one octave above
+// Levels of a player's continuous sounds below the common one (dB). They go on under a
+// spoken counter (the match plays the hums at -400 and the navigation tones at -800 on top
+// of this), so the speech stands 8 dB or more above them with the craft still and 6 dB or
+// more while it moves.
+constexpr double kIdleHumDb = -9;
+constexpr double kMovingHumDb = -10;
+constexpr double kNavigDb = -8;
+// One echo grain; with a grain started every frame, two (top of the field) to eight
+// (bottom) overlap into a steady tone a little under the navigation tone.
+constexpr double kEchoGrainDb = -14;
 constexpr double kTopRate = 94800, kBottomRate = 19200;
 
 using Mono = std::vector<float>;
@@ -228,8 +238,10 @@ double NavigWave(double phase, int player) {
     }
     return v;
 }
+// Rounder than either navigation tone (a sine with a touch of the octave), so an echo is
+// told from the player's own tone at the same pitch.
 double EchoWave(double phase) {
-    return std::sin(2 * kPi * phase) + 0.25 * std::sin(4 * kPi * phase);
+    return std::sin(2 * kPi * phase) + 0.15 * std::sin(4 * kPi * phase);
 }
 double BeaconWave(double phase) {
     return std::sin(2 * kPi * phase) + 0.35 * std::sin(6 * kPi * phase);
@@ -238,7 +250,7 @@ double BeaconWave(double phase) {
 double BeaconGate(double x) {
     return x < 0.4 ? std::pow(std::sin(kPi * x / 0.4), 2.0) : 0.0;
 }
-constexpr int kBeaconLoopPeriods = 192; // one beep per loop: 5 a second at mid-field
+constexpr int kBeaconLoopPeriods = 96; // one beep per loop: 6 a second at mid-field
 
 // Noise that repeats exactly every `seconds` (a whole number of 1-Hz steps): a sum of
 // cosines at whole-Hz frequencies in [lo, hi] with random phases and a 1/f^tilt slope,
@@ -288,7 +300,7 @@ Mono Hum(bool moving, int player, uint64_t seed) {
                                     : 0.9 + 0.1 * std::sin(2 * kPi * 2 * t);
         s[i] = static_cast<float>(throb * (v + (moving ? 0.9 : 0.25) * air[i]));
     }
-    Level(s);
+    Level(s, moving ? kMovingHumDb : kIdleHumDb);
     return s;
 }
 
@@ -297,16 +309,16 @@ Mono Navig(int player) {
     Mono s(static_cast<size_t>(48 * kNavigPeriod));
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = static_cast<float>(NavigWave(double(i) / kNavigPeriod, player));
-    Level(s);
+    Level(s, kNavigDb);
     return s;
 }
 
 // The pickup's beacon: a beep and a rest, whole periods, silent at both ends of the loop.
 Mono Beacon() {
-    Mono s(static_cast<size_t>(kBeaconLoopPeriods * kBeaconPeriod));
+    Mono s(static_cast<size_t>(kBeaconLoopPeriods * kNavigPeriod));
     for (size_t i = 0; i < s.size(); ++i)
         s[i] = static_cast<float>(BeaconGate(double(i) / double(s.size())) *
-                                  BeaconWave(double(i) / kBeaconPeriod));
+                                  BeaconWave(double(i) / kNavigPeriod));
     Level(s);
     return s;
 }
@@ -564,22 +576,20 @@ Mono WeaponAppears() {
     return OneShot(s);
 }
 
-// The radar echo: a short ping of whole periods, gone within 10 ms even at the lowest
-// pitch (19200 Hz / 200 samples), so an echo started again every frame never overlaps
-// itself; max=1 keeps it one playing at most.
+// The radar echo: a grain of 16 whole periods under a raised-cosine (Hann) envelope. The
+// match starts one every frame while an obstacle stands in front of a probe; a grain lasts
+// 17 ms (top of the field) to 83 ms (bottom), so successive grains overlap into a steady,
+// soft tone at the craft's pitch, and eight playings at once cover even the longest.
+constexpr int kEchoPeriods = 16;
+constexpr int kEchoCopies = 8;
 Mono Echo() {
-    constexpr int kPeriods = 8;
-    Mono s(static_cast<size_t>(kPeriods * kEchoPeriod));
+    Mono s(static_cast<size_t>(kEchoPeriods * kNavigPeriod));
     for (size_t i = 0; i < s.size(); ++i) {
         const double x = double(i) / double(s.size());
-        s[i] = static_cast<float>(EchoWave(double(i) / kEchoPeriod) * std::exp(-4.6 * x) *
-                                  std::min(1.0, double(i) / 3.0));
+        s[i] = static_cast<float>(EchoWave(double(i) / kNavigPeriod) *
+                                  (0.5 - 0.5 * std::cos(2 * kPi * x)));
     }
-    // A fall to zero over the last quarter: the ping decays without a click.
-    for (size_t i = 0; i < s.size() / 4; ++i)
-        s[s.size() - 1 - i] *=
-            static_cast<float>(std::sin(kPi / 2 * double(i) / double(s.size() / 4)));
-    Level(s);
+    Level(s, kEchoGrainDb);
     return s;
 }
 
@@ -634,7 +644,7 @@ Mono NavigTour(const Mono& navig) {
 Mono EchoRun(const Mono& echo) {
     constexpr double kMidRate = kTopRate - 240 * 150;
     Mono s(Frames(1.2), 0.0f);
-    const Mono ping = Repitched(echo, false, 0.01, [](double) { return kMidRate; });
+    const Mono ping = Repitched(echo, false, 0.1, [](double) { return kMidRate; });
     for (size_t start = 0; start + ping.size() <= s.size(); start += Frames(0.01))
         for (size_t i = 0; i < ping.size(); ++i) s[start + i] += ping[i];
     return s;
@@ -673,8 +683,8 @@ std::vector<Item> GameItems() {
     loop("alertleft", Alert(1));
     loop("alertright", Alert(2));
     loop("navigweap", Beacon());
-    shot("snavigleft", Echo(), 1);
-    shot("snavigright", Echo(), 1);
+    shot("snavigleft", Echo(), kEchoCopies);
+    shot("snavigright", Echo(), kEchoCopies);
     shot("gun", Gun());
     shot("missile", Missile());
     shot("machgun", MachGun());

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -184,12 +185,45 @@ TEST_F(GeneratedBanks, GameHoldsEveryItemTheMatchLooksUpWithItsLooping) {
         EXPECT_EQ(game_[name].channels, 1) << name;
     }
     EXPECT_EQ(game_.size(), kLooped.size() + oneShots.size());
-    // An echo started every 10 ms frame at the lowest pitch (19200 Hz) has ended before the
-    // next start, and a start while it sounds restarts it instead of adding a copy.
+    // An echo grain started every 10 ms frame overlaps the ones before it; even at the
+    // lowest pitch (19200 Hz) the copies allowed cover a whole grain, so none is cut off
+    // while it is loud.
     for (const char* echo : {"snavigleft", "snavigright"}) {
-        EXPECT_EQ(game_[echo].max, 1) << echo;
-        EXPECT_LE(double(game_[echo].samples[0].size()) / 19200.0, 0.0105) << echo;
+        const double seconds = double(game_[echo].samples[0].size()) / 19200.0;
+        EXPECT_GE(game_[echo].max * 0.01, seconds * 0.95) << echo;
+        EXPECT_GT(seconds, 0.02) << echo << ": a grain outlasts a frame even at the top";
     }
+}
+
+// The shortest lag (in samples) at which a wave's loud part repeats itself: the first peak
+// of its normalised autocorrelation above 0.9.
+int BasePeriod(const std::vector<double>& s) {
+    double peak = 0;
+    for (const double v : s) peak = std::max(peak, std::fabs(v));
+    size_t from = 0, to = s.size();
+    while (from < to && std::fabs(s[from]) < peak * 0.5) ++from;
+    while (to > from && std::fabs(s[to - 1]) < peak * 0.5) --to;
+    const auto corr = [&](size_t lag) {
+        double xy = 0, xx = 0, yy = 0;
+        for (size_t i = from; i + lag < to; ++i)
+            xy += s[i] * s[i + lag], xx += s[i] * s[i], yy += s[i + lag] * s[i + lag];
+        return xy / std::sqrt(xx * yy + 1e-30);
+    };
+    for (size_t lag = 10; lag <= 400 && from + lag < to; ++lag) {
+        if (corr(lag) <= 0.9) continue;
+        while (corr(lag + 1) > corr(lag)) ++lag;
+        return static_cast<int>(lag);
+    }
+    return 0;
+}
+
+TEST_F(GeneratedBanks, EchoesAndBeaconShareTheNavigationTonesPeriod) {
+    // The match plays them all at one rate for one height, so one period means one pitch.
+    const int navig = BasePeriod(game_["navig1"].samples[0]);
+    EXPECT_EQ(navig, 100);
+    EXPECT_EQ(BasePeriod(game_["navig2"].samples[0]), navig);
+    for (const char* name : {"snavigleft", "snavigright", "navigweap"})
+        EXPECT_EQ(BasePeriod(game_[name].samples[0]), navig) << name;
 }
 
 TEST_F(GeneratedBanks, NumberWordsAreShortAndEventSoundsStartAtOnceAndEndQuietly) {
@@ -225,12 +259,18 @@ TEST_F(GeneratedBanks, LoopsJoinWithoutAStep) {
 }
 
 TEST_F(GeneratedBanks, EveryItemIsLevelledWithTheMenuAndPeaksBelowMinusOneDb) {
+    // A player's continuous sounds stand lower on purpose, under the spoken counters.
+    const std::set<std::string> bed = {"tankstoji", "tankjede",   "tankstoji2", "tankjede2",
+                                       "navig1",    "navig2",     "snavigleft", "snavigright"};
     double menu = 0;
     for (const auto& [name, e] : menu_) menu += RmsDb(e) / double(menu_.size());
     for (const Bank* bank : {&game_, &guide_}) {
         for (const auto& [name, e] : *bank) {
             EXPECT_LE(20 * std::log10(Peak(e)), -1.0) << name;
-            EXPECT_NEAR(RmsDb(e), menu, 5.0) << name;
+            if (bank == &game_ && bed.count(name))
+                EXPECT_LT(RmsDb(e), menu - 4.0) << name;
+            else
+                EXPECT_NEAR(RmsDb(e), menu, 5.0) << name;
         }
     }
 }
