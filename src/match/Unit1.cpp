@@ -337,11 +337,21 @@ void TForm1::DrawCounters() {
     graphics::TDirectDrawSurface& surface = DXDraw1.Surface();
     graphics::TDirectDrawSurfaceCanvas& canvas = surface.Canvas();
     graphics::TPictureCollection& pictures = DXImageList1.Items();
-    const auto write = [&canvas](int32_t x, int32_t y, int64_t value) {
+    // Size 12, unless the number would pass the surface's right edge in the face the
+    // canvas has (the right player's three-digit counters in a wide face): then the
+    // largest smaller size at which it is drawn whole.
+    const int32_t right = surface.Width();
+    const auto write = [&canvas, right](int32_t x, int32_t y, int64_t value) {
+        const std::string text = std::to_string(value);
         canvas.Brush.Style = graphics::TBrushStyle::bsClear;
-        canvas.Font.Size = 12;
         canvas.Font.Color = 255;
-        canvas.TextOut(x, y, std::to_string(value));
+        for (canvas.Font.Size = kCounterFontSize; canvas.Font.Size > kCounterFontSizeMin;
+             --canvas.Font.Size) {
+            int32_t w = 0, h = 0;
+            canvas.TextExtent(text, w, h);
+            if (x + w <= right) break;
+        }
+        canvas.TextOut(x, y, text);
         canvas.Release();
     };
     for (size_t row = 0; row < kRows.size(); ++row) {

@@ -44,6 +44,9 @@ inline constexpr int32_t kFieldWidth = 536;
 inline constexpr int32_t kFieldHeight = 348;
 // The frame timer's period in ms.
 inline constexpr int32_t kFrameInterval = 10;
+// The counters' font size, and the least it is brought down to so that a number fits.
+inline constexpr int32_t kCounterFontSize = 12;
+inline constexpr int32_t kCounterFontSizeMin = 6;
 // The one message of the match to its players: the display cannot draw.
 inline constexpr std::string_view kDisplayFailure = "Chybná instalace DirectX";
 

@@ -386,6 +386,21 @@ TEST_F(Match, CountersAreDrawnInRedOverTheirIcons) {
     for (int y = 38; y < 52 && !red; ++y)
         for (int x = 0; x < 12 && !red; ++x) red = (s.Pixel(x, y) & 0xFFFFFF) == 0xFF0000;
     EXPECT_TRUE(red);
+    // Three-digit counters on the right are drawn whole: no red reaches the last column,
+    // where a number cut by the edge would end, though some is drawn near it.
+    form1->propertiesright.bullets = 200;
+    form1->propertiesright.energy = 255;
+    Frame();
+    const auto redness = [&](int x, int y) {
+        const uint32_t p = s.Pixel(x, y);
+        return static_cast<int>(p >> 16 & 0xFF) - static_cast<int>(p >> 8 & 0xFF);
+    };
+    int nearEdge = 0;
+    for (int y = 0; y < 110; ++y) {
+        EXPECT_LT(redness(kFieldWidth - 1, y), 60) << "row " << y;
+        for (int x = kFieldWidth - 8; x < kFieldWidth - 1; ++x) nearEdge += redness(x, y) > 150;
+    }
+    EXPECT_GT(nearEdge, 0);
 }
 
 TEST_F(Match, DisplayThatCannotDrawShowsTheMessageAndClosesTheWindow) {
