@@ -4,6 +4,8 @@
 # when not root.
 #   scripts/setup.sh             what building and testing need
 #   scripts/setup.sh --package   also the checkers of the Debian package (CI)
+#   scripts/setup.sh --sound-server  also a PulseAudio server and its tools (the checks and
+#                                measurements against a real sound server)
 set -euo pipefail
 
 packages=(
@@ -14,9 +16,10 @@ packages=(
   imagemagick xvfb xdotool x11-utils clang-format clang-tidy time
 )
 
-if [ "${1:-}" = "--package" ]; then
-  packages+=(dpkg-dev lintian desktop-file-utils appstream)
-fi
+case "${1:-}" in
+  --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
+  --sound-server) packages+=(pulseaudio pulseaudio-utils) ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

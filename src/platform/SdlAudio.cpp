@@ -20,7 +20,10 @@ namespace vl::platform {
 namespace {
 
 constexpr int kWantedRate = 48000;
-constexpr Uint16 kWantedPeriod = 512;        // frames; ~10.7 ms at 48 kHz
+// The period asked of SDL: 8 ms at 48 kHz. Through PulseAudio it is also the stream's
+// whole target buffer, so it is the smallest that a busy machine still fills in time
+// (256 frames underran several times a minute; docs/performance.md).
+constexpr Uint16 kWantedPeriod = 384;
 constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
 
 // ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
