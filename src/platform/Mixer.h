@@ -205,21 +205,28 @@ struct SdlAudioOptions {
     // The watchdog's least time without a callback (it is kWatchdogPeriods periods if
     // longer); tests on a loaded machine may want more.
     uint32_t watchdogMinMs = 100;
+    // How long a new stream may take to start pulling: a sound server fills its own
+    // buffer first (PulseAudio's idle sink plays its first block for up to 2 s), so until
+    // the device has pulled twice only this long a silence counts as a loss.
+    uint32_t startGraceMs = 3000;
 };
 
 // The silent start's message.
 inline constexpr std::string_view kNoAudioOutputMessage =
     "No audio output device is available; running without sound.";
 
-// Real-time output through an SDL2 audio device (asks for 512-frame periods at 48000 Hz
+// Real-time output through an SDL2 audio device (asks for short periods at 48000 Hz
 // and takes the rate, period and float or 16-bit samples SDL gives). SDL's "dummy" driver
 // plays nothing: then the backend has no output on purpose and CreateDevice fails with
 // kMixErrNotAllocated. With any other driver ("disk" included) it is an output even while
 // no device opens: at a start without one it says kNoAudioOutputMessage once and a
 // supervising thread keeps trying. That thread also notices a lost device — SDL's
-// removal event, a stopped device, or no callback for kWatchdogPeriods periods — and
-// reopens the default output, and it advances the mixer by the real clock whenever the
-// device has not pulled for a while.
+// removal event, a stopped device, or no callback for kWatchdogPeriods periods once the
+// stream has started — and reopens the default output, and it advances the mixer by the
+// real clock whenever the device has not pulled for a while. SDL's audio subsystem is
+// started again only after a failed attempt (a restarted sound server is reached only by
+// a new connection), and every start of it is tried first in a child process, since a
+// driver can crash the process while it starts (AudioStartSurvives).
 class SdlAudioBackend final : public AudioBackend {
 public:
     static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost
@@ -251,6 +258,8 @@ private:
     uint64_t NowNs() const;
     uint64_t PeriodNs() const;
     void QuietAlsa(bool quiet); // ALSA's messages off (true) or back on
+    // Starts SDL's audio subsystem unless a trial start in a child process died or hung.
+    bool StartSdlAudio();
 
     SdlAudioOptions options_;
     std::chrono::steady_clock::time_point origin_ = std::chrono::steady_clock::now();
@@ -258,6 +267,7 @@ private:
     std::atomic<uint32_t> removedDevice_{0}; // the last removal SDL reported
     std::atomic<uint32_t> periodFrames_{0};
     std::atomic<uint64_t> pulls_{0};
+    std::atomic<uint64_t> pullsAtOpen_{0}; // pulls_ when the open device was opened
     std::atomic<bool> simulatedAbsent_{false};
     bool floatOutput_ = true;
     bool supervised_ = false;      // not the dummy driver: the output is looked after

@@ -10,21 +10,32 @@
 
 #include <SDL.h>
 #include <dlfcn.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace vl::platform {
 
 namespace {
 
 constexpr int kWantedRate = 48000;
-// The period asked of SDL: 8 ms at 48 kHz. Through PulseAudio it is also the stream's
-// whole target buffer, so it is the smallest that a busy machine still fills in time
-// (256 frames underran several times a minute; docs/performance.md).
-constexpr Uint16 kWantedPeriod = 384;
+// The period asked of SDL: 256 frames, 5.3 ms at 48 kHz, so a sound starts within a few ms
+// of its frame. (SDL's PulseAudio driver stalls on periods that are not a power of two.)
+constexpr Uint16 kWantedPeriod = 256;
+// Through PulseAudio SDL asks for a server buffer of one period, which a busy machine
+// cannot keep filled (underruns several times a minute at 256 frames); the server's
+// buffer is given its own length instead, unless the user has chosen one: libpulse takes
+// it from PULSE_LATENCY_MSEC. 12 ms holds without underruns (docs/performance.md).
+constexpr const char* kPulseLatencyMs = "12";
 constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
+constexpr uint32_t kTrialStartMs = 3000;     // a trial start that takes longer has hung
+constexpr uint64_t kStartedPulls = 2;        // the first pull only fills the new stream
 
 // ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
 // NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
@@ -36,14 +47,44 @@ bool DummyDriver() {
     return driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0;
 }
 
+// Whether starting SDL's audio subsystem leaves the process alive: tried in a child first.
+// SDL 2.26's PulseAudio driver copies the server's default sink name while it starts,
+// and a server without any output (the only headset pulled) has none: strlen(NULL), and
+// the process dies. A child that dies or hangs means: not now. The child only starts the
+// subsystem and leaves at once, without the parent's exit handlers or buffered output
+// and without a core file; a parent that cannot fork starts as it would have anyway.
+bool AudioStartSurvives() {
+    const pid_t pid = fork();
+    if (pid < 0) return true;
+    if (pid == 0) {
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        SDL_InitSubSystem(SDL_INIT_AUDIO);
+        _exit(0);
+    }
+    for (uint32_t waited = 0;; waited += 5) {
+        int status = 0;
+        const pid_t done = waitpid(pid, &status, WNOHANG);
+        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        if (done < 0) return true; // reaped by someone else: nothing to tell
+        if (waited >= kTrialStartMs) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            return false;
+        }
+        SDL_Delay(5);
+    }
+}
+
 } // namespace
 
 // --- construction ----------------------------------------------------------------------
 
 SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
     : AudioBackend(kWantedRate), options_(std::move(options)) {
+    setenv("PULSE_LATENCY_MSEC", kPulseLatencyMs, 0); // before any thread of ours reads it
     sdlEventsInit_ = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
-    sdlAudioInit_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    sdlAudioInit_ = StartSdlAudio();
     // SDL's "dummy" driver plays nothing on purpose: the sound devices stay closed and
     // the program runs silent without a word, as it was asked to.
     if (sdlAudioInit_ && DummyDriver()) return;
@@ -102,7 +143,7 @@ bool SdlAudioBackend::OpenOutput() {
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         sdlAudioInit_ = false;
     }
-    if (!sdlAudioInit_) sdlAudioInit_ = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (!sdlAudioInit_) sdlAudioInit_ = StartSdlAudio();
     // ALSA explains every failed open on standard error; after the first of a row, the
     // retries stay quiet.
     if (failedSinceOpen_ && !alsaQuiet_) QuietAlsa(true);
@@ -134,6 +175,7 @@ bool SdlAudioBackend::OpenOutput() {
     if (alsaQuiet_) QuietAlsa(false); // the open device's own troubles are worth hearing
     floatOutput_ = have.format == AUDIO_F32SYS;
     periodFrames_ = have.samples;
+    pullsAtOpen_ = pulls_.load();
     // FIXME: a new device at another rate changes every voice's step at once; the voices'
     // positions stay right, only a period may be mixed at the old rate.
     SetOutputRate(static_cast<uint32_t>(have.freq));
@@ -166,8 +208,12 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
     // removal itself (its event, the device's stopped state) is what tells.
     if (removedDevice_.load() == dev || SDL_GetAudioDeviceStatus(dev) == SDL_AUDIO_STOPPED)
         return true;
+    // A stream that has not started yet waits for its server; one that has, answers.
+    const bool started = pulls_.load() >= pullsAtOpen_.load() + kStartedPulls;
     const uint64_t watchdog =
-        std::max<uint64_t>(kWatchdogPeriods * PeriodNs(), options_.watchdogMinMs * 1'000'000ULL);
+        std::max<uint64_t>(kWatchdogPeriods * PeriodNs(),
+                           uint64_t{started ? options_.watchdogMinMs : options_.startGraceMs} *
+                               1'000'000ULL);
     std::lock_guard lock(pullMutex_);
     return NowNs() > lastCallbackNs_ + watchdog;
 }
@@ -184,6 +230,10 @@ void SdlAudioBackend::QuietAlsa(bool quiet) {
     if (set == nullptr) return;
     set(quiet ? &QuietAlsaHandler : nullptr); // null: ALSA's own, to standard error
     alsaQuiet_ = quiet;
+}
+
+bool SdlAudioBackend::StartSdlAudio() {
+    return AudioStartSurvives() && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
 int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
