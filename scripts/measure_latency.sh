@@ -15,7 +15,7 @@ root=$(pwd)
 build=$(cd "${1:-build}" && pwd)
 presses=${2:-24}
 soak=${3:-60}
-bash scripts/setup.sh --sound-server
+bash scripts/setup.sh
 
 work=$(mktemp -d)
 prog_pid=""

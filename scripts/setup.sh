@@ -4,21 +4,18 @@
 # when not root.
 #   scripts/setup.sh             what building and testing need
 #   scripts/setup.sh --package   also the checkers of the Debian package (CI)
-#   scripts/setup.sh --sound-server  also a PulseAudio server and its tools (the checks and
-#                                measurements against a real sound server)
 set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev zlib1g-dev fonts-dejavu-core
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpulse-dev zlib1g-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   festival festival-czech festvox-czech-dita espeak-ng sox
-  imagemagick xvfb xdotool x11-utils clang-format clang-tidy time
+  imagemagick xvfb xdotool x11-utils clang-format clang-tidy time pulseaudio pulseaudio-utils
 )
 
 case "${1:-}" in
   --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
-  --sound-server) packages+=(pulseaudio pulseaudio-utils) ;;
 esac
 
 missing=()

@@ -207,7 +207,7 @@ struct SdlAudioOptions {
     uint32_t watchdogMinMs = 100;
     // How long a new stream may take to start pulling: a sound server fills its own
     // buffer first (PulseAudio's idle sink plays its first block for up to 2 s), so until
-    // the device has pulled twice only this long a silence counts as a loss.
+    // the device has pulled half a second of sound only this long a silence is a loss.
     uint32_t startGraceMs = 3000;
 };
 
@@ -224,9 +224,9 @@ inline constexpr std::string_view kNoAudioOutputMessage =
 // removal event, a stopped device, or no callback for kWatchdogPeriods periods once the
 // stream has started — and reopens the default output, and it advances the mixer by the
 // real clock whenever the device has not pulled for a while. SDL's audio subsystem is
-// started again only after a failed attempt (a restarted sound server is reached only by
-// a new connection), and every start of it is tried first in a child process, since a
-// driver can crash the process while it starts (AudioStartSurvives).
+// stopped after a failed attempt and started afresh at the next (a restarted sound server
+// is reached only by a new connection), and never on a PulseAudio server without outputs,
+// where SDL's driver would crash the process (PulseCheck).
 class SdlAudioBackend final : public AudioBackend {
 public:
     static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost

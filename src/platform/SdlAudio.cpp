@@ -7,13 +7,10 @@
 //   - the supervising thread and the mixer's own time
 //   - the callback
 #include "platform/Mixer.h"
+#include "platform/PulseCheck.h"
 
 #include <SDL.h>
 #include <dlfcn.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -34,8 +31,10 @@ constexpr Uint16 kWantedPeriod = 256;
 // it from PULSE_LATENCY_MSEC. 12 ms holds without underruns (docs/performance.md).
 constexpr const char* kPulseLatencyMs = "12";
 constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
-constexpr uint32_t kTrialStartMs = 3000;     // a trial start that takes longer has hung
-constexpr uint64_t kStartedPulls = 2;        // the first pull only fills the new stream
+// A new stream has started once it has pulled this much sound: until then the server may
+// still be filling its own buffer and starting its sink (PulseAudio's idle null sink takes
+// its first pulls and then waits 2 s).
+constexpr uint64_t kStartedAfterNs = 500'000'000;
 
 // ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
 // NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
@@ -45,35 +44,6 @@ void QuietAlsaHandler(const char* /*file*/, int /*line*/, const char* /*function
 bool DummyDriver() {
     const char* driver = SDL_GetCurrentAudioDriver();
     return driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0;
-}
-
-// Whether starting SDL's audio subsystem leaves the process alive: tried in a child first.
-// SDL 2.26's PulseAudio driver copies the server's default sink name while it starts,
-// and a server without any output (the only headset pulled) has none: strlen(NULL), and
-// the process dies. A child that dies or hangs means: not now. The child only starts the
-// subsystem and leaves at once, without the parent's exit handlers or buffered output
-// and without a core file; a parent that cannot fork starts as it would have anyway.
-bool AudioStartSurvives() {
-    const pid_t pid = fork();
-    if (pid < 0) return true;
-    if (pid == 0) {
-        const rlimit noCore{0, 0};
-        setrlimit(RLIMIT_CORE, &noCore);
-        SDL_InitSubSystem(SDL_INIT_AUDIO);
-        _exit(0);
-    }
-    for (uint32_t waited = 0;; waited += 5) {
-        int status = 0;
-        const pid_t done = waitpid(pid, &status, WNOHANG);
-        if (done == pid) return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-        if (done < 0) return true; // reaped by someone else: nothing to tell
-        if (waited >= kTrialStartMs) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            return false;
-        }
-        SDL_Delay(5);
-    }
 }
 
 } // namespace
@@ -137,12 +107,6 @@ void SdlAudioBackend::SimulateOutputLoss() {
 
 bool SdlAudioBackend::OpenOutput() {
     if (simulatedAbsent_) return false;
-    // After a failed attempt SDL's audio subsystem starts afresh: a restarted sound server
-    // is only reached by a new connection.
-    if (failedSinceOpen_ && sdlAudioInit_) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        sdlAudioInit_ = false;
-    }
     if (!sdlAudioInit_) sdlAudioInit_ = StartSdlAudio();
     // ALSA explains every failed open on standard error; after the first of a row, the
     // retries stay quiet.
@@ -166,9 +130,16 @@ bool SdlAudioBackend::OpenOutput() {
         SDL_CloseAudioDevice(dev);
         dev = SDL_OpenAudioDevice(nullptr, 0, &want, &have, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     }
-    if (dev == 0) return false;
-    if (have.freq <= 0 || have.channels != 2) {
+    if (dev != 0 && (have.freq <= 0 || have.channels != 2)) {
         SDL_CloseAudioDevice(dev);
+        dev = 0;
+    }
+    if (dev == 0) {
+        // SDL's audio subsystem is stopped at once and started afresh at the next attempt:
+        // a restarted sound server is reached only by a new connection, and a server left
+        // without outputs must not be listened to meanwhile (see PulseCheck).
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdlAudioInit_ = false;
         return false;
     }
     failedSinceOpen_ = false;
@@ -209,7 +180,7 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
     if (removedDevice_.load() == dev || SDL_GetAudioDeviceStatus(dev) == SDL_AUDIO_STOPPED)
         return true;
     // A stream that has not started yet waits for its server; one that has, answers.
-    const bool started = pulls_.load() >= pullsAtOpen_.load() + kStartedPulls;
+    const bool started = (pulls_.load() - pullsAtOpen_.load()) * PeriodNs() >= kStartedAfterNs;
     const uint64_t watchdog =
         std::max<uint64_t>(kWatchdogPeriods * PeriodNs(),
                            uint64_t{started ? options_.watchdogMinMs : options_.startGraceMs} *
@@ -233,7 +204,8 @@ void SdlAudioBackend::QuietAlsa(bool quiet) {
 }
 
 bool SdlAudioBackend::StartSdlAudio() {
-    return AudioStartSurvives() && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+    if (SdlMayUsePulse() && AskPulseServer() == PulseOutputs::Missing) return false;
+    return SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
 }
 
 int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
