@@ -29,7 +29,19 @@ private:
 using FormatArg = std::variant<std::string_view, int64_t>;
 
 // printf-style formatting limited to %s, %d, %u, %x and %%. A missing argument
-// formats as nothing; extra arguments are ignored. Never reads past its inputs.
+// formats as nothing; extra arguments are ignored. Never reads past its inputs. String
+// arguments are put in as CleanText gives them, since many come from a file's bytes.
 std::string Format(std::string_view format, const std::vector<FormatArg>& args);
+
+// `text` fit for a message: a control byte (below 0x20, and 0x7F) or a byte that is not
+// part of well-formed UTF-8 becomes `\xNN` (two lower-case hex digits); everything else,
+// Czech letters included, stays. Whole: a NUL byte is shown, not an end. Clean text comes
+// out unchanged, so a message cleaned twice reads as once.
+std::string CleanText(std::string_view text);
+
+// The length of the well-formed UTF-8 sequence that starts at text[at] (1 to 4), or 0
+// when the byte there starts none (a stray continuation byte, an overlong or surrogate
+// form, a sequence cut short).
+size_t Utf8SequenceAt(std::string_view text, size_t at);
 
 } // namespace vl

@@ -34,6 +34,10 @@ inline constexpr std::string_view kPixelFormatInvalid = "PixelFormat in invalid"
 // hostile header from making us allocate gigabytes.
 inline constexpr int32_t kMaxDIBSide = 16384;
 inline constexpr int64_t kMaxDIBPixels = 64LL * 1024 * 1024;
+// Most pixels the pictures of one picture file decode to in all (256 MB at 4 bytes a
+// pixel; the game's own file has under 0.1 M): a file of many small run-length bitmaps,
+// each claiming the largest size, is refused at the picture that passes it.
+inline constexpr int64_t kMaxPictureFilePixels = 64LL * 1024 * 1024;
 
 // What one decode may cost, and whether it makes pixels at all.
 struct TDIBReadOptions {

@@ -8,6 +8,8 @@
 //   - TCustomDXImageList: the display link
 #include "graphics/PictureCollection.h"
 
+#include <cassert>
+
 #include "container/InputFile.h"
 
 #include <algorithm>
@@ -304,7 +306,14 @@ Persistent* TPictureCollectionItem::PictureProperty::ObjectProperty(std::string_
 void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name,
                                                            ObjectReader& reader) {
     if (!SameName(name, "Data")) NoSuchProperty(name);
-    item_.picture_.LoadFromData(reader.ReadBinarySpan(), item_.collection_.ReadOptions());
+    TPictureCollection& list = item_.collection_;
+    TDIBReadOptions options = list.ReadOptions();
+    if (options.decodePixels)
+        options.maxPixels = std::min(options.maxPixels, kMaxPictureFilePixels - list.pixelsDecoded_);
+    item_.picture_.LoadFromData(reader.ReadBinarySpan(), options);
+    if (options.decodePixels && item_.picture_.Graphic() != nullptr)
+        list.pixelsDecoded_ += int64_t{item_.picture_.Width()} * item_.picture_.Height();
+    assert(list.pixelsDecoded_ <= kMaxPictureFilePixels);
 }
 
 // --- TPictureCollection ----------------------------------------------------------------
@@ -336,6 +345,7 @@ TPictureCollectionItem& TPictureCollection::Add() {
 
 void TPictureCollection::Clear() {
     ClearItems();
+    pixelsDecoded_ = 0;
 }
 
 void TPictureCollection::Initialize(TCustomDXDraw& dxdraw) {

@@ -167,7 +167,9 @@ public:
 
     // How the pictures of the items read from now on are decoded: the game's defaults,
     // or a smaller pixel budget, or no pixels at all (items then have sizes but no
-    // Graphic()), for tools and checks that read untrusted files.
+    // Graphic()), for tools and checks that read untrusted files. Whatever the options,
+    // the decoded pictures of one file hold at most kMaxPictureFilePixels pixels in all;
+    // the picture that would pass it is "DIB is invalid".
     void SetReadOptions(const TDIBReadOptions& options) { readOptions_ = options; }
     const TDIBReadOptions& ReadOptions() const { return readOptions_; }
 
@@ -201,6 +203,9 @@ private:
     TCustomDXDraw* dxdraw_ = nullptr;
     std::array<uint8_t, 1024> colorTable_{};
     TDIBReadOptions readOptions_;
+    int64_t pixelsDecoded_ = 0; // by the items read since the last Clear
+
+    friend class TPictureCollectionItem; // spends the file's pixel budget as it reads
 };
 
 class TCustomDXImageList {

@@ -6,9 +6,12 @@
 // the data tool.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "container/Error.h"
 #include "sim_support.h"
 
 namespace {
@@ -204,6 +207,31 @@ TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
     EXPECT_TRUE(Lines(run, {"\"ev\":\"play\""}).empty());
     EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
+}
+
+// A bank whose property name holds a control byte, a NUL and a byte that is not UTF-8:
+// the message shows them escaped and keeps the reason after them, and the trace stays
+// valid UTF-8 (so valid JSON).
+TEST_F(SimMenu, DamagedBankMessageIsWholeAndPrintable) {
+    const fs::path dir = kWork / "damaged";
+    BuildToneBank(dir, kMenuItems);
+    const fs::path bank = dir / "snd" / "menu.dat";
+    std::ifstream in(bank, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    in.close();
+    const size_t at = bytes.find("List");
+    ASSERT_NE(at, std::string::npos);
+    bytes.replace(at, 4, std::string("L\x01\0\xff", 4));
+    std::ofstream(bank, std::ios::binary | std::ios::trunc) << bytes;
+    const SimRun run = Sim(dir, "wait 100\n");
+    const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_TRUE(Has(boxes[0], R"(Error reading TWaveCollectionComponent.L\\x01\\x00\\xff: )"
+                              R"(Property L\\x01\\x00\\xff does not exist.")"))
+        << boxes[0];
+    for (const auto& line : run.lines)
+        for (size_t i = 0; i < line.size(); i += std::max<size_t>(1, vl::Utf8SequenceAt(line, i)))
+            ASSERT_NE(vl::Utf8SequenceAt(line, i), 0u) << line;
 }
 
 TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {

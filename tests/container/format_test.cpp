@@ -26,8 +26,19 @@ TEST(Format, MissingExtraAndMismatchedArgumentsAreSafe) {
     EXPECT_EQ(Format("%d|%s", {"text", int64_t{7}}), "text|7");
     EXPECT_EQ(Format("50%", {}), "50%");     // a trailing lone '%'
     EXPECT_EQ(Format("%q%s", {"z"}), "%qz"); // not a conversion of ours
-    const std::string withZero("a\0b", 3);
-    EXPECT_EQ(Format("%s!", {withZero}), std::string("a\0b!", 4));
+}
+
+// A string from a file's bytes is shown whole and printable: control bytes, a NUL and
+// bytes that are not UTF-8 as \xNN; Czech letters as they are; cleaning twice as once.
+TEST(Format, StringsFromFilesAreShownWholeAndPrintable) {
+    const std::string raw("L\x01st\0ze\xff\xc3\n\x7f", 11);
+    EXPECT_EQ(Format("Property %s does not exist", {raw}),
+              "Property L\\x01st\\x00ze\\xff\\xc3\\x0a\\x7f does not exist");
+    EXPECT_EQ(CleanText("Průvodce zvuky, žluťoučký kůň"), "Průvodce zvuky, žluťoučký kůň");
+    EXPECT_EQ(CleanText(CleanText(raw)), CleanText(raw));
+    // Overlong forms, surrogates and code points past U+10FFFF are not UTF-8.
+    EXPECT_EQ(CleanText("\xc0\xaf|\xed\xa0\x80|\xf4\x90\x80\x80|\xf0\x9f\x98\x80"),
+              "\\xc0\\xaf|\\xed\\xa0\\x80|\\xf4\\x90\\x80\\x80|\xf0\x9f\x98\x80");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # assets_hostile: the data tool on files nobody should trust — a 2 GB sparse file and a tiny
-# RLE bitmap claiming a huge picture are refused or listed within 64 MB; PPMs past their
+# RLE bitmap claiming a huge picture are refused or listed within 64 MB, and five of them in
+# the game's picture file cost it one picture's memory; PPMs past their
 # limits are refused before converting; names with blanks, quotes and backslashes are
 # taken as given; outputs that cannot be written name the file and the system's reason.
 set -euo pipefail
@@ -50,6 +51,24 @@ bounded 0 pics build bomb.txt bomb.dat
 bounded 0 pics list bomb.dat --json
 grep -q '"kind": "TBitmap", "width": 16384, "height": 4096, "bitCount": 8' out.txt \
   || fail "bomb listing: $(cat out.txt)"
+
+# --- five such bitmaps in one picture file: the game decodes at most 256 MB of pixels from
+# one file, so it takes the first, refuses the second and stays far below the 1.3 GB the
+# five would take
+for i in 1 2 3 4 5; do echo "bomb$i bomb.bmp"; done > bombs.txt
+bounded 0 pics build bombs.txt bombs.dat
+if [ -f "${VL_DATA_DIR:-}/snd/game.dat" ]; then # the match window reads its pictures after it
+  mkdir -p game/pics game/snd
+  cp bombs.dat game/pics/game.dat
+  cp "$VL_DATA_DIR/snd/game.dat" game/snd/
+  echo 'wait 100' > idle.txt
+  /usr/bin/time -f '%M' -o rss.txt "${VL_BIN}/vlnedla-sim" --data game idle.txt > trace.txt \
+    2> err.txt || fail "the simulator on the bombs: $(cat err.txt)"
+  grep -q '"ev":"msgbox","caption":"Vlnedla","text":"Error reading .*: DIB is invalid."' trace.txt \
+    || fail "the bombs: $(grep msgbox trace.txt)"
+  kb=$(tail -n 1 rss.txt)
+  [ "$kb" -le $((400 * 1024)) ] || fail "the game peaked at $kb KB on five picture bombs"
+fi
 
 # --- PPMs: samples above maxval, sizes past the limits ------------------------------------
 printf 'P6\n2 1\n15\n\001\002\017\017\000\020' > over.ppm # 16 > 15

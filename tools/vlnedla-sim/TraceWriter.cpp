@@ -1,11 +1,15 @@
 // TraceWriter: JSON lines of the simulator's trace.
 #include "TraceWriter.h"
 
+#include "container/Error.h"
+
 namespace vl::sim {
 
 std::string JsonString(std::string_view s) {
+    static constexpr char kHex[] = "0123456789abcdef";
     std::string out = "\"";
-    for (const char ch : s) {
+    for (size_t i = 0; i < s.size(); ++i) {
+        const char ch = s[i];
         const auto c = static_cast<unsigned char>(ch);
         switch (c) {
         case '"':
@@ -25,12 +29,18 @@ std::string JsonString(std::string_view s) {
             break;
         default:
             if (c < 0x20) {
-                static constexpr char kHex[] = "0123456789abcdef";
                 out += "\\u00";
                 out += kHex[c >> 4];
                 out += kHex[c & 15];
+            } else if (const size_t n = Utf8SequenceAt(s, i); n == 0) {
+                // Not UTF-8 (a damaged file's bytes): shown as the program's clean
+                // messages show it, so the trace stays valid JSON.
+                out += "\\\\x";
+                out += kHex[c >> 4];
+                out += kHex[c & 15];
             } else {
-                out += ch; // UTF-8 passes through
+                out.append(s.substr(i, n)); // UTF-8 passes through
+                i += n - 1;
             }
         }
     }
