@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs the game: installs what is missing, configures, builds, generates the data,
 # then starts build/bin/vlnedla in its data folder build/data.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Runs every test: installs what is missing, configures, builds, generates the data
 # into build/data, then runs the whole test suite. Binaries end up in build/bin.
 #   ./test.sh            build in ./build and run all tests

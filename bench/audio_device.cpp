@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Audio device benchmark: what a lost output device costs, measured on SDL's disk driver
 // in real time. Targets: sound is back at most 1 s after a removal when a device is there
 // to take over (and at most 1 s after a device returns), and a play with wait on a dead

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bench_graphics: one full frame of the match's drawing on the 536 x 348 back surface, as
 // the frame handler does it — fill, the sprite engine's draw pass over a tiled background
 // and 40 image sprites with keyed pictures, and the eight counter texts.

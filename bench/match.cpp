@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the match: one whole frame of a busy match on the headless display, and an
 // hour of random play by both players (time, sprites, memory).
 #include <benchmark/benchmark.h>

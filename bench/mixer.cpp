@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixer benchmark: one second of 48 kHz stereo output with 32 looping voices, each
 // resampled from its own rate and panned. Target: at most 5 ms of CPU per second.
 #include "platform/Mixer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the sound bank: looking an item up by name among 100, and loading a
 // 5 MB bank into an open offline mixer device (every buffer made and filled).
 #include <benchmark/benchmark.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sprite benchmark: the pixel-exact test of two overlapping 110 x 33 sprites (target: at
 // most 5 us) and one frame's move pass of about 40 sprites that each run their own
 // collision pass, as the match's projectiles and craft do.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Benchmarks of the per-frame input and timing work: one idle call of the frame timer
 // (the message loop makes one whenever its queue is empty) and one poll of the input
 // component with the match key table, through the scan-code path.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: bank file bytes into TWaveCollection::LoadFromStream, read once with no
 // device and once with an offline mixer device open, so that binding and building run.
 #include <cstddef>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fuzz_dib: arbitrary bytes into the bitmap decoder. The first byte chooses the form:
 // even = bitmap without file header ("TDIB" data), odd = a whole .bmp file ("TBitmap");
 // the whole input is also tried as picture data with its kind name. Pictures are held to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary bytes as a resource file into the object-stream reader. The root
 // accepts every property: a name "List" (any case) reads as a collection of such objects,
 // a name starting with "O" resolves as an object path, other names take their value by

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // fuzz_pictures: arbitrary bytes as a picture file, loaded into an image list bound to an
 // initialised headless display (so every item is cut into patterns at once), then every
 // pattern drawn and the surfaces restored as after a surface loss. Pictures are held to a

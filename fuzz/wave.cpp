@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: arbitrary bytes as a Wave.WAVE block into TWave::LoadFromStream. Only
 // vl::Error may leave the reader; anything else escaping is a fault.
 #include <cstddef>

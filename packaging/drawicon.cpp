@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // drawicon: draws the game's application icon from its own pictures — the two hovercraft
 // facing each other over water — as PNG files at the desktop's usual sizes.
 //

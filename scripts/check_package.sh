@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the Debian package from a finished build and checks it as far as can be done without
 # a desktop: the menu entry (desktop-file-validate), the AppStream metainfo (appstreamcli),
 # the package itself (lintian: no errors), and a run of the installed game: the package is

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks formatting (clang-format) and runs clang-tidy over the program's sources.
 #   scripts/lint.sh [BUILD_DIR]   (BUILD_DIR holds compile_commands.json; default build)
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # measure_cpu: the processor share of the real program idling in its main menu under
 # Xvfb, and of the SDL message loop while a 10 ms frame timer ticks with an empty frame
 # handler (with its tick intervals).

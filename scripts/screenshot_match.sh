@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes docs/match.png: a running match as the program draws it — both craft moved and
 # firing, the first obstacle row, the background and both players' counters — from the
 # simulator's `shot` of the match window.

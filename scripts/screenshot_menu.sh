@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Writes docs/menu.png: the main menu window as the real program draws it, on a display of
 # its own (Xvfb, no window manager, so the picture is the window's inside), with entry 0
 # selected as at start.

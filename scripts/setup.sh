@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian packages the build, the data generators and the tests need.
 # Safe to run again: only missing packages are installed. Runs apt-get through sudo
 # when not root.

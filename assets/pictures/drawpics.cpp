@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // drawpics: draws every picture of the match (craft, shots, obstacles, pickups, counter icons,
 // backgrounds) as binary PPM files and writes the manifest that packs them into pics/game.dat.
 //

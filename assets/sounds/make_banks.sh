@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the match's and the guide's banks together from the synthesised sounds and the speech.
 #
 # usage: make_banks.sh SYNTH GAMESPEECH GUIDESPEECH OUTDIR

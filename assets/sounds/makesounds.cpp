@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // makesounds: synthesises every non-spoken sound of the match (snd/game.dat) and the sound
 // part of each guide entry (snd/guide.dat), as 16-bit PCM WAV files with their manifests.
 //

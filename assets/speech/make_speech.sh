@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Synthesises the menu's Czech announcements into WAV files and writes their bank manifest.
 #
 # usage: make_speech.sh [--engine auto|festival|espeak] [--stretch F] [--lead S] [--tail S]

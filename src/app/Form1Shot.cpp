@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1Shot: the back surface as a P6 PPM file.
 #include "app/Form1Shot.h"
 

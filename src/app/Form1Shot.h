@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Form1Shot: a picture of the match window's back surface as a binary PPM file, for the
 // simulator and the tests to look at what the match drew.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program: window creation in order, the start-up failure box, and the loop.
 #include "app/Program.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Program: the program's start-up — it owns the clock, the audio output, the windowing
 // layer and the three windows, creates the windows in order and runs the message loop.
 //

@@ -1,7 +1,10 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // main: the Vlnedla program — SDL windows, the real clock and SDL audio output.
 //
-// It reads no command-line options, configuration files or environment variables; the
-// data files are found relative to the current directory.
+// Without options it behaves as it always has; --help and --version answer before any
+// window or sound device is opened, and a bad option is refused with exit code 2 (see
+// CommandLine). The data files are found relative to the current directory. SIGTERM,
+// SIGINT and SIGHUP end it with exit code 128 + the signal's number (SignalWatch).
 #include <SDL.h>
 
 #if defined(__unix__) || defined(__APPLE__)
@@ -9,13 +12,19 @@
 #include <unistd.h>
 #endif
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string_view>
+#include <vector>
 
+#include "app/CommandLine.h"
 #include "app/Program.h"
 #include "platform/SdlToolkit.h"
+#include "platform/SignalWatch.h"
 
 namespace {
 
@@ -36,14 +45,32 @@ void KeepStandardStreamsOpen() {
 #endif
 }
 
+// How long a signal waits for the program to end by itself (the end of the handler running
+// then, the teardown) before the watch ends the process.
+constexpr std::chrono::milliseconds kSignalGrace{1500};
+
 int RunProgram() {
+    // The toolkit a signal asks to end, once there is one.
+    std::atomic<vl::platform::Toolkit*> running{nullptr};
+    const vl::platform::SignalWatch signals(
+        [&running](int exitCode) {
+            if (vl::platform::Toolkit* t = running.load()) t->RequestExit(exitCode);
+        },
+        kSignalGrace);
+    // SDL's own handlers would turn a signal into a close of the main window: ours end it.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     try {
         auto clock = std::make_unique<vl::platform::RealClock>();
         auto toolkit = std::make_unique<vl::platform::SdlToolkit>(*clock);
+        vl::platform::Toolkit* shown = toolkit.get();
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
         vl::app::Program program(
             vl::app::ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr});
-        return program.Run();
+        running = shown;
+        if (const int code = signals.ExitCode(); code >= 0) return code; // came at start-up
+        const int code = program.Run();
+        running = nullptr;
+        return code;
     } catch (const std::exception& e) {
         // Nothing to show a box on: the windowing layer itself could not start.
         std::fprintf(stderr, "%s: %s\n", vl::app::kApplicationErrorCaption.data(), e.what());
@@ -53,8 +80,24 @@ int RunProgram() {
 
 } // namespace
 
-int main(int /*argc*/, char** /*argv*/) {
+int main(int argc, char** argv) {
     KeepStandardStreamsOpen();
+    const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const vl::app::CommandLine options = vl::app::ParseCommandLine(args);
+    switch (options.action) {
+    case vl::app::CommandLine::Action::Help:
+        std::fputs(vl::app::Usage().c_str(), stdout);
+        return 0;
+    case vl::app::CommandLine::Action::Version:
+        std::printf("%s %s\n", vl::app::kProgramName.data(), vl::app::kProgramVersion.data());
+        return 0;
+    case vl::app::CommandLine::Action::Refuse:
+        std::fprintf(stderr, "%s: %s\n%s", vl::app::kProgramName.data(), options.reason.c_str(),
+                     vl::app::Usage().c_str());
+        return 2;
+    case vl::app::CommandLine::Action::Play:
+        break;
+    }
     const int code = RunProgram();
     SDL_Quit();
     return code;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mainmenu: the main menu's form data and handlers.
 #include "app/mainmenu.h"
 

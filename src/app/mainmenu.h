@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // mainmenu: the main menu window — a spoken list of four entries, the application's main
 // window, whose close ends the program after a farewell.
 //

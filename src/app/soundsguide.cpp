@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // soundsguide: the sound guide's form data and handlers.
 #include "app/soundsguide.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // soundsguide: the sound guide window — a spoken list of the match's nineteen kinds of sound
 // and a way back, so that a player learns what each sound means before playing.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error: the message formatter behind every error message of the program.
 #include "container/Error.h"
 

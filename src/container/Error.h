@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Error: the program's base error class and the message formatter every error uses.
 //
 // Errors carry fixed English message formats ("Wave '%s' not found"). The object-stream

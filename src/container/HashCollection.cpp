@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HashCollection: name keys, the name hash and the 256-chain index of named collections.
 #include "container/HashCollection.h"
 

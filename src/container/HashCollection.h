@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HashCollection: an ordered collection of named items with a 256-chain name index,
 // shared by the sound bank and the picture list.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InputFile: opening a data file with the program's rules, and positioned reads from it.
 #include "container/InputFile.h"
 

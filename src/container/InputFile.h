@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InputFile: a file opened for reading in bounded pieces, with the program's open rules
 // (regular files only, writers kept out) and its "Cannot open file" message.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LittleEndian: the byte order of every file the program reads or writes (resource
 // headers, object streams, RIFF blocks, bitmaps), in one set of put and get helpers.
 //

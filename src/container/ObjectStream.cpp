@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ObjectStream: the reading side — bounded byte reads from memory or a file, whole-file
 // reads, the resource header and the tagged object stream with its property records and
 // collections.

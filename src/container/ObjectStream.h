@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ObjectStream: reader and writer of the resource header and the tagged object stream
 // that bank files and picture files share.
 //

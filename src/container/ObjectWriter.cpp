@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ObjectWriter: writes the resource header and object stream the way our data tools
 // and tests make bank and picture files.
 #include "container/LittleEndian.h"

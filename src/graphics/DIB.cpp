@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DIB: decoding of Windows bitmaps (core, info and the later .bmp headers; 1 to 32 bits;
 // bit fields; RLE8/RLE4) into 32-bit pixels, and the picture holder of image items.
 //

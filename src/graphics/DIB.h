@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DIB: the picture decoder — Windows device-independent bitmaps as picture files hold
 // them ("TDIB": the bitmap without its file header; "TBitmap": a length and a whole
 // .bmp file), decoded into 32-bit pixels, and the picture holder of an image item.

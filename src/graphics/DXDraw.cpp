@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXDraw: the display component's lifecycle (initialise on first show, finalise, restore
 // lost surfaces), its presentation through the window's presenter, resizing, and the
 // notification list with its replay on adding and removing.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXDraw: the display component of the match window — the back surface the frame is
 // drawn on, its presentation in the window, and the notification list through which the
 // image list and the sprite engine learn when surfaces come and go.

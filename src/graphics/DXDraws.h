@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXDraws: the graphics subsystem in one include — display component, drawing surfaces
 // and the image list.
 #pragma once

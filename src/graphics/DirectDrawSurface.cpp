@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DirectDrawSurface: software drawing surfaces (SDL surfaces, 32-bit XRGB8888), their
 // block copies, fills, pixel access, colour matching and text canvas.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DirectDrawSurface: a drawing surface of the display — a 32-bit software surface with a
 // colour key, keyed and mirrored block copies, fills, pixel reads and a text canvas.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FontCache: SDL2_ttf's initialisation held by reference, the sans-serif face found once
 // through fontconfig, and its sizes opened once each.
 #include "graphics/FontCache.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FontCache: the text fonts of one display — SDL2_ttf kept initialised while any cache
 // lives, and the system's sans-serif face (found through fontconfig) opened once per size.
 #pragma once

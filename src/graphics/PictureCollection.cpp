@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PictureCollection: the image list's items, their reading from picture files, and the
 // cutting of each picture into patterns on display surfaces.
 //

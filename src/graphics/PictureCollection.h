@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PictureCollection: the image list — named pictures read from a picture file, cut into
 // equally sized patterns on display surfaces once the display is initialised, and drawn
 // by pattern index with or without their transparent colour.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Rect: the rectangle of the graphics and sprite code — left, top, right, bottom, with
 // right and bottom exclusive (signed 32-bit, as pictures and sprites measure them).
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CustomInput: device list membership, re-initialisation on changed settings, access modes.
 #include "input/CustomInput.h"
 

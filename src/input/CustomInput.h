@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // CustomInput: the base of the input component's devices (joystick, keyboard, mouse).
 //
 // A device belongs to its component: it enters the component's device list when it is

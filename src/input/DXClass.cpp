@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXClass: the frame timer's tick, start/stop and activation handling.
 #include "input/DXClass.h"
 

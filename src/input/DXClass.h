@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXClass: the frame timer, which ticks from the application's idle processing.
 //
 // A running timer holds the application's single idle slot while the application is

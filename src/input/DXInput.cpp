@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXInput: the component's poll, initialisation, access modes and acquisition.
 #include "input/DXInput.h"
 

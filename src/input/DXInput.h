@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXInput: the input component of a window: its three devices, the poll that turns
 // them into ActiveStates, initialisation and acquisition.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InputStates: the 36 numbered input states, the set type that holds them, and the
 // input component's error class.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joystick: opening joystick ID, axis scaling and the mapping to states.
 #include "input/Joystick.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Joystick: the joystick device of the input component.
 //
 // Three axes and 32 buttons become states: X left/right, Y up/down, button N the state

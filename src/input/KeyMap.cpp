@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KeyMap: the stored form of a key table (432 bytes, little-endian codes).
 #include "input/KeyMap.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // KeyMap: the scan-code → virtual-key table, the match window's key table and the
 // stored form of a key table.
 //

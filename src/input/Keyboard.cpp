@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard: opening the service's keyboard, the poll with its one retry, the stored table.
 #include "input/Keyboard.h"
 

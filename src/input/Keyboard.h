@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keyboard: the keyboard device of the input component and its key table.
 //
 // Each poll rebuilds KeyStates (256 flags by virtual-key code) from the platform input

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse: a device that is opened and polled like the others but reports nothing.
 #include "input/Mouse.h"
 

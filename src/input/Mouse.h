@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse: the mouse device of the input component. The match window keeps it disabled
 // and unbound, and no platform here reads a mouse through the input service, so it
 // never contributes a state.

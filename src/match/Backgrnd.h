@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Backgrnd: the field's background picture, tiled under every other sprite.
 #pragma once
 

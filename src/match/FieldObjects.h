@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FieldObjects: the obstacles of the field — alarm, glass, camera, phone. They never move
 // and run no collision pass; the projectiles, magnets, the pickup and the left radar decide
 // what happens when they meet one.

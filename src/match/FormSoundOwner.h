@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // FormSoundOwner: a window seen by its sound device as the owner whose handle the mixer's
 // cooperative level is set on.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MatchSprite: the base of the match's own image sprites — they reach the players' records,
 // the match's flags, timers and sounds through the match window that owns them.
 #pragma once

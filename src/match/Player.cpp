@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player: the craft's move hook and the table of each side's keys, sounds and shots.
 #include "match/Player.h"
 

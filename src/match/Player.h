@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Player: the two hovercraft. Each frame the craft reads its player's keys, moves one pixel
 // up or down with its radar probe and its pitch, switches idle and moving sounds, and fires.
 #pragma once

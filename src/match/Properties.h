@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Properties: the per-player record of a match — energy, ammunition, fire locks and the
 // flags of the player's continuous sounds.
 #pragma once

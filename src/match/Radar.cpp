@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Radar: the probes' echo and the left probe's sweep.
 #include "match/Radar.h"
 

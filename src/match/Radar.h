@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Radar: the invisible probe in front of each craft. An obstacle it overlaps answers with an
 // echo at the craft's pitch on the player's side; after a match the left probe sweeps the
 // field clear.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // RandomGenerator: the program's pseudo-random generator, reseeded from the program's clock.
 #pragma once
 

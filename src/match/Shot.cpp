@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shot: the move and collision hooks of bullets, missiles, machine-gun rounds and magnets.
 #include "match/Shot.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Shot: what a craft sends across the field — bullet, missile, machine-gun round and
 // magnet — one fixed step a frame, deciding in its collision hook what it does to what it
 // touches.

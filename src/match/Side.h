@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Side: left (player 1) and right (player 2), the parameter of every twin of the match —
 // craft, projectiles, magnets and radar probes differ only in direction, record, keys and pan.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpokenNumbers: millions, thousands, hundreds, then the rest below a hundred.
 #include "match/SpokenNumbers.h"
 

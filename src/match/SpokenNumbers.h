@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpokenNumbers: a whole number as the Czech number words of the match bank, in the order
 // they are spoken.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpriteClass: the class and picture names by dynamic type.
 #include "match/SpriteClass.h"
 

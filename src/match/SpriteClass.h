@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpriteClass: the class name of a sprite of the match, as the game's classes are called.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit1: the match window's form data, the match's lifecycle, the frame handler, the
 // window's timers, the obstacle rows and pickups, and the spoken numbers.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Unit1: the match window — the players' records, the sprites of the field, the match bank,
 // the image list, the keyboard and the window's timers, with the match's life from start to
 // close and the frame handler that drives it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Weapon: the pickup's collision and move hooks.
 #include "match/Weapon.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Weapon: the weapon pickup. Created hidden beside the obstacle row, it slides down while it
 // touches an obstacle, then is announced and beeps at its height until a magnet collects it
 // or a shot destroys it.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WindowContext: what the program hands each of its windows when it creates them.
 #pragma once
 

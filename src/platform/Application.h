@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Application: what components below the windowing layer need from the application.
 //
 // The frame timer takes over the application's one idle slot and follows its

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clock: real and virtual implementations of the millisecond clock.
 #include "platform/Clock.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clock: the program's millisecond clock and its sleep, real or virtual.
 //
 // Everything that reads the time or sleeps (the frame timer, Play with wait, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HeadlessToolkit: scripted input and the virtual-time wait.
 #include "platform/HeadlessToolkit.h"
 

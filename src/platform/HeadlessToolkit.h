@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // HeadlessToolkit: the windowing layer without a screen, on a virtual clock.
 //
 // The program runs unchanged; a script (the simulator) or a test plays the user. A key

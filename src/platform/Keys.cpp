@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys: the one table of keys that maps SDL scancodes to set-1 scan codes and virtual keys.
 #include "platform/Keys.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Keys: translation between SDL scancodes, keyboard scan codes (set 1) and virtual-key codes.
 //
 // The input component reads the keyboard as set-1 scan codes (extended keys at 128 + code)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LegacyTitle: UTF-8 captions as STRING or COMPOUND_TEXT for X11's WM_NAME.
 #include "platform/LegacyTitle.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // LegacyTitle: a window caption in the form X11's older title property WM_NAME can carry.
 //
 // WM_NAME is a text property with an encoding of its own: STRING is Latin-1, COMPOUND_TEXT

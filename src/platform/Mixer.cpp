@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixer: the device and buffer handles and the audio backend base, all over MixerCore.
 #include "platform/Mixer.h"
 

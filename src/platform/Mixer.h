@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixer: our stand-in for the platform mixer that sound devices and banks play through.
 //
 // Index:

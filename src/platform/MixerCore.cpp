@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MixerCore: buffer registry, buffer operations and the resampling mix.
 //
 // Index:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MixerCore: the shared state behind every mixer device and buffer, and the mix itself.
 //
 // Index:

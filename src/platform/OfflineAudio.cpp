@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // OfflineAudio: the deterministic output that renders on demand, for tests and the
 // headless simulator, with an optional capture and its WAV writer.
 #include "platform/Mixer.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presenter: the headless window, which keeps the last frame for tests and the simulator.
 #include "platform/Presenter.h"
 

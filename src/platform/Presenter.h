@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Presenter: where the display component shows its back surface — the window it sits in.
 //
 // The display (graphics/DXDraw) knows its window only through this interface: whether

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SdlAudio: the real-time output, an SDL2 audio device pulling periods from the mixer,
 // and the thread that looks after it (loss, reopening, the mixer's time without a device).
 //
@@ -61,6 +62,10 @@ SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
     supervised_ = true;
     if (sdlEventsInit_) SDL_AddEventWatch(&SdlAudioBackend::EventWatch, this);
     simulatedAbsent_ = options_.startWithoutDevice;
+    // ALSA explains on standard error why a machine without a sound card has no output;
+    // that is no news to the user, who is told once below. Its messages come back as soon
+    // as a device opens.
+    QuietAlsa(true);
     if (!StartOutput(0, options_.retryAtStartMs)) {
         const std::string_view text = kNoAudioOutputMessage;
         if (options_.notice)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SdlToolkit: SDL windows, drawing of the forms, event translation and the blocking wait.
 //
 // Index:
@@ -399,6 +400,12 @@ bool SdlToolkit::BackendWait(uint32_t timeoutMs) {
     return true;
 }
 
+void SdlToolkit::BackendWake() {
+    SDL_Event e{};
+    e.type = SDL_USEREVENT; // SDL_PushEvent may be called from any thread
+    SDL_PushEvent(&e);
+}
+
 // ---- message boxes --------------------------------------------------------------------
 
 void SdlToolkit::BackendMessageBox(std::string_view caption, std::string_view text,
@@ -410,8 +417,12 @@ void SdlToolkit::BackendMessageBox(std::string_view caption, std::string_view te
     SDL_Window* parent = nullptr;
     if (ActiveForm())
         if (const Window* w = Find(*ActiveForm())) parent = w->sdl;
-    if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), parent) != 0)
-        std::fprintf(stderr, "%s: %s\n", c.c_str(), t.c_str()); // no display to show it on
+    // Also on standard error, on one line: for a user whose screen reader does not read the
+    // box, and for a bug report.
+    std::string line = c + ": " + t;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    std::fprintf(stderr, "%s\n", line.c_str());
+    SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), parent);
 }
 
 // ---- keyboard and joystick ------------------------------------------------------------

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SdlToolkit: the windowing layer on SDL2 — one SDL window per form, drawn in software,
 // list box text through SDL2_ttf in the system's sans-serif face, SDL message boxes,
 // focus events as activation, and the keyboard and joystick for the input component.
@@ -45,6 +46,7 @@ protected:
     void BackendPaint() override;
     void BackendPoll() override;
     bool BackendWait(uint32_t timeoutMs) override;
+    void BackendWake() override;
     void BackendMessageBox(std::string_view caption, std::string_view text,
                            MessageIcon icon) override;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SdlWindowPresenter: the copy of a finished frame onto the window surface.
 #include "platform/SdlWindowPresenter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SdlWindowPresenter: a form's SDL window as the place the display component presents
 // its frames — the back surface is copied onto the window surface and shown.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Toolkit: the message loop, the dispatch of queued events, activation and the error box.
 //
 // Index:
@@ -89,8 +90,10 @@ void Toolkit::HideForm(Form& form) {
 
 void Toolkit::CloseForm(Form& form) {
     if (!form.visible_) return;
-    // A close handler that fails leaves the form open, as a failed close does.
-    if (!Invoke(form.OnClose)) return;
+    // A close handler that fails leaves a window open, as a failed close does — but not
+    // the main window: its error is shown and the program ends all the same, or a missing
+    // farewell (a damaged or absent menu bank) would leave a program nobody can close.
+    if (!Invoke(form.OnClose) && &form != MainForm()) return;
     if (&form == MainForm()) {
         HideForm(form);
         Terminate(0);
@@ -172,8 +175,17 @@ void Toolkit::Terminate(int exitCode) {
     terminated_ = true;
 }
 
+void Toolkit::RequestExit(int exitCode) {
+    exitRequest_ = exitCode;
+    BackendWake();
+}
+
 void Toolkit::RunLoop() {
     while (!terminated_) {
+        if (const int code = exitRequest_.load(); code >= 0) {
+            Terminate(code);
+            break;
+        }
         BackendPoll();
         if (!queue_.empty()) {
             const ToolkitEvent ev = queue_.front();

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Toolkit: the windowing layer the program runs on — forms, list boxes, message timers,
 // message boxes, the error boundary and the message loop — over an SDL2 or headless backend.
 //
@@ -11,6 +12,7 @@
 // event, or until the next timer or the idle handler's deadline is due. It never spins.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <exception>
@@ -102,6 +104,9 @@ public:
     void RunLoop();
     // Ends the message loop after the current event.
     void Terminate(int exitCode = 0);
+    // Ends the message loop with `exitCode` as soon as it looks again (after the event or
+    // handler running now). Safe from any thread: a signal's watch calls it.
+    void RequestExit(int exitCode);
     bool Terminated() const { return terminated_; }
     int ExitCode() const { return exitCode_; }
 
@@ -153,6 +158,8 @@ protected:
     virtual void BackendPaint() {} // draw what was invalidated, before waiting
     // Moves what the system has for the program into the queue and the key tables.
     virtual void BackendPoll() {}
+    // Ends a BackendWait early; called from another thread.
+    virtual void BackendWake() {}
     // Waits up to timeoutMs (kIdleForever = no limit) for an event. False when no event
     // can come any more (headless: nothing scheduled), which ends the loop.
     virtual bool BackendWait(uint32_t timeoutMs) = 0;
@@ -194,6 +201,7 @@ private:
     int exitCode_ = 0;
     ToolkitObserver* observer_ = nullptr;
     size_t timerCursor_ = 0; // round-robin start, so one busy timer cannot starve others
+    std::atomic<int> exitRequest_{-1}; // RequestExit's code, -1 while none
 };
 
 } // namespace vl::platform

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitForm: a form's state; showing, hiding and closing go through the toolkit.
 #include "platform/ToolkitForm.h"
 

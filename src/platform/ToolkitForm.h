@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitForm: a window of the program (a form), with its caption, place and controls.
 //
 // Forms are made by the toolkit and live as long as it does; secondary forms hide when

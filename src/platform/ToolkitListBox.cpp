@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitListBox: selection moves by keys and mouse, and the two kinds of letter search.
 #include "platform/ToolkitListBox.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitListBox: the single-selection list box of the windowing layer.
 //
 // The menus are list boxes driven by keys: the key-down of an arrow or paging key moves the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitTimer: registration with the toolkit's loop and the restart rules.
 #include "platform/ToolkitTimer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ToolkitTimer: a window's message timer, fired by the message loop between events.
 //
 // Like the system's timer messages it never queues up: a timer that is late fires once and

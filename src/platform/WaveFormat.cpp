@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WaveFormat: parsing of wave-format blocks and decoding of their samples to float.
 #include "platform/WaveFormat.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // WaveFormat: reading the wave-format block of a "fmt " chunk and decoding its samples.
 //
 // Index:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSounds: the sound device (opening, closing, restoring, its listeners) and the wave
 // list that keeps a bank attached to it. The bank itself is in DXSoundsBank.cpp.
 #include "sound/DXSounds.h"

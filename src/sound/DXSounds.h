@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSounds: the sound device of a window, its wave lists and their banks of named
 // sounds held ready in mixer buffers, with the rules by which items are played.
 //

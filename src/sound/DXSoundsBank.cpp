@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSoundsBank: the bank and its items — playing rules, settings, binding and building,
 // and reading a bank file.
 //

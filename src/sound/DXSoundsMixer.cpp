@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSoundsMixer: the mixer device and buffer wrappers.
 #include "sound/DXSoundsMixer.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSoundsMixer: thin wrappers over the platform mixer's device and buffers that keep
 // the result of their last call, report lost buffers to their device, and turn calls on
 // a buffer or device that does not exist into the sound errors.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SoundErrors: the error classes of the sound device, its mixer wrappers and the bank,
 // with their fixed message formats.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SoundTrace: an observer of every call the program makes on its sound items.
 //
 // The headless simulator writes these calls into its trace; the real program sets

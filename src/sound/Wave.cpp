@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave: reading and writing RIFF WAVE blocks, and the PCM format record.
 #include "sound/Wave.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Wave: one recorded sound as the bank holds it — the format block and the sample bytes
 // of a RIFF WAVE block — with the reader of such blocks and the writer our tools use.
 #pragma once

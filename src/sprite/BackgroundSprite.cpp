@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BackgroundSprite: the cell map, its drawing (tiled and once) and the solid-cell test.
 #include "sprite/BackgroundSprite.h"
 

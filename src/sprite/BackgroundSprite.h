@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BackgroundSprite: a map of cells, each showing one pattern of a picture item, drawn once
 // or repeated over the whole target surface, with solid cells for collisions.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSprite: the sprite engine component's link to the display.
 #include "sprite/DXSprite.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXSprite: the sprite engine component of a window — it owns the engine and links it to
 // the display, whose back surface becomes the engine's target while the display is
 // initialised. Including this file brings in the whole sprite subsystem.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageSprite: animation step, wrapping bounds, drawing and the pixel-exact hit test.
 //
 // Index:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // ImageSprite: a sprite that shows one pattern of a picture item, steps through patterns
 // as an animation, can wrap around the target surface, and can test hits pixel by pixel.
 //

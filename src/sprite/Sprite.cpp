@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sprite: tree maintenance and the move, collision and draw passes of a sprite.
 //
 // Index:

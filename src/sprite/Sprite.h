@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Sprite: the node of the sprite tree — position, depth, flags, its children in creation
 // and depth order, and the move, collision and draw passes over its subtree.
 //

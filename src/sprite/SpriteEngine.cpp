@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpriteEngine: the kill queue, the candidate step of the collision pass, the draw pass
 // over the whole tree and the drawing target.
 #include "sprite/SpriteEngine.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpriteEngine: the root of a sprite tree — the count of its sprites, the state of the
 // running collision pass, the queue of killed sprites and the surface they draw on.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of start-up in-process: a window that cannot be created ends the program with
 // the "Application Error" box and exit code 1.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end tests of the sound guide through the headless simulator: opened from the menu
 // by a double click, its greeting, selection sounds, search, Enter and double click, and a
 // missing bank.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end tests of the match through the headless simulator: "Start hry" from the menu,
 // the dump's match member and `set`, repeatable runs, obstacle rows and the way back to
 // the menu. The match bank is a tone bank (every item the match looks up).

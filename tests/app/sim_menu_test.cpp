@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end tests of start-up and the main menu, through the headless simulator: the
 // real program's windows, bank and handlers on virtual time, driven by user scripts.
 //
@@ -207,6 +208,26 @@ TEST_F(SimMenu, MissingBankShowsCannotOpenFileAndTheProgramGoesOn) {
     EXPECT_TRUE(Has(Lines(run, {"\"ev\":\"dump\""}).at(0), "\"selected\":1"));
     EXPECT_TRUE(Lines(run, {"\"ev\":\"play\""}).empty());
     EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
+}
+
+// The main window closes and the program ends even when its farewell cannot be played:
+// no data beside it, or a menu bank cut short. The error box is still shown.
+TEST_F(SimMenu, MainWindowClosesWithoutItsFarewell) {
+    const fs::path cut = kWork / "cut";
+    BuildToneBank(cut, kMenuItems);
+    const fs::path bank = cut / "snd" / "menu.dat";
+    fs::resize_file(bank, fs::file_size(bank) / 2);
+    const fs::path empty = kWork / "nothing";
+    fs::create_directories(empty);
+    for (const fs::path& dir : {empty, cut}) {
+        const SimRun run = Sim(dir, "wait 100\nclose\nwait 1000\n");
+        EXPECT_EQ(run.exitCode, 0) << dir;
+        ASSERT_FALSE(run.lines.empty());
+        EXPECT_TRUE(Has(run.lines.back(), R"("ev":"exit","code":0)")) << run.lines.back();
+        const auto boxes = Lines(run, {"\"ev\":\"msgbox\""});
+        ASSERT_FALSE(boxes.empty());
+        EXPECT_TRUE(Has(boxes.back(), "not found")) << boxes.back(); // the farewell's lookup
+    }
 }
 
 // A bank whose property name holds a control byte, a NUL and a byte that is not UTF-8:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // End-to-end tests of the simulator's `shot` command: the match window's back surface
 // written as a PPM once "Start hry" has shown the window, and nothing before that.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sim_support: running the headless simulator from a test and reading its trace — one run,
 // the trace's lines, their times, item lengths from the data tool, and banks of plain tones
 // for machines without the generated speech.

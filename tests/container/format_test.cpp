@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of vl::Format, the formatter of every error message.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the resource header, the object stream reader and writer, and ByteReader.
 //
 // Index:

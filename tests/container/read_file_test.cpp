@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of reading files: paths taken as given (backslashes converted only in the program's
 // data paths), the messages of files that cannot be opened, and the file-backed reader,
 // which reads in pieces only as far as the content asks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // test_objects: a small object model the container tests read streams into — an item
 // with scalar properties, one object-valued property and a nested collection.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Checks the generated banks snd/game.dat and snd/guide.dat against what the match and the
 // guide rely on: every item they look up with its looping, number words short enough for a
 // spoken counter, sounds that start at once and end without a click, seamless loops, even

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DIBTest: the bitmap decoder against bitmaps ImageMagick writes (pixel for pixel as it
 // decodes them), hand-made run-length data that overruns rows and the picture, and the
 // decoder's exact failure messages.

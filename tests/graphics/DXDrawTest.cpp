@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // DXDrawTest: the display component's lifecycle, notification replay and order, lost
 // surfaces, presentation and sizes before and after initialisation.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PictureCollectionTest: how items cut their pictures into patterns and tiles, drawing
 // patterns with and without the colour key, Find and index access, and the image list's
 // link to the display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PictureFileTest: reading picture files into the image list — properties in any order
 // and their defaults, colour names, picture kinds, loading before and after the display
 // is initialised, and the exact (wrapped) failure messages with the items read so far.

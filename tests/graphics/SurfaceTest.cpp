@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SurfaceTest: block copies (clipping on both sides, mirroring, the colour key, copies
 // within one surface), fills, locks, ColorMatch and the text canvas of drawing surfaces.
 #include <gtest/gtest.h>

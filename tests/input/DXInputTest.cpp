@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the input component: key table, scan-code path, foreground rule, failed reads,
 // the system-state fallback, the joystick and the stored key table.
 #include <gtest/gtest.h>

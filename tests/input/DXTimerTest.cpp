@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the frame timer on virtual time: tick spacing, lag counts, activation,
 // enabling rules, the clock's wrap, the frame rate and the returned wait.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // InputFakes: a scripted application and input service for the input and timer tests.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MatchFixture: a match window on the headless toolkit with a tone bank, the sound calls it
 // makes recorded, frames run one at a time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the match window's components as its form data wires them: the display that
 // initialises on the first show, the image list and sprite engine that follow it, the
 // input that reads only while the window is in front, and the frame timer.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the match through its window: start, frames, craft, shots and their hits, alarms,
 // counters spoken and drawn, and the close.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Soak: minutes of matches with both players pressing keys at random. Nothing fails, the
 // field stays bounded, objectcount follows the obstacles, and everything made is freed
 // (the sanitizer build's leak check sees the whole run).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Clock tests: the virtual clock's listeners and the 32-bit wrap of NowMs.
 #include "platform/Clock.h"
 

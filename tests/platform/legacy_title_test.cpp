@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Window titles for WM_NAME: Latin-1 captions stay STRING, Czech ones become compound text
 // that decodes back to the caption.
 #include "platform/LegacyTitle.h"

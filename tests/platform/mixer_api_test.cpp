@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixer API tests: format checks, setter ranges, locking, lifetimes, the lost-buffer hook
 // and the offline backend's clock link and capture.
 #include "mixer_helpers.h"

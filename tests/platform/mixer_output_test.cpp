@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Output device tests on the offline backend: a lost output is silence while the mix goes
 // on, the next attempt after the device's return is heard again with every voice as the
 // mixer has it, and a replaced device is taken up at once.

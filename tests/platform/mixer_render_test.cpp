@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mixer output tests: pan, volume, pitch, loops, stop/resume, duplicates and formats,
 // all judged on what the offline backend renders.
 #include "mixer_helpers.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SDL2 output tests: a device opens on SDL's disk driver and pulls the mix; the dummy
 // driver leaves the backend without output and CreateDevice fails cleanly; a start
 // without a device says so once and plays on the mixer's own time; a removed or stalled

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Cross-check against WAV files made and decoded by sox: the mixer must read their
 // format blocks and play their samples as sox itself decodes them.
 #include "mixer_helpers.h"

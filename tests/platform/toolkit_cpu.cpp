@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement, not a check (disabled; scripts/measure_cpu.sh runs it under Xvfb): the
 // processor share of the SDL message loop on the real clock while the frame timer
 // (TDXTimer) ticks every 10 ms with an empty frame handler, and the tick intervals.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the list box: key and mouse navigation, silent selection, both letter searches.
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # End-to-end check of the data tool's bank commands: build a bank from sox-made WAVs,
 # list it as JSON, extract it and build it again byte for byte; then the failures
 # (truncated bank, bad manifest line, missing files) and the help texts.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # assets_hostile: the data tool on files nobody should trust — a 2 GB sparse file and a tiny
 # RLE bitmap claiming a huge picture are refused or listed within 64 MB, and five of them in
 # the game's picture file cost it one picture's memory; PPMs past their

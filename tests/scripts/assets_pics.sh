@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # assets_pics: the data tool's picture commands end to end — build a picture file from a
 # PPM (and a BMP when ImageMagick is there), list it as JSON, extract it back, and see
 # that malformed files list what was read and end with the reader's message.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the built menu speech bank data/snd/menu.dat: the seven items the menu plays, their
 # formats and lengths, the speaker test's channel separation, even loudness and peak headroom.
 set -euo pipefail

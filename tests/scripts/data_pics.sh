@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the built picture file data/pics/game.dat against what the match relies on: every
 # picture it names, the counter icons at indexes 4, 5, 8 and 10, sizes that fit the field's
 # geometry, keyed sprites whose left and right twins face each other, seamless opaque tiles.

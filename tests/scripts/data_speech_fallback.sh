@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # The speech generator on a machine whose Festival has no Czech voice: it must fall back to
 # espeak-ng by itself and still make every item; a malformed texts file must stop it with a
 # message naming the line.

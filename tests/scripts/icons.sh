@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # icons: the build draws the application icon at every hicolor size as a PNG that decodes
 # cleanly (no CRC or zlib faults) to its size, with alpha: clear at the rounded corners,
 # opaque at the centre.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # no_display: the real program started where there is no display to reach ends at once
 # with exit code 1 and says why, instead of running on in a window nobody can see.
 set -euo pipefail

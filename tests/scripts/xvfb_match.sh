@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # xvfb_match: the real program under Xvfb with SDL's disk audio driver: "Start hry" shows
 # the match window and both craft hum, each on its own side; the left player's Space fires
 # (a burst on the left); Esc hides the match window, the hums stop and the menu speaks

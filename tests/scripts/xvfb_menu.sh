@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # xvfb_menu: the real program (SDL windows, real clock) under Xvfb, driven by real key
 # events from xdotool: the menu window appears with its caption, and Down three times and
 # Enter on "Konec hry" end the program with exit code 0.

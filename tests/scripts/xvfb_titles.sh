@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # xvfb_titles: every window of the real program carries its exact caption in both X11 title
 # properties: _NET_WM_NAME in UTF-8, and the older WM_NAME as Latin-1 or compound text that
 # decodes to the same caption (a tool reading only WM_NAME must not see "Pr?vodce zvuky").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of loading a bank: lookup, reloading, partial loads, the reader's messages,
 // and building every item into the mixer when the device is open.
 #include <gtest/gtest.h>

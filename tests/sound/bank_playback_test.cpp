@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the playing rules: copies and their reuse, loops, settings reaching playings,
 // waiting on the virtual clock, items without samples, and the silent closed device.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the sound device: opening and its failures, the listeners and their order,
 // attaching wave lists, the owner window's hook, and the lost-buffer restore.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the name index: chain numbers, lower-casing, lookup order, relinking.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // sound_fixture: helpers of the bank tests — wave blocks, bank files, an owner window,
 // and a device on the offline mixer driven by a virtual clock.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests that the shared bank-file builder writes what the bank reads: optional records,
 // waves in the formats the tone generator makes, and a file on disk through LoadFromFile.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the wave block reader: chunk walking as the bank needs it, its failures, and a
 // cross-check against WAV files written by sox.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // PictureSpriteTest: image and background sprites on a headless display — animation,
 // wrapping, the pixel-exact hit test (and the raw scan at every pixel depth), the cell map
 // and its tiled and untiled drawing, and the engine component's link to the display.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // SpriteTreeTest: the sprite tree without pictures — depth order, the move, collision,
 // kill and free passes, counting, culling, and the errors of child access.
 #include <gtest/gtest.h>

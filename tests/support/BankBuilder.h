@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // BankBuilder: builds sound bank files and wave blocks in memory for tests.
 //
 //   auto wave = vl::testing::SineWave({.rate = 22050, .frames = 2205});

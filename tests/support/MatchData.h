@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MatchData: a data folder for match tests — a match bank of short tones holding every item
 // the match looks up (looped where the match expects it), beside the generated pictures and
 // the other banks.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Commands: the command families of the data tool, each in its own source file.
 #pragma once
 

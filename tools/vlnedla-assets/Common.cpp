@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Common: the data tool's shared help, dispatch, JSON, file and manifest helpers.
 #include "Common.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Common: what the data tool's command families share — help and usage output, command
 // dispatch, the JSON string form, writing output files, loading a data file while keeping
 // its failure, and the word lines of a manifest.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // bank_commands: the sound bank commands of the data tool — list, build, extract.
 //
 // Index:

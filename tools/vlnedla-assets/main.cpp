@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vlnedla-assets: builds, lists and extracts the game's data files; dispatches to the
 // command family named by the first argument.
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // pics_commands: the picture-file commands of the data tool — list, extract, build.
 //
 // Index:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MatchState: the dump's "match" member and the `set` command.
 #include "MatchState.h"
 

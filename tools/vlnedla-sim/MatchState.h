@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // MatchState: the match window as the simulator shows it in a dump, and the values a
 // script may set in it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Script: the parser of simulator scripts.
 #include "Script.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Script: the simulator's timeline of a user's actions, read from a script file.
 //
 // One command a line; `#` starts a comment line (or, after a command other than

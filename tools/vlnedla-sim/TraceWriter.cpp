@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TraceWriter: JSON lines of the simulator's trace.
 #include "TraceWriter.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // TraceWriter: the simulator's trace — one JSON object a line on standard output, in the
 // order things happen, each stamped with the virtual time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vlnedla-sim: runs the whole program headless on a virtual clock, driven by a script of
 // a user's actions, and writes a trace of what the program did.
 //

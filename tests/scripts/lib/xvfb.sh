@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
 # xvfb.sh: shared by the checks that run the real program on a display of their own.
 # Source it after setting `work` (a scratch folder); it provides
 #   xvfb_start            Xvfb on a free display, DISPLAY exported; exits 77 (skipped) when
