@@ -1,22 +1,36 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian packages the build, the data generators and the tests need.
-# Safe to run again: only missing packages are installed. Runs apt-get through sudo
+# Installs the Debian packages the project needs. Safe to run again: only missing packages
+# are installed, and it says which and shows apt's own progress. Runs apt-get through sudo
 # when not root.
-#   scripts/setup.sh             what building and testing need
+#   scripts/setup.sh --game      what building and playing the game needs (./run.sh)
+#   scripts/setup.sh             also what the tests, benchmarks and checks need (./test.sh)
 #   scripts/setup.sh --package   also the checkers of the Debian package (CI)
 set -euo pipefail
 
+# Building the game and making its data: the compiler and build tools, SDL2, SDL2_ttf,
+# fontconfig and a font, the PulseAudio client headers, zlib (the icons), Festival's Czech
+# voice or espeak-ng for the speech, sox for the sounds.
 packages=(
-  build-essential cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
+  build-essential cmake ninja-build g++ pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpulse-dev zlib1g-dev fonts-dejavu-core
-  libgtest-dev libgmock-dev libbenchmark-dev
   festival festival-czech festvox-czech-dita espeak-ng sox
-  imagemagick xvfb xdotool x11-utils clang-format clang-tidy time pulseaudio pulseaudio-utils
 )
-
 case "${1:-}" in
-  --package) packages+=(dpkg-dev lintian desktop-file-utils appstream) ;;
+  --game) ;;
+  "" | --package)
+    # Tests, benchmarks, sanitizers and fuzzers, lint, the real program under Xvfb, a sound
+    # server of the tests' own, memory figures.
+    packages+=(
+      clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+      imagemagick xvfb xdotool x11-utils clang-format clang-tidy time pulseaudio pulseaudio-utils
+    )
+    [ "${1:-}" = --package ] && packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream)
+    ;;
+  *)
+    echo "usage: scripts/setup.sh [--game | --package]" >&2
+    exit 2
+    ;;
 esac
 
 missing=()
@@ -27,10 +41,12 @@ for p in "${packages[@]}"; do
 done
 
 if ((${#missing[@]})); then
-  echo "setup: installing ${missing[*]}"
+  echo "setup: installing ${#missing[@]} packages: ${missing[*]}"
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
-  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  echo "setup: updating the package lists"
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+  echo "setup: done"
 fi

@@ -2,6 +2,8 @@
 // Program: window creation in order, the start-up failure box, and the loop.
 #include "app/Program.h"
 
+#include "graphics/AppIcon.h"
+
 #include <exception>
 
 namespace vl::app {
@@ -34,7 +36,17 @@ bool Program::CreateWindows() {
                               platform::MessageIcon::Error);
         return false;
     }
+    ShowIcon();
     return true;
+}
+
+void Program::ShowIcon() {
+    try {
+        toolkit_->SetApplicationIcon(
+            kIconSize, graphics::DrawAppIcon(form1_->DXImageList1.Items(), kIconSize));
+    } catch (const std::exception&) {
+        // The pictures could not be read (the error box said so): the windows go without.
+    }
 }
 
 int Program::Run() {

@@ -20,6 +20,8 @@ namespace vl::app {
 
 // The title of the box for a window that cannot be created at start-up.
 inline constexpr std::string_view kApplicationErrorCaption = "Application Error";
+// The size of the icon the windows show, in pixels.
+inline constexpr int kIconSize = 64;
 
 struct ProgramParts {
     std::unique_ptr<platform::IClock> clock;
@@ -52,6 +54,9 @@ public:
     Tguideform* guideform() const { return guide_.get(); }
 
 private:
+    // Gives the windows the game's icon, drawn from the match window's pictures.
+    void ShowIcon();
+
     // Declared in the order they depend on each other; destroyed in reverse.
     std::unique_ptr<platform::IClock> clock_;
     std::unique_ptr<platform::AudioBackend> audio_;

@@ -210,6 +210,22 @@ void SdlToolkit::BackendCreateWindow(Form& form) {
     if (!w.sdl) throw Error(std::string("Window cannot be created: ") + SDL_GetError());
     SetLegacyWindowName(w.sdl, form.Caption());
     windows_.push_back(w);
+    if (iconSize_ > 0) SetApplicationIcon(iconSize_, iconPixels_);
+}
+
+void SdlToolkit::SetApplicationIcon(int size, std::span<const uint8_t> rgba) {
+    if (size <= 0 || rgba.size() != static_cast<size_t>(size) * size * 4) return;
+    if (rgba.data() != iconPixels_.data()) iconPixels_.assign(rgba.begin(), rgba.end());
+    iconSize_ = size;
+    // SDL copies the pixels into each window's icon property; the surface only borrows them.
+    struct Free {
+        void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+    };
+    const std::unique_ptr<SDL_Surface, Free> icon(SDL_CreateRGBSurfaceWithFormatFrom(
+        iconPixels_.data(), size, size, 32, size * 4, SDL_PIXELFORMAT_RGBA32));
+    if (!icon) return;
+    for (const Window& w : windows_)
+        if (w.sdl) SDL_SetWindowIcon(w.sdl, icon.get());
 }
 
 void SdlToolkit::BackendShowWindow(Form& form, bool show) {

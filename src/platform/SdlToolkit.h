@@ -46,6 +46,7 @@ protected:
     void BackendPaint() override;
     void BackendPoll() override;
     bool BackendWait(uint32_t timeoutMs) override;
+    void SetApplicationIcon(int size, std::span<const uint8_t> rgba) override;
     void BackendWake() override;
     void BackendMessageBox(std::string_view caption, std::string_view text,
                            MessageIcon icon) override;
@@ -64,6 +65,8 @@ private:
     void RefreshKeyTables();
 
     std::vector<Window> windows_;
+    std::vector<uint8_t> iconPixels_; // the application icon's RGBA; empty: none
+    int iconSize_ = 0;
     TTF_Font* font_ = nullptr;
     std::string fontPath_;
     std::vector<SDL_Joystick*> joysticks_; // opened on first read, by device index

@@ -19,6 +19,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -132,6 +133,9 @@ public:
 
     // Whether `form` is the desktop's foreground window.
     virtual bool IsForeground(const Form& form) const;
+    // The icon every window of the program shows (task bars, window lists): size x size
+    // pixels, rows top first, RGBA. The headless backend has nothing to show it on.
+    virtual void SetApplicationIcon(int /*size*/, std::span<const uint8_t> /*rgba*/) {}
     // The presenter a display component on `form` shows its frames through: the SDL
     // window, or a headless one keeping the last frame. The form must outlive it.
     virtual std::unique_ptr<IPresenter> CreatePresenter(Form& form);

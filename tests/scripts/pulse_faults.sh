@@ -16,6 +16,7 @@ prog_pid=""
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$here/lib/xvfb.sh"
 source "$here/lib/pulse.sh"
+export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 cleanup() {
     [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
     pulse_stop

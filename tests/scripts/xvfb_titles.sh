@@ -56,5 +56,13 @@ done
 xdotool search --onlyvisible --name 'zvuky$' >/dev/null ||
     { echo "xvfb_titles: the guide was not shown"; exit 1; }
 check 'zvuky$' "Průvodce zvuky" COMPOUND_TEXT
+# Every window carries the game's 64-pixel icon for task bars (_NET_WM_ICON: width,
+# height, then the pixels).
+for re in '^Hlavn.* menu$' '^Vlnedla$' 'zvuky$'; do
+    icon=$(xprop -id "$(xvfb_find_window "$re")" _NET_WM_ICON | head -c 200 || true)
+    if ! grep -q '_NET_WM_ICON(CARDINAL) = 	Icon (64 x 64)\|_NET_WM_ICON(CARDINAL) = 64, 64' <<<"$icon"; then
+        echo "xvfb_titles: window $re has no 64-pixel icon: $icon"; failed=1
+    fi
+done
 [ "$failed" -eq 0 ] || exit 1
-echo "xvfb_titles: WM_NAME and _NET_WM_NAME exact for all three windows"
+echo "xvfb_titles: WM_NAME and _NET_WM_NAME exact for all three windows, each with its icon"
