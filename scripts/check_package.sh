@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Builds the Debian package from a finished build and checks it as far as can be done without
-# a desktop: the menu entry (desktop-file-validate), the AppStream metainfo (appstreamcli),
-# the package itself (lintian: no errors), and a run of the installed game: the package is
-# unpacked into a scratch root (dpkg -x), its `vlnedla` command starts under Xvfb with SDL's
-# disk audio driver, speaks its menu into a file, and Down x3 and Enter on "Konec hry" end it
-# with exit code 0.
-#   scripts/check_package.sh [BUILD_DIR]     (default build; the tools: setup.sh --package)
+# Builds the Debian packages from the committed sources as a distribution would
+# (dpkg-buildpackage -b from debian/) and checks them as far as can be done without a
+# desktop: lintian (no error or warning, and none of the hardening-no-* and big-data infos),
+# the menu entry (desktop-file-validate), the AppStream metainfo (appstreamcli), and a run of
+# the installed game: both packages are unpacked into a scratch root (dpkg -x), its
+# `vlnedla` command starts under Xvfb with SDL's disk audio driver, speaks its menu into a
+# file, and Down x3 and Enter on "Konec hry" end it with exit code 0.
+#   scripts/check_package.sh [OUT_DIR]   the .deb files are left in OUT_DIR (default
+#                                        build/packages); the tools: setup.sh --package
+# The package's own tests (dh_auto_test) are skipped unless VL_PACKAGE_TESTS=1: CI has run
+# them already.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=$(cd "${1:-build}" && pwd)
 source_dir=$(pwd)
+out=${1:-build/packages}
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
 
 work=$(mktemp -d)
 prog_pid=""
@@ -22,23 +28,39 @@ cleanup() {
 }
 trap cleanup EXIT
 
-echo "--- package"
-rm -f "$build"/vlnedla_*.deb
-(cd "$build" && cpack -G DEB >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
-deb=$(ls "$build"/vlnedla_*_amd64.deb)
-echo "$(basename "$deb")"
-dpkg-deb -f "$deb" Depends
+echo "--- dpkg-buildpackage"
+tree=$work/src/vlnedla
+mkdir -p "$tree"
+git archive --format=tar HEAD | tar -x -C "$tree"
+options="parallel=$(nproc)"
+[ "${VL_PACKAGE_TESTS:-0}" = 1 ] || options="nocheck $options"
+(cd "$tree" && DEB_BUILD_OPTIONS="$options" dpkg-buildpackage -b -us -uc) >"$work/build.log" 2>&1 ||
+    { tail -n 60 "$work/build.log"; echo "check_package: dpkg-buildpackage failed"; exit 1; }
+rm -f "$out"/*.deb "$out"/*.changes "$out"/*.buildinfo
+mv "$work"/src/*.deb "$work"/src/*.changes "$work"/src/*.buildinfo "$out"/
+ls "$out"
+for deb in "$out"/vlnedla_*.deb "$out"/vlnedla-data_*.deb; do
+    echo "$(basename "$deb"): $(dpkg-deb -f "$deb" Depends)"
+done
 
 root=$work/root
-dpkg -x "$deb" "$root"
+for deb in "$out"/vlnedla_*.deb "$out"/vlnedla-data_*.deb; do dpkg -x "$deb" "$root"; done
 
 echo "--- desktop-file-validate"
 desktop-file-validate "$root/usr/share/applications/vlnedla.desktop"
 echo "--- appstreamcli validate"
 appstreamcli validate --no-net "$root"/usr/share/metainfo/*.metainfo.xml
 echo "--- lintian"
-# Exits non-zero on an error tag; warnings are shown but allowed.
-lintian --tag-display-limit 0 "$deb" 2> >(grep -v 'running with root privileges' >&2)
+# No error or warning; the infos are shown, and the ones of a badly built or badly split
+# package (hardening flags missing, big data in the architecture-dependent package) fail.
+lintian --fail-on error,warning --info --tag-display-limit 0 "$out"/*.changes \
+    >"$work/lintian.txt" 2> >(grep -v 'running with root privileges' >&2) ||
+    { cat "$work/lintian.txt"; echo "check_package: lintian found errors or warnings"; exit 1; }
+cat "$work/lintian.txt"
+if grep -E 'hardening-no-|arch-dep-package-has-big-usr-share' "$work/lintian.txt"; then
+    echo "check_package: lintian says the package is built without hardening or split badly"
+    exit 1
+fi
 
 echo "--- the installed game under Xvfb"
 xvfb_start
@@ -72,4 +94,4 @@ if ! awk -v p="${peak:-0}" 'BEGIN { exit !(p > 0.05) }'; then
     echo "check_package: the installed game was silent (peak ${peak:-none} in $(stat -c %s "$audio" 2>/dev/null || echo 0) bytes)"
     exit 1
 fi
-echo "check_package: lintian clean of errors; the installed game spoke (peak $peak) and ended with 0"
+echo "check_package: lintian clean; the installed game spoke (peak $peak) and ended with 0"

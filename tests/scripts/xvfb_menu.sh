@@ -71,7 +71,7 @@ prog_pid=$!
 # pattern depends on the locale the check happens to run in.
 win=""
 for _ in $(seq 1 300); do
-  win=$(xdotool search --name '^Hlavn.* menu$' 2>/dev/null | head -1 || true)
+  win=$(xdotool search --onlyvisible --name '^Hlavn.* menu$' 2>/dev/null | head -1 || true)
   [ -n "$win" ] && break
   kill -0 "$prog_pid" 2>/dev/null || break
   sleep 0.1

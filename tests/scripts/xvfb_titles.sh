@@ -30,7 +30,7 @@ failed=0
 # decodes WM_NAME by its type in the locale's character set, so it runs in a UTF-8 locale.
 check() {
     local re=$1 caption=$2 type=$3 win
-    win=$(xvfb_find_window "$re")
+    win=$(xvfb_find_window "$re" any)
     if [ -z "$win" ]; then
         echo "xvfb_titles: no window for \"$caption\""; cat "$work/prog.log"; exit 1
     fi
@@ -59,7 +59,7 @@ check 'zvuky$' "Průvodce zvuky" COMPOUND_TEXT
 # Every window carries the game's 64-pixel icon for task bars (_NET_WM_ICON: width,
 # height, then the pixels).
 for re in '^Hlavn.* menu$' '^Vlnedla$' 'zvuky$'; do
-    icon=$(xprop -id "$(xvfb_find_window "$re")" _NET_WM_ICON | head -c 200 || true)
+    icon=$(xprop -id "$(xvfb_find_window "$re" any)" _NET_WM_ICON | head -c 200 || true)
     if ! grep -q '_NET_WM_ICON(CARDINAL) = 	Icon (64 x 64)\|_NET_WM_ICON(CARDINAL) = 64, 64' <<<"$icon"; then
         echo "xvfb_titles: window $re has no 64-pixel icon: $icon"; failed=1
     fi

@@ -3,8 +3,9 @@
 # Source it after setting `work` (a scratch folder); it provides
 #   xvfb_start            Xvfb on a free display, DISPLAY exported; exits 77 (skipped) when
 #                         no X client can connect to it
-#   xvfb_find_window RE   prints the first window whose title matches RE, waiting up to
-#                         30 s while the program ($prog_pid) runs; nothing when none came
+#   xvfb_find_window RE [any]  prints the first shown window (with `any`: shown or hidden)
+#                         whose title matches RE, waiting up to 30 s while the program
+#                         ($prog_pid) runs; nothing when none came
 #   xvfb_stop             ends Xvfb (call it from the caller's EXIT trap)
 xvfb_pid=""
 
@@ -27,9 +28,10 @@ xvfb_start() {
 }
 
 xvfb_find_window() {
-    local win=""
+    local win="" only=--onlyvisible
+    [ "${2:-}" = any ] && only=""
     for _ in $(seq 1 300); do
-        win=$(xdotool search --name "$1" 2>/dev/null | head -1 || true)
+        win=$(xdotool search $only --name "$1" 2>/dev/null | head -1 || true)
         [ -n "$win" ] && break
         kill -0 "$prog_pid" 2>/dev/null || break
         sleep 0.1
