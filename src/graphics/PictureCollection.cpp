@@ -310,7 +310,8 @@ void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name
     TPictureCollection& list = item_.collection_;
     TDIBReadOptions options = list.ReadOptions();
     if (options.decodePixels)
-        options.maxPixels = std::min(options.maxPixels, kMaxPictureFilePixels - list.pixelsDecoded_);
+        options.maxPixels =
+            std::min(options.maxPixels, kMaxPictureFilePixels - list.pixelsDecoded_);
     item_.picture_.LoadFromData(reader.ReadBinarySpan(), options);
     if (options.decodePixels && item_.picture_.Graphic() != nullptr)
         list.pixelsDecoded_ += int64_t{item_.picture_.Width()} * item_.picture_.Height();

@@ -399,7 +399,7 @@ MixResult MixerCore::SetCurrentPosition(uint32_t id, uint32_t bytePos) {
     if (bytePos >= v->data->bytes.size()) return kMixErrInvalidParam;
     const uint64_t pos = static_cast<uint64_t>(bytePos / v->data->format.blockAlign) << 32;
     if (v->playing && pos != v->pos) { // a jump while sounding: fade the old place out
-        CutOff(*v);                        // and the new one in
+        CutOff(*v);                    // and the new one in
         v->ramp = kRampFrames;
     }
     v->pos = pos;
@@ -499,9 +499,9 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
             done = n;
         }
         if (sounding && done < frames)
-            sounding = MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping,
-                                     v.pos, step, v.gainL, v.gainR, out + 2 * done, frames - done,
-                                     1.0f, 0.0f);
+            sounding =
+                MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos, step,
+                              v.gainL, v.gainR, out + 2 * done, frames - done, 1.0f, 0.0f);
         if (!sounding) {
             v.playing = v.looping = false; // a one-shot reached its end
             v.ramp = 0;

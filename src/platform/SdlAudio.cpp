@@ -186,10 +186,9 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
         return true;
     // A stream that has not started yet waits for its server; one that has, answers.
     const bool started = (pulls_.load() - pullsAtOpen_.load()) * PeriodNs() >= kStartedAfterNs;
-    const uint64_t watchdog =
-        std::max<uint64_t>(kWatchdogPeriods * PeriodNs(),
-                           uint64_t{started ? options_.watchdogMinMs : options_.startGraceMs} *
-                               1'000'000ULL);
+    const uint64_t watchdog = std::max<uint64_t>(
+        kWatchdogPeriods * PeriodNs(),
+        uint64_t{started ? options_.watchdogMinMs : options_.startGraceMs} * 1'000'000ULL);
     std::lock_guard lock(pullMutex_);
     return NowNs() > lastCallbackNs_ + watchdog;
 }

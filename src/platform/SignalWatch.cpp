@@ -37,7 +37,7 @@ SignalWatch::SignalWatch(std::function<void(int)> onSignal, std::chrono::millise
     assert(gWriteFd.load() < 0 && "one SignalWatch at a time");
     if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return; // no watch: signals as before
     gWriteFd = pipe_[1];
-    struct sigaction sa{};
+    struct sigaction sa {};
     sa.sa_handler = &OnSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;

@@ -204,7 +204,7 @@ private:
     bool terminated_ = false;
     int exitCode_ = 0;
     ToolkitObserver* observer_ = nullptr;
-    size_t timerCursor_ = 0; // round-robin start, so one busy timer cannot starve others
+    size_t timerCursor_ = 0;           // round-robin start, so one busy timer cannot starve others
     std::atomic<int> exitRequest_{-1}; // RequestExit's code, -1 while none
 };
 

@@ -261,8 +261,8 @@ TEST_F(GeneratedBanks, LoopsJoinWithoutAStep) {
 
 TEST_F(GeneratedBanks, EveryItemIsLevelledWithTheMenuAndPeaksBelowMinusOneDb) {
     // A player's continuous sounds stand lower on purpose, under the spoken counters.
-    const std::set<std::string> bed = {"tankstoji", "tankjede",   "tankstoji2", "tankjede2",
-                                       "navig1",    "navig2",     "snavigleft", "snavigright"};
+    const std::set<std::string> bed = {"tankstoji", "tankjede", "tankstoji2", "tankjede2",
+                                       "navig1",    "navig2",   "snavigleft", "snavigright"};
     double menu = 0;
     for (const auto& [name, e] : menu_) menu += RmsDb(e) / double(menu_.size());
     for (const Bank* bank : {&game_, &guide_}) {

@@ -35,8 +35,9 @@ struct Capture {
         const std::vector<char> b((std::istreambuf_iterator<char>(in)), {});
         for (size_t i = 44; i + 3 < b.size(); i += 4)
             for (int c = 0; c < 2; ++c)
-                ch[c].push_back(static_cast<int16_t>(static_cast<uint8_t>(b[i + 2 * c]) |
-                                                     (static_cast<uint8_t>(b[i + 2 * c + 1]) << 8)));
+                ch[c].push_back(
+                    static_cast<int16_t>(static_cast<uint8_t>(b[i + 2 * c]) |
+                                         (static_cast<uint8_t>(b[i + 2 * c + 1]) << 8)));
     }
     // Mean power of channel c over [fromMs, toMs), in dBFS.
     double PowerDb(int c, uint64_t fromMs, uint64_t toMs) const {
@@ -99,7 +100,8 @@ TEST_F(MatchMix, BusyMatchNeverClipsHumsStartFromSilenceAndCountersStandOut) {
         ASSERT_LT(first, (start + 20) * 48) << c;
         int rise = 0, after = 0;
         for (size_t i = first; i < first + 24; ++i) rise = std::max(rise, std::abs(int{s[i]}));
-        for (size_t i = first + 96; i < first + 2400; ++i) after = std::max(after, std::abs(int{s[i]}));
+        for (size_t i = first + 96; i < first + 2400; ++i)
+            after = std::max(after, std::abs(int{s[i]}));
         EXPECT_LE(std::abs(int{s[first]}), after / 30) << c;
         EXPECT_LE(rise, after * 6 / 10) << c;
     }
