@@ -140,6 +140,11 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
     // Window surfaces stay plain memory: an accelerated one would make SDL re-create each
     // window for OpenGL on its first paint, dropping the title we set (see above).
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // Without WAYLAND_DISPLAY and XDG_RUNTIME_DIR no Wayland display can be reached, and
+    // libwayland says so on standard error when SDL tries it anyway: leave it out then.
+    if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr &&
+        SDL_getenv("XDG_RUNTIME_DIR") == nullptr)
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,offscreen,dummy");
     InstallXErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         RemoveXErrorFilter();
