@@ -13,35 +13,6 @@ namespace vl::tools {
 
 namespace {
 
-// Length of the valid UTF-8 sequence at s[i], or 0 when the bytes there are not one
-// (overlong forms, surrogates and code points above U+10FFFF are not valid).
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-    const auto b0 = static_cast<uint8_t>(s[i]);
-    size_t n = 0;
-    uint32_t cp = 0;
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2;
-        cp = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        cp = b0 & 0x0F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        cp = b0 & 0x07;
-    } else {
-        return 0;
-    }
-    if (i + n > s.size()) return 0;
-    for (size_t k = 1; k < n; ++k) {
-        const auto b = static_cast<uint8_t>(s[i + k]);
-        if ((b & 0xC0) != 0x80) return 0;
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if ((n == 3 && cp < 0x800) || (n == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
-    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
-    return n;
-}
-
 bool IsSpace(char c) {
     return std::isspace(static_cast<unsigned char>(c)) != 0;
 }
@@ -87,7 +58,7 @@ std::string JsonString(std::string_view s) {
     for (size_t i = 0; i < s.size();) {
         const auto b = static_cast<uint8_t>(s[i]);
         if (b >= 0x80) {
-            if (const size_t n = Utf8SequenceLength(s, i); n > 0) {
+            if (const size_t n = Utf8SequenceAt(s, i); n > 0) {
                 out.append(s.substr(i, n));
                 i += n;
                 continue;
