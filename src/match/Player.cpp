@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Player: the craft's move hook and the table of each side's keys, sounds and shots.
+// Player: the craft's move hook, reading its side's keys, sounds and shots from Side.h.
 #include "match/Player.h"
 
 #include <string_view>
@@ -12,23 +12,6 @@ namespace vl::match {
 
 namespace {
 
-// Everything in which the right craft differs from the left one.
-struct CraftSide {
-    int up, down, gun, missile, machgun, magnet; // input states
-    std::string_view idle, moving;               // looped sounds
-    std::string_view bulletPicture, missilePicture, magnetPicture;
-    double shotX;
-};
-
-constexpr CraftSide kLeft{input::InputButton11, input::InputButton12, input::InputButton15,
-                          input::InputButton16, input::InputButton25, input::InputButton13,
-                          "tankstoji",          "tankjede",           "strelaleva",
-                          "missileleft",        "magnetleft",         141};
-constexpr CraftSide kRight{input::InputUp,      input::InputDown,     input::InputButton1,
-                           input::InputButton2, input::InputButton10, input::InputLeft,
-                           "tankstoji2",        "tankjede2",          "strelaprava",
-                           "missileright",      "magnetright",        365};
-
 constexpr int32_t kTop = 0;
 constexpr int32_t kBottom = 315;
 constexpr int32_t kPitchStep = 240;
@@ -36,7 +19,7 @@ constexpr int32_t kPitchStep = 240;
 } // namespace
 
 template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
-    constexpr const CraftSide& side = S == Side::Left ? kLeft : kRight;
+    constexpr const SideTable& side = SideOf(S);
     constexpr int32_t pan = PanOf(S);
     TForm1& form = Form();
     tproperties& r = form.Record(S);

@@ -21,7 +21,7 @@ template <Side S> void TRadar<S>::OnCollision(sprite::TSprite& other, bool& /*st
         return;
     }
     if (!object) return;
-    sound::TWaveCollectionItem& echo = form.Wave(S == Side::Left ? "snavigleft" : "snavigright");
+    sound::TWaveCollectionItem& echo = form.Wave(SideOf(S).echo);
     echo.SetFrequency(form.Record(S).navigfreq);
     echo.SetPan(PanOf(S));
     echo.Play(false);

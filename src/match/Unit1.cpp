@@ -10,6 +10,8 @@
 //   - sounds: PlayAt, sayword, saynumber
 #include "match/Unit1.h"
 
+#include <cassert>
+
 #include <array>
 #include <cmath>
 #include <string>
@@ -152,43 +154,41 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::startmatch() {
+    assert(player1 == nullptr && player2 == nullptr && "a match starts on an empty field");
     gamerunning = true;
-    propertiesleft = StartRecord(propertiesleft, 94800);
-    propertiesright = StartRecord(propertiesright, 19200);
+    for (const Side side : {Side::Left, Side::Right})
+        Record(side) = StartRecord(Record(side), SideOf(side).startNavigFreq);
     choosebackground();
 
-    player1 = &CreateSprite<TPlayer1>("tanklevy", 31, 0);
+    // Each craft, then its invisible probe, 11 pixels below the craft's top.
+    player1 = &CreateSprite<TPlayer1>(SideOf(Side::Left).craftPicture, SideOf(Side::Left).craftX,
+                                      SideOf(Side::Left).craftStartY);
     player1->PixelCollision = true;
-    radarleft = &CreateSprite<Tradarleft>("radar", 141, player1->Y + 11);
+    radarleft = &CreateSprite<Tradarleft>("radar", SideOf(Side::Left).radarX, player1->Y + 11);
     radarleft->PixelCollision = false;
     radarleft->Visible = false;
-    player2 = &CreateSprite<TPlayer2>("tankpravy", 395, 315);
+    player2 = &CreateSprite<TPlayer2>(SideOf(Side::Right).craftPicture, SideOf(Side::Right).craftX,
+                                      SideOf(Side::Right).craftStartY);
     player2->PixelCollision = true;
-    radarright = &CreateSprite<Tradarright>("radar", 153, player2->Y + 11);
+    radarright = &CreateSprite<Tradarright>("radar", SideOf(Side::Right).radarX, player2->Y + 11);
     radarright->PixelCollision = false;
     radarright->Visible = false;
 
-    sound::TWaveCollectionItem& idle1 = Wave("tankstoji");
-    idle1.SetPan(-10000);
-    idle1.SetVolume(-400);
-    Wave("tankjede").SetPan(-10000);
-    sound::TWaveCollectionItem& navig1 = Wave("navig1");
-    navig1.SetPan(-10000);
-    navig1.SetFrequency(propertiesleft.navigfreq);
-    navig1.SetVolume(-800);
-    sound::TWaveCollectionItem& idle2 = Wave("tankstoji2");
-    idle2.SetPan(10000);
-    idle2.SetVolume(-400);
-    Wave("tankjede2").SetPan(10000);
-    sound::TWaveCollectionItem& navig2 = Wave("navig2");
-    navig2.SetPan(10000);
-    navig2.SetFrequency(propertiesright.navigfreq);
-    navig2.SetVolume(-800);
+    for (const Side side : {Side::Left, Side::Right}) {
+        const SideTable& t = SideOf(side);
+        sound::TWaveCollectionItem& idle = Wave(t.idle);
+        idle.SetPan(t.pan);
+        idle.SetVolume(-400);
+        Wave(t.moving).SetPan(t.pan);
+        sound::TWaveCollectionItem& navig = Wave(t.navigation);
+        navig.SetPan(t.pan);
+        navig.SetFrequency(Record(side).navigfreq);
+        navig.SetVolume(-800);
+    }
     // Looped items: a play with wait starts them and returns at once.
-    Wave("tankstoji").Play(true);
-    Wave("tankstoji2").Play(true);
-    if (propertiesleft.navigon) Wave("navig1").Play(false);
-    if (propertiesright.navigon) Wave("navig2").Play(false);
+    for (const Side side : {Side::Left, Side::Right}) Wave(SideOf(side).idle).Play(true);
+    for (const Side side : {Side::Left, Side::Right})
+        if (Record(side).navigon) Wave(SideOf(side).navigation).Play(false);
 
     random_.Randomize(toolkit.Clock().NowMs());
     weaponstimer.SetInterval(static_cast<uint32_t>(10000 + random_.Random(20000)));
@@ -216,17 +216,12 @@ void TForm1::choosebackground() {
 
 void TForm1::stopmatch() {
     gamerunning = false;
-    Wave("tankstoji").Stop();
-    Wave("tankstoji2").Stop();
-    Wave("tankjede").Stop();
-    Wave("tankjede2").Stop();
-    if (propertiesleft.navigon) {
-        Wave("navig1").Stop();
-        Wave("snavigleft").Stop();
-    }
-    if (propertiesright.navigon) {
-        Wave("navig2").Stop();
-        Wave("snavigright").Stop();
+    for (const Side side : {Side::Left, Side::Right}) Wave(SideOf(side).idle).Stop();
+    for (const Side side : {Side::Left, Side::Right}) Wave(SideOf(side).moving).Stop();
+    for (const Side side : {Side::Left, Side::Right}) {
+        if (!Record(side).navigon) continue;
+        Wave(SideOf(side).navigation).Stop();
+        Wave(SideOf(side).echo).Stop();
     }
     Wave("navigweap").Stop();
     weaponstimer.SetEnabled(false);
@@ -236,8 +231,7 @@ void TForm1::stopmatch() {
 void TForm1::DestroyPlayer(Side side) {
     tproperties& record = Record(side);
     record.energy = 0;
-    sprite::TImageSprite* craft = side == Side::Left ? static_cast<sprite::TImageSprite*>(player1)
-                                                     : static_cast<sprite::TImageSprite*>(player2);
+    sprite::TImageSprite* craft = Craft(side);
     if (craft) {
         craft->CollisionEnabled = false;
         craft->Kill();
@@ -317,7 +311,7 @@ void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount
 
     // Counter keys: 1-4 for the left player, keypad 1-4 for the right, in this order.
     for (const Side side : {Side::Left, Side::Right}) {
-        const int first = side == Side::Left ? 8 : 20;
+        const int first = SideOf(side).firstCounterKey;
         const tproperties& r = Record(side);
         const std::array<int32_t, 4> counters = {r.energy, r.bullets, r.missiles, r.machgunrounds};
         for (int i = 0; i < 4; ++i)
@@ -378,7 +372,7 @@ void TForm1::DrawCounters() {
 
 void TForm1::SwitchAlarm(Side side) {
     tproperties& r = Record(side);
-    const std::string_view alarm = side == Side::Left ? "alertleft" : "alertright";
+    const std::string_view alarm = SideOf(side).alarm;
     // energy - 1 as a byte: energy 0 wraps to 255, so a destroyed craft is not "low".
     if (static_cast<uint8_t>(r.energy - 1) < 10 && !r.alarmon) {
         r.alarmon = true;
@@ -394,8 +388,7 @@ void TForm1::SwitchAlarm(Side side) {
 
 void TForm1::BlinkStep(Side side) {
     // A craft destroyed while it blinks is gone: the count runs out without it.
-    sprite::TImageSprite* craft = side == Side::Left ? static_cast<sprite::TImageSprite*>(player1)
-                                                     : static_cast<sprite::TImageSprite*>(player2);
+    sprite::TImageSprite* craft = Craft(side);
     if (craft) craft->Visible = !craft->Visible;
     tproperties& r = Record(side);
     ++r.blinkcount;
@@ -464,7 +457,7 @@ void TForm1::PlayAt(std::string_view name, int32_t pan, bool wait) {
 }
 
 void TForm1::sayword(int32_t player, std::string_view name) {
-    PlayAt(name, player == 1 ? -10000 : 10000, true);
+    PlayAt(name, PanOf(player == 1 ? Side::Left : Side::Right), true);
 }
 
 void TForm1::saynumber(int32_t player, int32_t value, bool sayzero) {

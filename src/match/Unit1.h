@@ -128,6 +128,9 @@ public:
     platform::Timer& BlinkTimer(Side side) {
         return side == Side::Left ? blikleftTimer : blikrightTimer;
     }
+    sprite::TImageSprite* Craft(Side side) const {
+        return side == Side::Left ? static_cast<sprite::TImageSprite*>(player1) : player2;
+    }
     sprite::TImageSprite* Radar(Side side) const {
         return side == Side::Left ? static_cast<sprite::TImageSprite*>(radarleft) : radarright;
     }
