@@ -29,7 +29,8 @@ constexpr Uint16 kWantedPeriod = 256;
 // Through PulseAudio SDL asks for a server buffer of one period, which a busy machine
 // cannot keep filled (underruns several times a minute at 256 frames); the server's
 // buffer is given its own length instead, unless the user has chosen one: libpulse takes
-// it from PULSE_LATENCY_MSEC. 12 ms holds without underruns (docs/performance.md).
+// it from PULSE_LATENCY_MSEC. With 12 ms a busy machine underran twice in a minute of play,
+// as with the 512-frame periods before (docs/performance.md).
 constexpr const char* kPulseLatencyMs = "12";
 constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces this long
 // A new stream has started once it has pulled this much sound: until then the server may
