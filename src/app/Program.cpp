@@ -21,7 +21,7 @@ Program::~Program() {
 }
 
 bool Program::CreateWindows() {
-    const match::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()},
+    const sound::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()},
                                        trace_};
     try {
         mainmenu_ = std::make_unique<Tmainmenuform>(context);

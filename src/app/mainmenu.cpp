@@ -7,7 +7,7 @@
 
 namespace vl::app {
 
-Tmainmenuform::Tmainmenuform(const match::WindowContext& context)
+Tmainmenuform::Tmainmenuform(const sound::WindowContext& context)
     : toolkit(context.toolkit),
       form(toolkit.CreateForm("mainmenuform", "Hlavní menu", 192, 107, 544, 375)),
       mainmenulist(form.AddListBox("mainmenulist", 216, 136, 121, 97)), owner_(form),

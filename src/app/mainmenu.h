@@ -9,8 +9,8 @@
 #include <array>
 #include <string_view>
 
-#include "match/FormSoundOwner.h"
-#include "match/WindowContext.h"
+#include "sound/FormSoundOwner.h"
+#include "sound/WindowContext.h"
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
 
@@ -27,7 +27,7 @@ public:
     // Builds the window and its components and opens the sound device (AutoInitialize).
     // Throws what the device's opening throws other than EDirectSoundError: the window
     // cannot be created then. FormCreate is left to the caller (through the boundary).
-    explicit Tmainmenuform(const match::WindowContext& context);
+    explicit Tmainmenuform(const sound::WindowContext& context);
     Tmainmenuform(const Tmainmenuform&) = delete;
     Tmainmenuform& operator=(const Tmainmenuform&) = delete;
 
@@ -53,7 +53,7 @@ public:
     platform::ListBox& mainmenulist;
 
 private:
-    match::FormSoundOwner owner_;
+    sound::FormSoundOwner owner_;
 
 public:
     sound::TDXSound DXSoundmenu;

@@ -8,7 +8,7 @@
 
 namespace vl::app {
 
-Tguideform::Tguideform(const match::WindowContext& context)
+Tguideform::Tguideform(const sound::WindowContext& context)
     : toolkit(context.toolkit),
       form(toolkit.CreateForm("guideform", "Průvodce zvuky", 192, 107, 544, 375)),
       guidelist(form.AddListBox("guidelist", 160, 136, 233, 97)), owner_(form),

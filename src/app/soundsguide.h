@@ -11,8 +11,8 @@
 #include <array>
 #include <string_view>
 
-#include "match/FormSoundOwner.h"
-#include "match/WindowContext.h"
+#include "sound/FormSoundOwner.h"
+#include "sound/WindowContext.h"
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
 
@@ -22,7 +22,7 @@ class Tguideform {
 public:
     // Builds the window and its components and opens the sound device (AutoInitialize).
     // Throws as Tmainmenuform does; FormCreate is left to the caller (through the boundary).
-    explicit Tguideform(const match::WindowContext& context);
+    explicit Tguideform(const sound::WindowContext& context);
     Tguideform(const Tguideform&) = delete;
     Tguideform& operator=(const Tguideform&) = delete;
 
@@ -73,7 +73,7 @@ public:
     platform::ListBox& guidelist;
 
 private:
-    match::FormSoundOwner owner_;
+    sound::FormSoundOwner owner_;
 
 public:
     sound::TDXSound DXSoundguide;

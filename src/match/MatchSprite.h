@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MatchSprite: the base of the match's own image sprites — they reach the players' records,
-// the match's flags, timers and sounds through the match window that owns them.
+// MatchSprite: the base of the match's own moving sprites (craft, probes, shots, pickup) —
+// their hooks reach the records, flags, timers and sounds through the match that made them.
 #pragma once
 
 #include "sprite/ImageSprite.h"
 
 namespace vl::match {
 
-class TForm1;
+class Match;
 
 class TMatchSprite : public sprite::TImageSprite {
 public:
-    TMatchSprite(sprite::TSprite* parent, TForm1& form) : TImageSprite(parent), form_(form) {}
+    TMatchSprite(sprite::TSprite* parent, Match& match) : TImageSprite(parent), match_(match) {}
 
 protected:
-    TForm1& Form() const { return form_; }
+    Match& TheMatch() const { return match_; }
 
 private:
-    TForm1& form_; // outlives every sprite: the sprites live in its engine
+    Match& match_; // outlives every sprite: the match closes before its window's engine goes
 };
 
 } // namespace vl::match

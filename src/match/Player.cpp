@@ -6,7 +6,7 @@
 
 #include "input/InputStates.h"
 #include "match/Shot.h"
-#include "match/Unit1.h"
+#include "match/Match.h"
 
 namespace vl::match {
 
@@ -21,23 +21,23 @@ constexpr int32_t kPitchStep = 240;
 template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
     constexpr const SideTable& side = SideOf(S);
     constexpr int32_t pan = PanOf(S);
-    TForm1& form = Form();
-    tproperties& r = form.Record(S);
-    sprite::TImageSprite* radar = form.Radar(S);
-    const bool up = form.InputSet(side.up);
-    const bool down = form.InputSet(side.down);
+    Match& match = TheMatch();
+    tproperties& r = match.Record(S);
+    sprite::TImageSprite* radar = match.Radar(S);
+    const bool up = match.InputSet(side.up);
+    const bool down = match.InputSet(side.down);
     // The moving and idle sounds change only when `moving` does, so exactly one sounds.
     const auto toIdle = [&] {
         if (!r.moving) return;
         r.moving = false;
-        form.Wave(side.moving).Stop();
-        form.Wave(side.idle).Play(false);
+        match.Wave(side.moving).Stop();
+        match.Wave(side.idle).Play(false);
     };
     const auto toMoving = [&] {
         if (r.moving) return;
         r.moving = true;
-        form.Wave(side.idle).Stop();
-        form.Wave(side.moving).Play(false);
+        match.Wave(side.idle).Stop();
+        match.Wave(side.moving).Play(false);
     };
 
     if (!up && !down) toIdle();
@@ -67,31 +67,31 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
     // weapon clicks with wait, pausing the match for the click.
     const auto fire = [&](int state, bool& lock, int32_t& counter, std::string_view sound,
                           auto create) {
-        if (!form.InputSet(state) || lock) return;
+        if (!match.InputSet(state) || lock) return;
         if (counter != 0) {
             lock = true;
             --counter;
-            form.PlayAt(sound, pan);
+            match.PlayAt(sound, pan);
             create();
         } else {
-            form.PlayAt("emptygun", pan, true);
+            match.PlayAt("emptygun", pan, true);
         }
     };
     fire(side.gun, r.bulletflying, r.bullets, "gun", [&] {
-        form.template CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
+        match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
                                                                y + 10);
     });
     fire(side.missile, r.missileflying, r.missiles, "missile", [&] {
-        form.template CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
+        match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
                                                                 y + 10);
     });
     fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
-        form.template CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13);
+        match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13);
     });
-    if (form.InputSet(side.magnet) && !r.magnetflying) {
+    if (match.InputSet(side.magnet) && !r.magnetflying) {
         r.magnetflying = true;
-        form.PlayAt("magnet", pan);
-        form.template CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,
+        match.PlayAt("magnet", pan);
+        match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,
                                                                y + 5);
     }
 }

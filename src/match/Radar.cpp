@@ -3,7 +3,7 @@
 #include "match/Radar.h"
 
 #include "match/FieldObjects.h"
-#include "match/Unit1.h"
+#include "match/Match.h"
 #include "match/Weapon.h"
 
 namespace vl::match {
@@ -13,16 +13,16 @@ template <Side S> void TRadar<S>::OnMove(int32_t /*moveCount*/) {
 }
 
 template <Side S> void TRadar<S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
-    TForm1& form = Form();
+    Match& match = TheMatch();
     const bool object = dynamic_cast<TFieldObject*>(&other) != nullptr;
-    if (S == Side::Left && !form.gamerunning) {
+    if (S == Side::Left && !match.gamerunning) {
         // The close handler's sweep clears the field; the next row resets objectcount.
         if (object || dynamic_cast<Tweapon*>(&other)) other.Kill();
         return;
     }
     if (!object) return;
-    sound::TWaveCollectionItem& echo = form.Wave(SideOf(S).echo);
-    echo.SetFrequency(form.Record(S).navigfreq);
+    sound::TWaveCollectionItem& echo = match.Wave(SideOf(S).echo);
+    echo.SetFrequency(match.Record(S).navigfreq);
     echo.SetPan(PanOf(S));
     echo.Play(false);
 }

@@ -2,12 +2,9 @@
 // Shot: the move and collision hooks of bullets, missiles, machine-gun rounds and magnets.
 #include "match/Shot.h"
 
-#include <array>
-#include <string_view>
-
 #include "match/FieldObjects.h"
+#include "match/Match.h"
 #include "match/Player.h"
-#include "match/Unit1.h"
 #include "match/Weapon.h"
 
 namespace vl::match {
@@ -34,18 +31,19 @@ bool& LockOf(tproperties& r, ShotKind kind) {
     return r.magnetflying;
 }
 
-// The announcement of a collected pickup: the word of its kind.
-constexpr std::array<std::string_view, 4> kKindWords = {"energysp", "bulletsp", "missilesp",
-                                                        "machgunsp"};
-
 } // namespace
+
+bool* TShotSprite::LaunchFlag() const {
+    if (kind_ == ShotKind::Magnet) return nullptr;
+    return &LockOf(TheMatch().Record(shooter_), kind_);
+}
 
 template <ShotKind K, Side S> void TShot<K, S>::OnMove(int32_t /*moveCount*/) {
     X += S == Side::Left ? 10 : -10;
     CheckCollisions();
     const bool gone = S == Side::Left ? X > kFieldWidth : X < 0;
     if (!gone) return;
-    tproperties& r = Form().Record(S);
+    tproperties& r = TheMatch().Record(S);
     if constexpr (K == ShotKind::Magnet) {
         r.magnetflying = false;
         Kill();
@@ -58,10 +56,9 @@ template <ShotKind K, Side S> void TShot<K, S>::OnMove(int32_t /*moveCount*/) {
 
 template <ShotKind K, Side S>
 void TShot<K, S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
-    TForm1& form = Form();
-    tproperties& mine = form.Record(S);
+    Match& match = TheMatch();
+    tproperties& mine = match.Record(S);
     constexpr Side target = Opposite(S);
-    constexpr int32_t pan = PanOf(S);
 
     if constexpr (K == ShotKind::Magnet) {
         if (dynamic_cast<TFieldObject*>(&other)) {
@@ -69,49 +66,15 @@ void TShot<K, S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
             Visible = false;
         }
         // A pickup a shot destroyed earlier in this frame is gone: nothing to collect.
-        if (dynamic_cast<Tweapon*>(&other) && !other.IsDead()) {
+        auto* pickup = dynamic_cast<Tweapon*>(&other);
+        if (pickup && !pickup->IsDead()) {
             Visible = false;
-            other.Kill();
-            form.weaponstimer.SetEnabled(true);
-            form.Wave("navigweap").Stop();
-            form.PlayAt("getweap", pan);
-            const uint8_t kind = form.weaponkind;
-            if (kind < 1 || kind > 4) return;
-            int32_t value = 0;
-            switch (kind) {
-            case 1:
-                mine.energy = 100;
-                value = mine.energy;
-                break;
-            case 2:
-                mine.bullets += 50;
-                value = mine.bullets;
-                break;
-            case 3:
-                mine.missiles += 1;
-                value = mine.missiles;
-                break;
-            default:
-                mine.machgunrounds += 100;
-                value = mine.machgunrounds;
-                break;
-            }
-            form.PlayAt(kKindWords[kind - 1U], pan, true);
-            form.saynumber(PlayerOf(S), value, true);
+            match.CollectPickup(*pickup, S);
         }
-        return;
     } else {
         if (dynamic_cast<TCraft<target>*>(&other)) {
             LockOf(mine, K) = false;
-            tproperties& hit = form.Record(target);
-            if (hit.energy <= DamageOf(K)) {
-                form.DestroyPlayer(target);
-            } else {
-                hit.energy = static_cast<uint8_t>(hit.energy - DamageOf(K));
-                form.PlayAt("hit", PanOf(target));
-                hit.blinkcount = 0;
-                form.BlinkTimer(target).SetEnabled(true);
-            }
+            match.Hit(target, DamageOf(K));
             Kill();
         }
         auto* object = dynamic_cast<TFieldObject*>(&other);
@@ -120,17 +83,13 @@ void TShot<K, S>::OnCollision(sprite::TSprite& other, bool& /*stop*/) {
         if (!object || object->IsDead()) return;
         if constexpr (K == ShotKind::Bullet) {
             mine.bulletflying = false;
-            form.PlayAt(object->Name(), 0);
+            match.DestroyObject(*object);
             Kill();
-            object->Kill();
-            --form.objectcount;
         } else if constexpr (K == ShotKind::Missile) {
             // A missile goes on through the column, destroying every obstacle in its way.
-            form.PlayAt(object->Name(), 0);
-            object->Kill();
-            --form.objectcount;
+            match.DestroyObject(*object);
         } else {
-            form.PlayAt("machgunhitobject", 0);
+            match.PlayAt("machgunhitobject", 0);
             mine.machgunlock = false;
             Kill();
         }

@@ -13,11 +13,27 @@ namespace vl::match {
 
 enum class ShotKind : uint8_t { Bullet, Missile, Machgun, Magnet };
 
+// What every shot tells the sprites it meets: its kind and its shooter.
+class TShotSprite : public TMatchSprite {
+public:
+    TShotSprite(sprite::TSprite* parent, Match& match, ShotKind kind, Side shooter)
+        : TMatchSprite(parent, match), kind_(kind), shooter_(shooter) {}
+    ShotKind Kind() const { return kind_; }
+    Side Shooter() const { return shooter_; }
+    // The shooter's flag that keeps another shot of this kind from being launched (the
+    // round's cooldown lock); null for a magnet, which destroys nothing.
+    bool* LaunchFlag() const;
+
+private:
+    ShotKind kind_;
+    Side shooter_;
+};
+
 // One kind of shot of one side. Left shots fly right (+10 a frame) and leave the field past
 // X 536; right shots fly left and leave below X 0.
-template <ShotKind K, Side S> class TShot final : public TMatchSprite {
+template <ShotKind K, Side S> class TShot final : public TShotSprite {
 public:
-    using TMatchSprite::TMatchSprite;
+    TShot(sprite::TSprite* parent, Match& match) : TShotSprite(parent, match, K, S) {}
     // Step, collision pass, leaving the field (which releases the launch flag of the
     // bullet, missile and magnet; the round's lock is left to its cooldown timer).
     void OnMove(int32_t moveCount) override;

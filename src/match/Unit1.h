@@ -1,19 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Unit1: the match window — the players' records, the sprites of the field, the match bank,
-// the image list, the keyboard and the window's timers, with the match's life from start to
-// close and the frame handler that drives it.
+// Unit1: the match window — its components (display, sound, bank, pictures, sprite engine,
+// keyboard, frame timer), its timers and the handlers that run the match it owns.
 //
 // Index:
 //   - constants of the field and the frame
-//   - TForm1: construction (the form data); lifecycle (FormCreate, startmatch, stopmatch,
-//     destroy, FormClose); the frame; the timers; spoken numbers; what the sprites use;
-//     components; the match's state
+//   - TForm1: construction (the form data); lifecycle handlers (FormCreate, startmatch,
+//     stopmatch, DestroyPlayer, FormClose); the frame; the timers' handlers; spoken
+//     numbers; components; the match
 //
 // The components are members in the order of the window's form data, so they are built
 // in that order and torn down in reverse: everything that points at DXDraw1 lets go of it
 // before it goes, and DXDraw1 goes before the presenter it shows its frames through. The
-// sprites live in DXSpriteEngine1 and reach the match through their window; the window's
-// raw sprite pointers only refer to them and are cleared when their sprite is killed.
+// rules and the state of the match are `match` (Match.h), built on the components after
+// them; the sprites live in DXSpriteEngine1 and reach the match, never the window.
 #pragma once
 
 #include <cstdint>
@@ -24,24 +23,20 @@
 #include "graphics/DXDraws.h"
 #include "input/DXClass.h"
 #include "input/DXInput.h"
-#include "match/Backgrnd.h"
-#include "match/FormSoundOwner.h"
-#include "match/Player.h"
-#include "match/Properties.h"
-#include "match/Radar.h"
-#include "match/RandomGenerator.h"
+#include "match/Match.h"
 #include "match/Side.h"
-#include "match/WindowContext.h"
 #include "platform/Presenter.h"
 #include "platform/Toolkit.h"
 #include "platform/ToolkitTimer.h"
 #include "sound/DXSounds.h"
+#include "sound/FormSoundOwner.h"
+#include "sound/WindowContext.h"
 #include "sprite/DXSprite.h"
 
 namespace vl::match {
 
-// The size of the match field: the display's control and back surface.
-inline constexpr int32_t kFieldWidth = 536;
+// The size of the match field: the display's control and back surface (its width, shared
+// with the rules, is kFieldWidth in Match.h).
 inline constexpr int32_t kFieldHeight = 348;
 // The frame timer's period in ms.
 inline constexpr int32_t kFrameInterval = 10;
@@ -56,7 +51,7 @@ public:
     // Builds the window and its components from the form data and opens its sound device;
     // throws as Tmainmenuform does when the device cannot be made. The display stays
     // uninitialised until the window is first shown.
-    explicit TForm1(const WindowContext& context);
+    explicit TForm1(const sound::WindowContext& context);
     TForm1(const TForm1&) = delete;
     TForm1& operator=(const TForm1&) = delete;
 
@@ -65,29 +60,19 @@ public:
     // pics\game.dat, then gives both players a new record. Throws the readers' errors (a
     // missing file: "Cannot open file ..."); the window is created all the same.
     void FormCreate();
-    // A new match: records reset, background, both craft and their probes, the continuous
-    // sounds, the pickup and obstacle timers at random intervals, the frame timer last.
-    // Assumes no match is on the field (the menu only starts one on a hidden window).
+    // A new match (Match::Start), then the frame timer. The menu only starts one on a
+    // hidden window, so the field is empty.
     void startmatch();
-    // The background: picture "background1".."background5" drawn from the generator as it
-    // stands (before startmatch reseeds it), tiled beneath everything.
-    void choosebackground();
-    // Ends the running phase: nothing moves, the continuous sounds stop, the pickup and
-    // obstacle timers stop. The alarms, blink, cooldown and frame timers are left alone.
-    void stopmatch();
-    // The left (right) craft is destroyed: energy 0, removed with "explos" on its side,
-    // both alarms silent, the match ended.
-    void destroyplayer1() { DestroyPlayer(Side::Left); }
-    void destroyplayer2() { DestroyPlayer(Side::Right); }
-    void DestroyPlayer(Side side);
-    // Close handler: sweeps the field with the left radar, silences the match and removes
-    // the craft and the background. Also silences a sounding low-energy alarm: the players
-    // are back in the menu, and a looped alarm would otherwise ring there until the next
-    // match's frame stopped it.
+    void choosebackground() { match.ChooseBackground(); }
+    void stopmatch() { match.Stop(); }
+    void DestroyPlayer(Side side) { match.DestroyPlayer(side); }
+    // Close handler: the match's close (sweep, silence, craft and background removed), the
+    // frame timer stopped. Also silences a sounding low-energy alarm: the players are back
+    // in the menu.
     void FormClose();
-    // The display's finalise handler. The records are members of the window and stay
-    // usable as long as it can start a match: the display finalises itself also before
-    // initialising again, so nothing is released here.
+    // The display's finalise handler. The records live in the match and stay usable as
+    // long as it can start a match: the display finalises itself also before initialising
+    // again, so nothing is released here.
     void DXDraw1Finalize(graphics::TCustomDXDraw& /*sender*/) {}
     // The window became the active one — which every Show makes it. The first time it is
     // shown the display initialises itself; the input devices are acquired again.
@@ -97,58 +82,30 @@ public:
 
     // --- the frame ----------------------------------------------------------------------
     // One frame of the match, called by DXTimer1 at most every kFrameInterval ms: display
-    // check, poll, pitches, move pass while running, fill, free, draw, counters, alarms,
-    // obstacle timer, flip, spoken counters, Esc. A missing sound or picture item ends the
-    // frame with the collection's error.
+    // check, poll, the match's frame (pitches, move pass while running, free, draw,
+    // counters, alarms, obstacle timer, flip, spoken counters), Esc. A missing sound or
+    // picture item ends the frame with the collection's error.
     void DXTimer1Timer(input::TCustomDXTimer& sender, int32_t lagCount);
 
     // --- window timers ------------------------------------------------------------------
-    void blikleftTimerTimer() { BlinkStep(Side::Left); }
-    void blikrightTimerTimer() { BlinkStep(Side::Right); }
-    void machgunlefttimerTimer() { propertiesleft.machgunlock = false; }
-    void machgunrighttimerTimer() { propertiesright.machgunlock = false; }
-    // A new pickup, hidden and unannounced, of a random kind at a random height.
-    void weaponstimerTimer();
-    // A new obstacle row with "objapp", unless a pickup is on the field or the match is
-    // over (then the timer keeps firing).
-    void objectapptimerTimer();
-    // One row of obstacles at X 230, counted in objectcount.
-    void placeobjects();
+    void blikleftTimerTimer() { match.BlinkStep(Side::Left); }
+    void blikrightTimerTimer() { match.BlinkStep(Side::Right); }
+    void machgunlefttimerTimer() { match.propertiesleft.machgunlock = false; }
+    void machgunrighttimerTimer() { match.propertiesright.machgunlock = false; }
+    void weaponstimerTimer() { match.NewPickup(); }
+    void objectapptimerTimer() { match.ObjectRowDue(); }
+    void placeobjects() { match.PlaceObjects(); }
 
     // --- spoken numbers -----------------------------------------------------------------
-    // Plays `name` on the side of `player` (1 left, any other value right) and waits for
-    // its end.
-    void sayword(int32_t player, std::string_view name);
-    // Speaks `value` in Czech number words, each with wait; see NumberWords. The words
-    // before a missing item have been heard when its lookup fails.
-    void saynumber(int32_t player, int32_t value, bool sayzero);
+    void sayword(int32_t player, std::string_view name) { match.sayword(player, name); }
+    void saynumber(int32_t player, int32_t value, bool sayzero) {
+        match.saynumber(player, value, sayzero);
+    }
 
-    // --- what the sprites use -------------------------------------------------------------
-    tproperties& Record(Side side) { return side == Side::Left ? propertiesleft : propertiesright; }
-    platform::Timer& BlinkTimer(Side side) {
-        return side == Side::Left ? blikleftTimer : blikrightTimer;
-    }
-    sprite::TImageSprite* Craft(Side side) const {
-        return side == Side::Left ? static_cast<sprite::TImageSprite*>(player1) : player2;
-    }
-    sprite::TImageSprite* Radar(Side side) const {
-        return side == Side::Left ? static_cast<sprite::TImageSprite*>(radarleft) : radarright;
-    }
+    // This frame's input state `state`, as the keyboard gave it.
     bool InputSet(int state) const { return DXInput1.ActiveStates().Contains(state); }
-    // The match bank's item `name` ("Wave '%s' not found" when it has none).
-    sound::TWaveCollectionItem& Wave(std::string_view name) {
-        return DXWaveList1.Items().Find(name);
-    }
-    // Finds `name`, sets its pan and plays it.
-    void PlayAt(std::string_view name, int32_t pan, bool wait = false);
-    // A new sprite of class T under the engine showing picture `picture` (its size), at
-    // (x, y); the match's own sprites are given the window. The picture is looked up
-    // first, so a missing one ("Image '%s' not found") creates nothing.
-    template <class T> T& CreateSprite(std::string_view picture, double x, double y);
     // The field's height: the display's surface height.
     int32_t FieldHeight() const { return DXDraw1.GetSurfaceHeight(); }
-    RandomGenerator& Generator() { return random_; }
-
     // The presenter DXDraw1 shows its frames through (the toolkit's, for this form).
     platform::IPresenter& Presenter() { return *presenter_; }
 
@@ -165,16 +122,25 @@ private:
     private:
         const platform::Form& form_;
     };
+    // The frame's drawing and presenting, as the match hands them back.
+    class Drawing final : public FrameView {
+    public:
+        explicit Drawing(TForm1& form) : form_(form) {}
+        void Draw() override;
+        void Present() override;
 
-    void BlinkStep(Side side);
-    // Step 9 of the frame: the four counter rows of both players.
+    private:
+        TForm1& form_;
+        bool drawable_ = false; // the display could draw when this frame's drawing began
+    };
+
+    // The four counter rows of both players.
     void DrawCounters();
-    // Steps 10 and 11: a player's low-energy alarm on at 1..10, off above 10.
-    void SwitchAlarm(Side side);
 
-    FormSoundOwner owner_;
+    sound::FormSoundOwner owner_;
     InputOwner inputOwner_;
     std::unique_ptr<platform::IPresenter> presenter_; // outlives DXDraw1
+    Drawing drawing_{*this};
 
 public:
     // --- components, in form-data order -------------------------------------------------
@@ -192,41 +158,11 @@ public:
     platform::Timer weaponstimer;
     platform::Timer objectapptimer;
 
-    // --- the match's state ----------------------------------------------------------------
-    tproperties propertiesleft;
-    tproperties propertiesright;
-    // The current match's sprites (owned by the engine); null when there is none.
-    TPlayer1* player1 = nullptr;
-    TPlayer2* player2 = nullptr;
-    Tradarleft* radarleft = nullptr;
-    Tradarright* radarright = nullptr;
-    TBackgrnd* backgrnd = nullptr;
-    bool gamerunning = false;
-    bool weaponblocked = false;
-    bool weaponannounced = false;
-    uint8_t weaponkind = 0;
-    uint8_t objectcount = 0;
+    // --- the match ----------------------------------------------------------------------
+    // Built on the components above and gone before them.
+    Match match;
     // Calls of the frame handler since the window was made (for the simulator's dump).
     uint64_t frames = 0;
-
-private:
-    RandomGenerator random_;
 };
-
-template <class T> T& TForm1::CreateSprite(std::string_view picture, double x, double y) {
-    const graphics::TPictureCollectionItem& item = DXImageList1.Items().Find(picture);
-    T& s = [this]() -> T& {
-        if constexpr (std::is_constructible_v<T, sprite::TSprite*, TForm1&>)
-            return sprite::Create<T>(DXSpriteEngine1.Engine(), *this);
-        else
-            return sprite::Create<T>(DXSpriteEngine1.Engine());
-    }();
-    s.PictureItem = &item;
-    s.Width = item.ImageWidth();
-    s.Height = item.ImageHeight();
-    s.X = x;
-    s.Y = y;
-    return s;
-}
 
 } // namespace vl::match

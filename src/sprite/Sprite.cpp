@@ -133,6 +133,7 @@ TRect TSprite::GetBounds() const {
 
 void TSprite::MoveTree(int32_t moveCount) {
     if (!MoveEnabled) return;
+    const TSpriteEngine::PassGuard pass(engine_);
     OnMove(moveCount);
     // Counted after the hook, once: sprites the hooks create now move from the next pass.
     const int32_t count = ChildCount();
@@ -142,6 +143,7 @@ void TSprite::MoveTree(int32_t moveCount) {
 int32_t TSprite::CheckCollisions() {
     if (!engine_ || isDead_ || !CollisionEnabled) return 0;
     TSpriteEngine& engine = *engine_;
+    const TSpriteEngine::PassGuard pass(engine_);
     engine.HitCount = 0;
     engine.StopCollisions = false;
     engine.ProbeRect = GetBounds();

@@ -43,11 +43,29 @@ public:
 private:
     friend class TSprite;
 
+    // Counts the move and collision passes running on an engine (null: none), so that
+    // FreeKilled can assert that no sprite is freed under a pass that still walks it.
+    class PassGuard {
+    public:
+        explicit PassGuard(TSpriteEngine* engine) : engine_(engine) {
+            if (engine_) ++engine_->passDepth_;
+        }
+        ~PassGuard() {
+            if (engine_) --engine_->passDepth_;
+        }
+        PassGuard(const PassGuard&) = delete;
+        PassGuard& operator=(const PassGuard&) = delete;
+
+    private:
+        TSpriteEngine* engine_;
+    };
+
     // One candidate of the collision pass run by `probe` (see TSprite::CheckCollisions).
     void CollisionVisit(TSprite& sprite, TSprite& probe);
     void Unqueue(TSprite& sprite);
 
     std::vector<TSprite*> killList_; // not owning: the sprites belong to their parents
+    int32_t passDepth_ = 0;          // move and collision passes running
 };
 
 } // namespace vl::sprite

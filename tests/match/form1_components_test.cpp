@@ -39,7 +39,7 @@ class Form1Components : public ::testing::Test {
 protected:
     void SetUp() override {
         form1 = std::make_unique<TForm1>(
-            WindowContext{toolkit, sound::SoundContext{&audio, &clock}, nullptr});
+            sound::WindowContext{toolkit, sound::SoundContext{&audio, &clock}, nullptr});
     }
     // Runs the creation handler in `dir`, as start-up does in the program's folder.
     bool CreateIn(const fs::path& dir) {

@@ -26,7 +26,7 @@ public:
         // The mixer plays as virtual time passes, so a play with wait ends.
         clock.AddAdvanceListener([this](uint64_t now) { audio.RenderUntilMs(now); });
         form1 = std::make_unique<match::TForm1>(
-            match::WindowContext{toolkit, sound::SoundContext{&audio, &clock}, trace});
+            sound::WindowContext{toolkit, sound::SoundContext{&audio, &clock}, trace});
         const auto here = std::filesystem::current_path();
         std::filesystem::current_path(data);
         const bool created = toolkit.Invoke(form1->form.OnCreate);
@@ -97,7 +97,7 @@ inline void Soak(MatchRig& rig, uint32_t seed, uint64_t ms,
             nextPress = now + 10 + next(190);
         }
         rig.toolkit.RunUntil(now + 10);
-        if (!rig.form1->gamerunning && rig.form1->form.Visible()) {
+        if (!rig.form1->match.gamerunning && rig.form1->form.Visible()) {
             rig.form1->form.Close();
             rig.Start();
             ++matches;

@@ -103,14 +103,14 @@ int64_t ToInt(std::string_view value) {
 } // namespace
 
 std::string MatchJson(const match::TForm1& form) {
-    std::string m = std::string("{\"gamerunning\":") + Bool(form.gamerunning) +
-                    ",\"weaponblocked\":" + Bool(form.weaponblocked) +
-                    ",\"weaponannounced\":" + Bool(form.weaponannounced) +
-                    ",\"weaponkind\":" + std::to_string(form.weaponkind) +
-                    ",\"objectcount\":" + std::to_string(form.objectcount) +
+    std::string m = std::string("{\"gamerunning\":") + Bool(form.match.gamerunning) +
+                    ",\"weaponblocked\":" + Bool(form.match.weaponblocked) +
+                    ",\"weaponannounced\":" + Bool(form.match.weaponannounced) +
+                    ",\"weaponkind\":" + std::to_string(form.match.weaponkind) +
+                    ",\"objectcount\":" + std::to_string(form.match.objectcount) +
                     ",\"frames\":" + std::to_string(form.frames) +
-                    ",\"left\":" + RecordJson(form.propertiesleft) +
-                    ",\"right\":" + RecordJson(form.propertiesright);
+                    ",\"left\":" + RecordJson(form.match.propertiesleft) +
+                    ",\"right\":" + RecordJson(form.match.propertiesright);
     m +=
         ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
     const std::pair<const char*, const platform::Timer*> timers[] = {
@@ -151,18 +151,18 @@ void SetMatchValue(match::TForm1& form, std::string_view name, std::string_view 
     const bool flag = value == "true";
     const int64_t number = ToInt(value);
     if (name == "gamerunning") {
-        form.gamerunning = flag;
+        form.match.gamerunning = flag;
     } else if (name == "weaponannounced") {
-        form.weaponannounced = flag;
+        form.match.weaponannounced = flag;
     } else if (name == "objectcount") {
-        form.objectcount = static_cast<uint8_t>(number);
+        form.match.objectcount = static_cast<uint8_t>(number);
     } else if (name == "weaponkind") {
-        form.weaponkind = static_cast<uint8_t>(number);
+        form.match.weaponkind = static_cast<uint8_t>(number);
     } else {
         bool left = false;
         const Field* f = RecordField(name, left);
         if (!f) return;
-        tproperties& r = left ? form.propertiesleft : form.propertiesright;
+        tproperties& r = left ? form.match.propertiesleft : form.match.propertiesright;
         std::visit(
             [&](auto ptr) {
                 using T = std::remove_reference_t<decltype(r.*ptr)>;

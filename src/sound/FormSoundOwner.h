@@ -12,9 +12,9 @@
 #include "platform/ToolkitForm.h"
 #include "sound/DXSounds.h"
 
-namespace vl::match {
+namespace vl::sound {
 
-class FormSoundOwner final : public sound::SoundOwnerWindow {
+class FormSoundOwner final : public SoundOwnerWindow {
 public:
     explicit FormSoundOwner(const platform::Form& form) : form_(form) {}
     uint64_t NativeHandle() const override { return form_.Handle(); }
@@ -28,4 +28,4 @@ private:
     std::map<const void*, std::function<void(uint64_t)>> hooks_;
 };
 
-} // namespace vl::match
+} // namespace vl::sound

@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The match as an object of its own: built on a bare sprite engine, picture collection,
+// tone bank, virtual clock and toolkit timers — no window, no display — and stepped frame
+// by frame, with what the rules say about climbing, shot heights and pickups.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+
+#include "match/FieldObjects.h"
+#include "match/Match.h"
+#include "match/MatchFixture.h"
+#include "match/Pickup.h"
+#include "match/SpokenNumbers.h"
+#include "match/Weapon.h"
+#include "platform/HeadlessToolkit.h"
+#include "platform/Mixer.h"
+
+namespace vl::match {
+namespace {
+
+namespace fs = std::filesystem;
+
+class Owner final : public sound::SoundOwnerWindow {
+public:
+    uint64_t NativeHandle() const override { return 1; }
+    void AddHandleHook(const void*, std::function<void(uint64_t)>) override {}
+    void RemoveHandleHook(const void*) override {}
+};
+
+class MatchObject : public ::testing::Test {
+protected:
+    static const fs::path& Data() {
+        static const fs::path dir = vl::testing::WriteMatchData(
+            fs::path(VL_BINARY_DIR) / "test-match" / ("object-" + std::to_string(getpid())));
+        return dir;
+    }
+    void SetUp() override {
+        if (!fs::exists(Data() / "pics" / "game.dat")) GTEST_SKIP() << "no generated pictures";
+        clock.AddAdvanceListener([this](uint64_t now) { audio.RenderUntilMs(now); });
+        device.Loaded();
+        bank.SetTrace(&log);
+        bank.SetDXSound(&device);
+        bank.Items().LoadFromFile((Data() / "snd" / "game.dat").string());
+        pictures.LoadFromFile((Data() / "pics" / "game.dat").string());
+        log.SetClock(&clock);
+    }
+    // One frame with `keys` as the frame's input states.
+    void Frame(std::initializer_list<int> keys = {}) {
+        input::InputStates states;
+        for (const int k : keys) states.Add(k);
+        match.Frame(states, view);
+        clock.SleepMs(10);
+    }
+    // The frequencies the frames gave `item`, in order.
+    std::vector<int32_t> Frequencies(const std::string& item) const {
+        std::vector<int32_t> out;
+        for (const SoundCall& c : log.calls)
+            if (c.ev == "set" && c.item == item && c.key == "freq") out.push_back(c.value);
+        return out;
+    }
+    template <class T> const T* Find() const {
+        for (int32_t i = 0; i < engine.ChildCount(); ++i)
+            if (const auto* s = dynamic_cast<const T*>(&engine.Child(i)); s && !s->IsDead())
+                return s;
+        return nullptr;
+    }
+
+    platform::VirtualClock clock;
+    platform::OfflineAudioBackend audio;
+    platform::HeadlessToolkit toolkit{clock};
+    Owner owner;
+    sound::TDXSound device{sound::SoundContext{&audio, &clock}, &owner};
+    sound::TDXWaveList bank{"DXWaveList1"};
+    graphics::TPictureCollection pictures;
+    sprite::TSpriteEngine engine;
+    std::array<platform::Timer, kMatchTimerCount> timers{
+        platform::Timer{toolkit, 50, false},   platform::Timer{toolkit, 50, false},
+        platform::Timer{toolkit, 100, false},  platform::Timer{toolkit, 100, false},
+        platform::Timer{toolkit, 5000, false}, platform::Timer{toolkit, 5000, false}};
+    SoundLog log;
+    FrameView view;
+    Match match{MatchParts{engine,
+                           pictures,
+                           bank.Items(),
+                           clock,
+                           {&timers[0], &timers[1], &timers[2], &timers[3], &timers[4], &timers[5]},
+                           [] { return 348; }}};
+    const SideTable& left = SideOf(Side::Left);
+};
+
+TEST_F(MatchObject, CraftClimbsAndSinksAPixelAFrameWithItsPitchAndShotsStartAtItsNewHeight) {
+    match.Start();
+    ASSERT_NE(match.player1, nullptr);
+    for (int i = 0; i < 5; ++i) Frame({left.down});
+    for (int i = 0; i < 2; ++i) Frame({left.up});
+    EXPECT_EQ(match.player1->Y, 3);
+    EXPECT_EQ(match.radarleft->Y, 14);
+    // Each frame gives the tone the pitch the record had when it began.
+    const std::vector<int32_t> f = Frequencies(std::string(left.navigation));
+    ASSERT_EQ(f.size(), 8U); // Start's, then one a frame
+    EXPECT_EQ(f.back(), 94800 - 240 * 4);
+    EXPECT_EQ(match.propertiesleft.navigfreq, 94800 - 240 * 3);
+
+    // All four fired in one frame that also sinks the craft: each from the new height.
+    Frame({left.down, left.gun, left.missile, left.machgun, left.magnet});
+    const double y = match.player1->Y;
+    ASSERT_EQ(y, 4);
+    ASSERT_NE(Find<TBullet1>(), nullptr);
+    // A shot has made its first step when the frame after its launch has run; its height
+    // does not change.
+    EXPECT_EQ(Find<TBullet1>()->Y, y + 10);
+    EXPECT_EQ(Find<Tmissileleft>()->Y, y + 10);
+    EXPECT_EQ(Find<Tmachgunleft>()->Y, y + 13);
+    EXPECT_EQ(Find<Tmagnetleft>()->Y, y + 5);
+    EXPECT_EQ(match.propertiesleft.bullets, 49);
+    EXPECT_EQ(match.propertiesleft.missiles, 0);
+    EXPECT_EQ(match.propertiesleft.machgunrounds, 199);
+}
+
+TEST_F(MatchObject, EachPickupKindRefillsItsCounterAndSpeaksTheNewValue) {
+    match.Start();
+    struct Case {
+        PickupKind kind;
+        int32_t tproperties::*counter; // null: energy
+        int32_t before, after;
+        std::vector<std::string> spoken;
+    };
+    const Case cases[] = {
+        {PickupKind::Energy, nullptr, 37, 100, {"energysp", "sto"}},
+        {PickupKind::Bullets, &tproperties::bullets, 3, 53, {"bulletsp", "50", "3"}},
+        {PickupKind::Missiles, &tproperties::missiles, 0, 1, {"missilesp", "1"}},
+        {PickupKind::Machgun, &tproperties::machgunrounds, 300, 400, {"machgunsp", "4", "sta"}},
+    };
+    for (const Case& c : cases) {
+        tproperties& r = match.Record(Side::Right);
+        if (c.counter)
+            r.*c.counter = c.before;
+        else
+            r.energy = static_cast<uint8_t>(c.before);
+        match.weaponkind = static_cast<uint8_t>(c.kind);
+        Tweapon& pickup = match.CreateSprite<Tweapon>(PickupOf(match.weaponkind)->icon, 257, 100);
+        log.calls.clear();
+        match.CollectPickup(pickup, Side::Right);
+        EXPECT_EQ(c.counter ? r.*c.counter : r.energy, c.after);
+        EXPECT_TRUE(pickup.IsDead());
+        EXPECT_TRUE(match.Timer(MatchTimer::Weapons).Enabled());
+        std::vector<std::string> spoken;
+        for (const SoundCall& call : log.calls)
+            if (call.ev == "play" && call.wait) {
+                spoken.push_back(call.item);
+                EXPECT_EQ(call.pan, 10000) << call.item; // the collector's side
+            }
+        EXPECT_EQ(spoken, c.spoken);
+        engine.FreeKilled();
+    }
+    // Nothing else changed: the left record is as Start left it.
+    EXPECT_EQ(match.propertiesleft.bullets, 50);
+    EXPECT_EQ(match.propertiesleft.energy, 100);
+}
+
+TEST_F(MatchObject, HundredsAndThousandsOfTwoToFourTakeTheirFewForm) {
+    using Words = std::vector<std::string>;
+    EXPECT_EQ(NumberWords(300, true), (Words{"3", "sta"}));
+    EXPECT_EQ(NumberWords(400, true), (Words{"4", "sta"}));
+    EXPECT_EQ(NumberWords(4000, true), (Words{"4", "tisice"}));
+    EXPECT_EQ(NumberWords(4000000, true), (Words{"4", "miliony"}));
+}
+
+TEST_F(MatchObject, AStartedMatchRunsAndCloseLeavesAnEmptyFieldAndSilence) {
+    match.Start();
+    EXPECT_TRUE(match.gamerunning);
+    EXPECT_TRUE(match.Timer(MatchTimer::Weapons).Enabled());
+    match.PlaceObjects();
+    EXPECT_GT(match.objectcount, 0);
+    for (int i = 0; i < 20; ++i) Frame({input::InputUp, left.down});
+    match.Close();
+    EXPECT_FALSE(match.gamerunning);
+    EXPECT_EQ(match.player1, nullptr);
+    EXPECT_EQ(engine.ChildCount(), 0); // the sweep took the row, the rest was removed
+    EXPECT_FALSE(match.Timer(MatchTimer::Weapons).Enabled());
+    match.Start(); // and the next match starts on the empty field
+    EXPECT_NE(match.player2, nullptr);
+}
+
+} // namespace
+} // namespace vl::match
