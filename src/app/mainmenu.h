@@ -9,10 +9,10 @@
 #include <array>
 #include <string_view>
 
-#include "sound/FormSoundOwner.h"
-#include "sound/WindowContext.h"
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
+#include "sound/FormSoundOwner.h"
+#include "sound/WindowContext.h"
 
 namespace vl::match {
 class TForm1;

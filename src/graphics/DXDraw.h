@@ -48,7 +48,6 @@ public:
     }
     constexpr bool Has(TDXDrawOption o) const { return (bits_ & Bit(o)) != 0; }
     constexpr void Include(TDXDrawOption o) { bits_ |= Bit(o); }
-    constexpr void Exclude(TDXDrawOption o) { bits_ &= ~Bit(o); }
     constexpr uint32_t Bits() const { return bits_; }
     friend constexpr bool operator==(TDXDrawOptions, TDXDrawOptions) = default;
 
@@ -102,8 +101,6 @@ public:
     // The window calls this when it is shown; the first time, with AutoInitialize, the
     // component initialises itself (errors propagate to the window).
     void FormShown();
-    // The window calls this when it is destroyed: Finalize.
-    void FormDestroyed() { Finalize(); }
     // Bounds of the control in its window. With AutoSize the surface size follows.
     void SetBounds(int32_t left, int32_t top, int32_t width, int32_t height);
     int32_t Left() const { return left_; }
@@ -121,8 +118,6 @@ public:
     TDXDrawOptions Options() const { return options_; }
     void SetOptions(TDXDrawOptions options);
     // The back surface's size; while initialised, changing it makes the surface anew.
-    void SetSurfaceWidth(int32_t w) { SetSurfaceSize(w, GetSurfaceHeight()); }
-    void SetSurfaceHeight(int32_t h) { SetSurfaceSize(GetSurfaceWidth(), h); }
     void SetSurfaceSize(int32_t w, int32_t h);
     // The back surface's size when it exists, else the stored size.
     int32_t GetSurfaceWidth() const;

@@ -16,8 +16,6 @@ struct TRect {
 
     constexpr int32_t Width() const { return Right - Left; }
     constexpr int32_t Height() const { return Bottom - Top; }
-    // No interior point: zero or negative extent in either direction.
-    constexpr bool IsEmpty() const { return Right <= Left || Bottom <= Top; }
     friend constexpr bool operator==(const TRect&, const TRect&) = default;
 };
 

@@ -52,10 +52,4 @@ void TCustomInput::Acquire() {
     if (deviceOpen_) AcquireDevice();
 }
 
-void TCustomInput::AssignBase(const TCustomInput& other) {
-    bindInputStates_ = other.bindInputStates_;
-    SetEnabled(other.enabled_);
-    SetForceFeedback(other.forceFeedback_);
-}
-
 } // namespace vl::input

@@ -63,8 +63,6 @@ protected:
     // Whether the device's force-feedback support is running; no platform here has it.
     virtual bool ForceFeedbackActive() const { return false; }
     virtual void AcquireDevice() {}
-    // Copies the settings every device shares (for the owner's device assignment).
-    void AssignBase(const TCustomInput& other);
 
     InputStates deviceStates_;
     bool initialized_ = false;

@@ -57,8 +57,6 @@ public:
     int32_t FrameCounter() const { return frameCounter_; }
     uint32_t FrameRateStart() const { return frameRateStart_; }
     int32_t FramesPerSecond() const { return framesPerSecond_; }
-    // True while this timer holds the application's idle slot.
-    bool IdleHookInstalled() const { return hooked_; }
 
     NotifyEvent OnActivate;
     NotifyEvent OnDeactivate;

@@ -81,13 +81,11 @@ public:
     TJoystick& Joystick() { return *joystick_; }
     TKeyboard& Keyboard() { return *keyboard_; }
     TMouse& Mouse() { return *mouse_; }
-    // Assigning a device copies its settings into the owned one.
-    void SetJoystick(const TJoystick& other) { joystick_->Assign(other); }
-    void SetKeyboard(const TKeyboard& other) { keyboard_->Assign(other); }
-    void SetMouse(const TMouse& other) { mouse_->Assign(other); }
     // The devices in creation order, the order of polls and initialisation.
     const std::vector<TCustomInput*>& Devices() const { return devices_; }
 
+    // The union of the previous poll, as the component publishes it; the program itself
+    // reads only ActiveStates.
     InputStates PolledStates() const { return polledStates_; }
     InputStates ActiveStates() const { return activeStates_; }
 

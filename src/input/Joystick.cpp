@@ -73,13 +73,4 @@ void TJoystick::Poll() {
     }
 }
 
-void TJoystick::Assign(const TJoystick& other) {
-    if (&other == this) return;
-    autoCenter_ = other.autoCenter_;
-    deadZone_ = other.deadZone_;
-    range_ = other.range_;
-    SetID(other.id_);
-    AssignBase(other);
-}
-
 } // namespace vl::input

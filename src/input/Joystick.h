@@ -26,6 +26,8 @@ public:
     uint32_t CooperativeFlags() const override;
     void Poll() override;
 
+    // The getters of the joystick's stored settings (AutoCenter, DeadZone*, Range*) have no
+    // caller in the program; they are kept as the published settings of the device.
     bool AutoCenter() const { return autoCenter_; }
     void SetAutoCenter(bool value) { autoCenter_ = value; }
     int32_t ID() const { return id_; }
@@ -49,10 +51,6 @@ public:
     int32_t X() const { return axis_[0]; }
     int32_t Y() const { return axis_[1]; }
     int32_t Z() const { return axis_[2]; }
-    const std::array<bool, 32>& Buttons() const { return buttons_; }
-
-    // Copies the settings of another joystick.
-    void Assign(const TJoystick& other);
 
     // One raw axis value scaled with a dead zone (percent) and a range.
     static int32_t ScaleAxis(int32_t raw, int32_t deadZonePercent, int32_t range);

@@ -113,10 +113,4 @@ void TKeyboard::WriteProperties(const BinaryWriter& write) const {
     write(kAssignsProperty, bytes);
 }
 
-void TKeyboard::Assign(const TKeyboard& other) {
-    if (&other == this) return;
-    assigns_ = other.assigns_;
-    AssignBase(other);
-}
-
 } // namespace vl::input

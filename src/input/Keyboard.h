@@ -56,9 +56,6 @@ public:
     using BinaryWriter = std::function<void(std::string_view, std::span<const uint8_t>)>;
     void WriteProperties(const BinaryWriter& write) const;
 
-    // Copies the settings and the key table of another keyboard.
-    void Assign(const TKeyboard& other);
-
 protected:
     void AcquireDevice() override;
 

@@ -19,8 +19,4 @@ void TMouse::Poll() {
     deviceStates_.Clear();
 }
 
-void TMouse::Assign(const TMouse& other) {
-    if (&other != this) AssignBase(other);
-}
-
 } // namespace vl::input

@@ -17,8 +17,6 @@ public:
     void Initialize() override;
     // Always leaves DeviceStates empty.
     void Poll() override;
-
-    void Assign(const TMouse& other);
 };
 
 } // namespace vl::input

@@ -63,7 +63,9 @@ int32_t BeaconFrequency(double y) {
 } // namespace
 
 Match::Match(MatchParts parts) : parts_(std::move(parts)) {
-    for (const platform::Timer* t : parts_.timers) assert(t && "every match timer is lent");
+    assert(std::all_of(parts_.timers.begin(), parts_.timers.end(),
+                       [](const platform::Timer* t) { return t != nullptr; }) &&
+           "every match timer is lent");
 }
 
 // --- lifecycle ------------------------------------------------------------------------

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "input/InputStates.h"
-#include "match/Shot.h"
 #include "match/Match.h"
+#include "match/Shot.h"
 
 namespace vl::match {
 
@@ -78,21 +78,17 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
         }
     };
     fire(side.gun, r.bulletflying, r.bullets, "gun", [&] {
-        match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
-                                                               y + 10);
+        match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX, y + 10);
     });
     fire(side.missile, r.missileflying, r.missiles, "missile", [&] {
-        match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
-                                                                y + 10);
+        match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX, y + 10);
     });
-    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
-        match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13);
-    });
+    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun",
+         [&] { match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13); });
     if (match.InputSet(side.magnet) && !r.magnetflying) {
         r.magnetflying = true;
         match.PlayAt("magnet", pan);
-        match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,
-                                                               y + 5);
+        match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX, y + 5);
     }
 }
 

@@ -16,7 +16,6 @@ public:
     int32_t Random(int32_t n);
     // Reseeds from a clock reading in ms.
     void Randomize(uint32_t clockMs) { seed_ = clockMs; }
-    uint32_t Seed() const { return seed_; }
 
 private:
     uint32_t seed_ = 0;

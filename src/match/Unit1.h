@@ -5,7 +5,7 @@
 // Index:
 //   - constants of the field and the frame
 //   - TForm1: construction (the form data); lifecycle handlers (FormCreate, startmatch,
-//     stopmatch, DestroyPlayer, FormClose); the frame; the timers' handlers; spoken
+//     stopmatch, destroyplayer1/2, FormClose); the frame; the timers' handlers; spoken
 //     numbers; components; the match
 //
 // The components are members in the order of the window's form data, so they are built
@@ -65,7 +65,10 @@ public:
     void startmatch();
     void choosebackground() { match.ChooseBackground(); }
     void stopmatch() { match.Stop(); }
-    void DestroyPlayer(Side side) { match.DestroyPlayer(side); }
+    // The left (right) craft is destroyed. Kept as the window's routines of those names; the
+    // shots reach the rule itself, Match::DestroyPlayer, through Match::Hit.
+    void destroyplayer1() { match.DestroyPlayer(Side::Left); }
+    void destroyplayer2() { match.DestroyPlayer(Side::Right); }
     // Close handler: the match's close (sweep, silence, craft and background removed), the
     // frame timer stopped. Also silences a sounding low-energy alarm: the players are back
     // in the menu.

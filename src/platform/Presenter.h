@@ -42,7 +42,6 @@ public:
     void Present(SDL_Surface& back, int x, int y) override;
     void WaitVBlank() override { ++vblankWaits_; }
 
-    void Resize(int width, int height) { width_ = width, height_ = height; }
     int PresentCount() const { return presents_; }
     int VBlankWaits() const { return vblankWaits_; }
     // Pixel of the last frame as 0x00RRGGBB; 0 outside the client area.

@@ -255,13 +255,6 @@ void SdlToolkit::BackendActivateWindow(Form& form) {
     SDL_SetWindowInputFocus(w->sdl); // SDL skips a window that is not mapped yet
 }
 
-void SdlToolkit::BackendSetCaption(Form& form) {
-    if (Window* w = Find(form)) {
-        SDL_SetWindowTitle(w->sdl, form.Caption().c_str());
-        SetLegacyWindowName(w->sdl, form.Caption());
-    }
-}
-
 void SdlToolkit::BackendInvalidate(Form& form) {
     if (Window* w = Find(form)) w->dirty = true;
 }

@@ -26,8 +26,6 @@ public:
 
     // The SDL window of a form (for the match window's display); nullptr when unknown.
     SDL_Window* WindowOf(const Form& form) const;
-    // The font file the list boxes use; empty when none was found.
-    const std::string& FontPath() const { return fontPath_; }
 
     // IInputService: SDL's keyboard state, read once per call.
     bool ReadScanCodes(KeyTable& out) override;
@@ -40,7 +38,6 @@ public:
 protected:
     void BackendCreateWindow(Form& form) override;
     void BackendShowWindow(Form& form, bool show) override;
-    void BackendSetCaption(Form& form) override;
     void BackendActivateWindow(Form& form) override;
     void BackendInvalidate(Form& form) override;
     void BackendPaint() override;

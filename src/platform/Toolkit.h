@@ -82,7 +82,6 @@ public:
     Form& CreateForm(std::string name, std::string caption, int left, int top, int width,
                      int height);
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
-    Form* FindForm(std::string_view name) const;
     const std::vector<std::unique_ptr<Form>>& Forms() const { return forms_; }
     // The application's active window (kept while the application is in the background);
     // nullptr when none.
@@ -113,10 +112,8 @@ public:
 
     // Queues an event as the backend or the script would.
     void Post(const ToolkitEvent& ev) { queue_.push_back(ev); }
-    size_t QueuedEvents() const { return queue_.size(); }
 
     void SetObserver(ToolkitObserver* observer) { observer_ = observer; }
-    ToolkitObserver* Observer() const { return observer_; }
 
     // IApplication
     IClock& Clock() override { return clock_; }
@@ -147,7 +144,6 @@ public:
     void ActivateForm(Form* form);
     void NotifySelect(const ListBox& list, int index);
     void Invalidate(Form& form) { BackendInvalidate(form); }
-    void BackendSetCaptionOf(Form& form) { BackendSetCaption(form); }
     void AddTimer(Timer* t) { timers_.push_back(t); }
     void RemoveTimer(Timer* t);
 
@@ -155,7 +151,6 @@ protected:
     // Backend operations; the defaults do nothing.
     virtual void BackendCreateWindow(Form& /*form*/) {}
     virtual void BackendShowWindow(Form& /*form*/, bool /*show*/) {}
-    virtual void BackendSetCaption(Form& /*form*/) {}
     // The program made `form` the active window: bring it to the front with the focus.
     virtual void BackendActivateWindow(Form& /*form*/) {}
     virtual void BackendInvalidate(Form& /*form*/) {}

@@ -18,11 +18,6 @@ Form::Form(Toolkit& toolkit, std::string name, std::string caption, int left, in
     : toolkit_(toolkit), name_(std::move(name)), caption_(std::move(caption)), left_(left),
       top_(top), width_(width), height_(height), handle_(handle) {}
 
-void Form::SetCaption(std::string caption) {
-    caption_ = std::move(caption);
-    toolkit_.BackendSetCaptionOf(*this);
-}
-
 int Form::ClientWidth() const {
     return std::max(width_ - kFrameWidth, 0);
 }
@@ -43,10 +38,6 @@ void Form::Close() {
 bool Form::IsForeground() const {
     return toolkit_.IsForeground(*this);
 }
-bool Form::IsMain() const {
-    return toolkit_.MainForm() == this;
-}
-
 ListBox& Form::AddListBox(std::string name, int left, int top, int width, int height) {
     listBoxes_.push_back(
         std::make_unique<ListBox>(toolkit_, *this, std::move(name), left, top, width, height));

@@ -27,7 +27,6 @@ public:
 
     const std::string& Name() const { return name_; }
     const std::string& Caption() const { return caption_; }
-    void SetCaption(std::string caption);
     int Left() const { return left_; }
     int Top() const { return top_; }
     // Outer size, frame included.
@@ -50,7 +49,6 @@ public:
     uint64_t Handle() const { return handle_; }
     // True while this form is the foreground window of the desktop.
     bool IsForeground() const;
-    bool IsMain() const;
 
     // A list box on the form; the first one made holds the keyboard focus.
     ListBox& AddListBox(std::string name, int left, int top, int width, int height);

@@ -264,7 +264,6 @@ public:
     TDXSoundOptions Options() const { return options_; }
     void SetOptions(TDXSoundOptions options) { options_ = options; }
     SoundOwnerWindow* Owner() const { return owner_; }
-    void SetOwner(SoundOwnerWindow* owner) { owner_ = owner; }
 
     // The window has finished loading: with AutoInitialize, Initialize. An
     // EDirectSoundError (no mixer device) is swallowed and leaves the device closed;
@@ -286,7 +285,6 @@ public:
     TDirectSoundBuffer* Primary() const { return primary_.get(); }
     // What Play(wait) sleeps on.
     platform::IClock& Clock() { return context_.clock ? *context_.clock : ownClock_; }
-    const SoundContext& Context() const { return context_; }
 
     // Listeners: one entry per wave list; notices go from the last attached to the first.
     void RegisterNotifyEvent(TCustomDXWaveList* list, NotifyEvent event);

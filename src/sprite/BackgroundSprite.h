@@ -45,6 +45,8 @@ public:
     int32_t MapRows() const { return mapRows_; }
     // Row-major, MapColumns() x MapRows() entries.
     std::span<const int32_t> CellMap() const { return cellMap_; }
+    // Which cells take part in collisions: the background sprite's published map, which
+    // nothing in the match reads (its background never collides).
     std::span<const uint8_t> SolidMap() const { return solidMap_; }
 
     // --- data -------------------------------------------------------------------------
