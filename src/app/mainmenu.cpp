@@ -7,44 +7,34 @@
 
 namespace vl::app {
 
+namespace {
+
+constexpr SpokenListLayout kLayout{
+    .formName = "mainmenuform",
+    .caption = "Hlavní menu",
+    .listName = "mainmenulist",
+    .listLeft = 216,
+    .listTop = 136,
+    .listWidth = 121,
+    .listHeight = 97,
+    .autoComplete = false,
+    .bankName = "DXWaveListmenu",
+    .bankFile = "snd\\menu.dat",
+    .greeting = "mainmenusp",
+    .entries = Tmainmenuform::kEntries,
+    .entrySounds = Tmainmenuform::kEntrySounds,
+};
+
+} // namespace
+
 Tmainmenuform::Tmainmenuform(const sound::WindowContext& context)
-    : toolkit(context.toolkit),
-      form(toolkit.CreateForm("mainmenuform", "Hlavní menu", 192, 107, 544, 375)),
-      mainmenulist(form.AddListBox("mainmenulist", 216, 136, 121, 97)), owner_(form),
-      DXSoundmenu(context.sound, &owner_), DXWaveListmenu("DXWaveListmenu") {
-    // Form data: the list box and the wave list's link to the device.
-    mainmenulist.ItemHeight = 13;
-    mainmenulist.AutoComplete = false;
-    mainmenulist.SetItems({std::string(kEntries[0]), std::string(kEntries[1]),
-                           std::string(kEntries[2]), std::string(kEntries[3])});
-    DXWaveListmenu.SetTrace(context.trace);
-    DXWaveListmenu.SetDXSound(&DXSoundmenu);
+    : TSpokenListForm(context, kLayout) {
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };
     mainmenulist.OnClick = [this] { mainmenulistClick(); };
     mainmenulist.OnDblClick = [this] { mainmenulistDblClick(); };
     mainmenulist.OnKeyPress = [this](char32_t& key) { mainmenulistKeyPress(key); };
-    // The whole window is read: the device opens itself.
-    DXSoundmenu.Loaded();
-}
-
-void Tmainmenuform::FormCreate() {
-    DXWaveListmenu.Items().LoadFromFile("snd\\menu.dat");
-}
-
-void Tmainmenuform::FormActivate() {
-    mainmenulist.SetItemIndex(0);
-    auto& items = DXWaveListmenu.Items();
-    items.Find("mainmenusp").Play(true);
-    items.Find("startgameitemsp").Play(false);
-}
-
-void Tmainmenuform::mainmenulistClick() {
-    StopEntrySounds();
-    const int index = mainmenulist.ItemIndex();
-    if (index < 0 || index >= static_cast<int>(kEntrySounds.size())) return;
-    DXWaveListmenu.Items().Find(kEntrySounds[static_cast<size_t>(index)]).Play(false);
 }
 
 void Tmainmenuform::mainmenulistKeyPress(char32_t& key) {
@@ -79,11 +69,6 @@ void Tmainmenuform::mainmenulistDblClick() {
 void Tmainmenuform::FormClose() {
     StopEntrySounds();
     DXWaveListmenu.Items().Find("endofgamesp").Play(true);
-}
-
-void Tmainmenuform::StopEntrySounds() {
-    auto& items = DXWaveListmenu.Items();
-    for (const auto name : kEntrySounds) items.Find(name).Stop();
 }
 
 } // namespace vl::app

@@ -8,44 +8,33 @@
 
 namespace vl::app {
 
-Tguideform::Tguideform(const sound::WindowContext& context)
-    : toolkit(context.toolkit),
-      form(toolkit.CreateForm("guideform", "Průvodce zvuky", 192, 107, 544, 375)),
-      guidelist(form.AddListBox("guidelist", 160, 136, 233, 97)), owner_(form),
-      DXSoundguide(context.sound, &owner_), DXWaveListguide("DXWaveListguide") {
-    // Form data: the list box (incremental search on, as the toolkit's default) and the
-    // wave list's link to the device.
-    guidelist.ItemHeight = 13;
-    guidelist.AutoComplete = true;
-    guidelist.SetItems(std::vector<std::string>(kEntries.begin(), kEntries.end()));
-    DXWaveListguide.SetTrace(context.trace);
-    DXWaveListguide.SetDXSound(&DXSoundguide);
+namespace {
+
+constexpr SpokenListLayout kLayout{
+    .formName = "guideform",
+    .caption = "Průvodce zvuky",
+    .listName = "guidelist",
+    .listLeft = 160,
+    .listTop = 136,
+    .listWidth = 233,
+    .listHeight = 97,
+    .autoComplete = true, // incremental search on, as the toolkit's default
+    .bankName = "DXWaveListguide",
+    .bankFile = "snd\\guide.dat",
+    .greeting = "introguidesp",
+    .entries = Tguideform::kEntries,
+    .entrySounds = Tguideform::kEntrySounds,
+};
+
+} // namespace
+
+Tguideform::Tguideform(const sound::WindowContext& context) : TSpokenListForm(context, kLayout) {
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };
     guidelist.OnClick = [this] { guidelistClick(); };
     guidelist.OnDblClick = [this] { guidelistDblClick(); };
     guidelist.OnKeyPress = [this](char32_t& key) { guidelistKeyPress(key); };
-    // The whole window is read: the device opens itself.
-    DXSoundguide.Loaded();
-}
-
-void Tguideform::FormCreate() {
-    DXWaveListguide.Items().LoadFromFile("snd\\guide.dat");
-}
-
-void Tguideform::FormActivate() {
-    guidelist.SetItemIndex(0);
-    auto& items = DXWaveListguide.Items();
-    items.Find("introguidesp").Play(true);
-    items.Find("levitstanditemsp").Play(false);
-}
-
-void Tguideform::guidelistClick() {
-    StopEntrySounds();
-    const int index = guidelist.ItemIndex();
-    if (index < 0 || index >= static_cast<int>(kEntrySounds.size())) return;
-    DXWaveListguide.Items().Find(kEntrySounds[static_cast<size_t>(index)]).Play(false);
 }
 
 void Tguideform::guidelistKeyPress(char32_t& key) {
@@ -66,11 +55,6 @@ void Tguideform::FormClose() {
     } catch (const std::exception& e) {
         toolkit.ShowError(e);
     }
-}
-
-void Tguideform::StopEntrySounds() {
-    auto& items = DXWaveListguide.Items();
-    for (const auto name : kEntrySounds) items.Find(name).Stop();
 }
 
 } // namespace vl::app

@@ -11,30 +11,23 @@
 #include <array>
 #include <string_view>
 
-#include "platform/Toolkit.h"
-#include "sound/DXSounds.h"
-#include "sound/FormSoundOwner.h"
-#include "sound/WindowContext.h"
+#include "app/SpokenListForm.h"
 
 namespace vl::app {
 
-class Tguideform {
+class Tguideform final : public TSpokenListForm {
 public:
     // Builds the window and its components and opens the sound device (AutoInitialize).
     // Throws as Tmainmenuform does; FormCreate is left to the caller (through the boundary).
     explicit Tguideform(const sound::WindowContext& context);
-    Tguideform(const Tguideform&) = delete;
-    Tguideform& operator=(const Tguideform&) = delete;
 
     // Handlers, as the toolkit calls them.
-    void FormCreate();
-    void FormActivate();
-    void guidelistClick();
+    void FormCreate() { LoadBank(); }
+    void FormActivate() { Greet(); }
+    void guidelistClick() { SpeakSelected(); }
     void guidelistKeyPress(char32_t& key);
     void guidelistDblClick();
     void FormClose();
-    // Stops the twenty entry items in table order; the first missing one throws.
-    void StopEntrySounds();
 
     static constexpr size_t kEntryCount = 20;
     static constexpr int kReturnEntry = 19; // "Návrat do hlavního menu"
@@ -68,16 +61,10 @@ public:
         "weapappitemsp",     "navigweapitemsp",     "getweapitemsp",
         "weapdestroyitemsp", "returnmainmenuitemsp"};
 
-    platform::Toolkit& toolkit;
-    platform::Form& form;
-    platform::ListBox& guidelist;
-
-private:
-    sound::FormSoundOwner owner_;
-
-public:
-    sound::TDXSound DXSoundguide;
-    sound::TDXWaveList DXWaveListguide;
+    // The form data's names of the shared parts.
+    platform::ListBox& guidelist = list;
+    sound::TDXSound& DXSoundguide = device;
+    sound::TDXWaveList& DXWaveListguide = bank;
 };
 
 } // namespace vl::app

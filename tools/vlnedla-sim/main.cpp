@@ -24,7 +24,7 @@
 #include "MatchState.h"
 #include "Script.h"
 #include "TraceWriter.h"
-#include "app/Form1Shot.h"
+#include "Form1Shot.h"
 #include "app/Program.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Keys.h"
@@ -206,7 +206,7 @@ int Main(int argc, char** argv) {
             match::TForm1* form1 = program.Form1();
             if (!form1) return;
             try {
-                app::WriteShot(form1->DXDraw1, path);
+                WriteShot(form1->DXDraw1, path);
             } catch (const std::exception& e) {
                 std::cerr << "vlnedla-sim: " << e.what() << "\n";
                 shotFailed = true;

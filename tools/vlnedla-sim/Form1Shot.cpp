@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Form1Shot: the back surface as a P6 PPM file.
-#include "app/Form1Shot.h"
+#include "Form1Shot.h"
 
 #include <fstream>
 
-namespace vl::app {
+namespace vl::sim {
 
 std::vector<uint8_t> EncodePpm(const graphics::TDirectDrawSurface& surface) {
     std::vector<uint8_t> out;
@@ -35,4 +35,4 @@ bool WriteShot(graphics::TCustomDXDraw& display, const std::string& path) {
     return true;
 }
 
-} // namespace vl::app
+} // namespace vl::sim

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Form1Shot: a picture of the match window's back surface as a binary PPM file, for the
-// simulator and the tests to look at what the match drew.
+// simulator's `shot` command and its tests to look at what the match drew.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@
 #include "graphics/DXDraw.h"
 #include "graphics/DirectDrawSurface.h"
 
-namespace vl::app {
+namespace vl::sim {
 
 // The shot's file could not be written.
 class EShotError : public Error {
@@ -28,4 +28,4 @@ std::vector<uint8_t> EncodePpm(const graphics::TDirectDrawSurface& surface);
 // %s") when the file cannot be written.
 bool WriteShot(graphics::TCustomDXDraw& display, const std::string& path);
 
-} // namespace vl::app
+} // namespace vl::sim
