@@ -6,7 +6,7 @@
 #include <fstream>
 #include <string>
 
-#include "support/MatchRig.h"
+#include "support/match_rig.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <regex>
 
 #include "sim_support.h"
-#include "support/MatchData.h"
+#include "support/match_data.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "app/sim_support.h"
-#include "support/BankBuilder.h"
-#include "support/MatchData.h"
+#include "support/bank_builder.h"
+#include "support/match_data.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the field: obstacle rows, the weapon pickup and its announcement, the radar
 // echoes and the close handler's sweep.
-#include "MatchFixture.h"
+#include "match_fixture.h"
 #include "match/FieldObjects.h"
 #include "match/Shot.h"
 #include "match/Weapon.h"

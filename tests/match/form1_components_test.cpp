@@ -17,7 +17,7 @@
 #include "platform/Mixer.h"
 #include "sprite/BackgroundSprite.h"
 #include "sprite/ImageSprite.h"
-#include "support/MatchData.h"
+#include "support/match_data.h"
 
 namespace vl::match {
 namespace {

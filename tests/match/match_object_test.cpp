@@ -12,7 +12,7 @@
 
 #include "match/FieldObjects.h"
 #include "match/Match.h"
-#include "match/MatchFixture.h"
+#include "match/match_fixture.h"
 #include "match/Pickup.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"

@@ -3,7 +3,7 @@
 // counters spoken and drawn, and the close.
 #include <algorithm>
 
-#include "MatchFixture.h"
+#include "match_fixture.h"
 #include "match/FieldObjects.h"
 #include "match/Shot.h"
 #include "match/SpokenNumbers.h"

@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "support/MatchData.h"
-#include "support/MatchRig.h"
+#include "support/match_data.h"
+#include "support/match_rig.h"
 
 namespace vl::match {
 namespace {

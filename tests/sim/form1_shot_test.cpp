@@ -13,8 +13,8 @@
 #include "Form1Shot.h"
 #include "sprite/BackgroundSprite.h"
 #include "sprite/ImageSprite.h"
-#include "support/MatchData.h"
-#include "support/MatchRig.h"
+#include "support/match_data.h"
+#include "support/match_rig.h"
 
 namespace vl::sim {
 namespace {

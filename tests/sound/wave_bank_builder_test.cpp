@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "sound/DXSounds.h"
-#include "support/BankBuilder.h"
+#include "support/bank_builder.h"
 
 namespace vl::sound {
 namespace {

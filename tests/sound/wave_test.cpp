@@ -12,7 +12,7 @@
 
 #include "container/ObjectStream.h"
 #include "sound/Wave.h"
-#include "support/BankBuilder.h"
+#include "support/bank_builder.h"
 
 namespace vl::sound {
 namespace {

@@ -21,10 +21,10 @@
 #include <sstream>
 #include <string>
 
+#include "Form1Shot.h"
 #include "MatchState.h"
 #include "Script.h"
 #include "TraceWriter.h"
-#include "Form1Shot.h"
 #include "app/Program.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Keys.h"

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// InputFakes: a scripted application and input service for the input and timer tests.
+// input_fakes: a scripted application and input service for the input and timer tests.
 #pragma once
 
 #include <map>

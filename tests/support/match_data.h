@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MatchData: a data folder for match tests — a match bank of short tones holding every item
+// match_data: a data folder for match tests — a match bank of short tones holding every item
 // the match looks up (looped where the match expects it), beside the generated pictures and
 // the other banks.
 //
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "support/BankBuilder.h"
+#include "support/bank_builder.h"
 
 namespace vl::testing {
 

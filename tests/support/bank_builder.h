@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// BankBuilder: builds sound bank files and wave blocks in memory for tests.
+// bank_builder: builds sound bank files and wave blocks in memory for tests.
 //
 //   auto wave = vl::testing::SineWave({.rate = 22050, .frames = 2205});
 //   auto file = vl::testing::BuildBank({{.name = "gun", .wave = wave},

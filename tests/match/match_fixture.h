@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MatchFixture: a match window on the headless toolkit with a tone bank, the sound calls it
+// match_fixture: a match window on the headless toolkit with a tone bank, the sound calls it
 // makes recorded, frames run one at a time.
 #pragma once
 
@@ -17,8 +17,8 @@
 #include "platform/HeadlessToolkit.h"
 #include "platform/Mixer.h"
 #include "sound/SoundTrace.h"
-#include "support/MatchData.h"
-#include "support/MatchRig.h"
+#include "support/match_data.h"
+#include "support/match_rig.h"
 
 namespace vl::match {
 

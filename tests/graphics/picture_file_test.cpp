@@ -4,7 +4,7 @@
 // is initialised, and the exact (wrapped) failure messages with the items read so far.
 #include <gtest/gtest.h>
 
-#include "GraphicsTestUtil.h"
+#include "graphics_test_util.h"
 #include "graphics/DXDraws.h"
 
 namespace vl::graphics {

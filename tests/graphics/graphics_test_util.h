@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// GraphicsTestUtil: small helpers of the graphics tests — little-endian byte building,
+// graphics_test_util: small helpers of the graphics tests — little-endian byte building,
 // temporary folders, running ImageMagick, picture files made with the container writer.
 #pragma once
 

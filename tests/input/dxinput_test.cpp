@@ -3,7 +3,7 @@
 // the system-state fallback, the joystick and the stored key table.
 #include <gtest/gtest.h>
 
-#include "InputFakes.h"
+#include "input_fakes.h"
 #include "input/DXInput.h"
 
 namespace vl::input {

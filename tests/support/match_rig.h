@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MatchRig: a match window on the headless toolkit (virtual clock, offline mixer) with a
+// match_rig: a match window on the headless toolkit (virtual clock, offline mixer) with a
 // data folder, for tests and benchmarks; and the soak driver that plays both players at
 // random for a stretch of virtual time.
 #pragma once

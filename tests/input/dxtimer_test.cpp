@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "InputFakes.h"
+#include "input_fakes.h"
 #include "input/DXClass.h"
 
 namespace vl::input {

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "GraphicsTestUtil.h"
+#include "graphics_test_util.h"
 #include "graphics/DIB.h"
 
 namespace vl::graphics {
