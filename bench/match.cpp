@@ -37,15 +37,15 @@ void BM_MatchFrame(benchmark::State& state) {
         rig.toolkit.UserKeyDown(vk); // C Space Up Shift
     f.placeobjects();
     f.weaponstimerTimer();
-    f.match.weaponannounced = true; // no wait for its announcement inside the timing
+    f.game.weaponannounced = true; // no wait for its announcement inside the timing
     int64_t frames = 0;
     for (auto _ : state) {
         rig.Frame();
         if (++frames % 64 == 0) { // keep the field as busy as it started
             state.PauseTiming();
-            f.match.propertiesleft.bullets = f.match.propertiesright.bullets = 50;
-            f.match.propertiesleft.energy = f.match.propertiesright.energy = 100;
-            if (f.match.objectcount == 0) f.placeobjects();
+            f.game.propertiesleft.bullets = f.game.propertiesright.bullets = 50;
+            f.game.propertiesleft.energy = f.game.propertiesright.energy = 100;
+            if (f.game.objectcount == 0) f.placeobjects();
             state.ResumeTiming();
         }
     }

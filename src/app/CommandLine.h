@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CommandLine: the options of the vlnedla command. Without any the program behaves as it
-// always has; --help and --version answer without a display or a sound device.
+// always has; --help and --version answer without a display or a sound device;
+// --computer SIDE[:LEVEL] lets the computer play a craft.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,15 +15,27 @@ namespace vl::app {
 inline constexpr std::string_view kProgramName = "vlnedla";
 inline constexpr std::string_view kProgramVersion = VLNEDLA_VERSION;
 
+// How the matches of a run are played.
+struct PlayOptions {
+    // The computer's level for the left and the right craft; 0 where a person plays.
+    std::array<int32_t, 2> computer{};
+};
+
 struct CommandLine {
     enum class Action { Play, Help, Version, Refuse };
     Action action = Action::Play;
     std::string reason; // Refuse: why, one line
+    PlayOptions play;
 };
 
-// Reads the arguments after the program's name. An unknown option, a stray argument or a
-// missing value is refused with its reason.
+// Reads the arguments after the program's name. An unknown option, a stray argument, a
+// missing or bad value is refused with its reason.
 CommandLine ParseCommandLine(const std::vector<std::string_view>& args);
+
+// Reads the value of one --computer: "left" or "right", optionally ":1", ":2" or ":3"
+// (2 when left out), into `play`. False, with the reason, for a bad value or a side given
+// twice.
+bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string& reason);
 
 // The usage, one line an option: what --help prints, and the tail of a refusal.
 std::string Usage();

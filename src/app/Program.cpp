@@ -10,7 +10,7 @@ namespace vl::app {
 
 Program::Program(ProgramParts parts)
     : clock_(std::move(parts.clock)), audio_(std::move(parts.audio)),
-      toolkit_(std::move(parts.toolkit)), trace_(parts.trace) {}
+      toolkit_(std::move(parts.toolkit)), trace_(parts.trace), play_(parts.play) {}
 
 Program::~Program() {
     // Windows go before the toolkit their forms belong to; the match window before the
@@ -31,6 +31,8 @@ bool Program::CreateWindows() {
         guide_ = std::make_unique<Tguideform>(context);
         toolkit_->Invoke(guide_->form.OnCreate);
         mainmenu_->SetWindows(form1_.get(), guide_.get());
+        form1_->SetComputer(match::Side::Left, play_.computer[0]);
+        form1_->SetComputer(match::Side::Right, play_.computer[1]);
     } catch (const std::exception& e) {
         toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
                               platform::MessageIcon::Error);

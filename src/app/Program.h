@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "app/CommandLine.h"
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
 #include "match/Unit1.h"
@@ -29,6 +30,7 @@ struct ProgramParts {
     // Made over the clock above; built by the caller with a reference to it.
     std::unique_ptr<platform::Toolkit> toolkit;
     sound::SoundTrace* trace = nullptr; // not owned; must outlive the program
+    PlayOptions play;                   // who plays the craft (the command line's options)
 };
 
 class Program {
@@ -62,6 +64,7 @@ private:
     std::unique_ptr<platform::AudioBackend> audio_;
     std::unique_ptr<platform::Toolkit> toolkit_;
     sound::SoundTrace* trace_;
+    PlayOptions play_;
     std::unique_ptr<Tmainmenuform> mainmenu_;
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;

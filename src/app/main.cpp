@@ -49,7 +49,7 @@ void KeepStandardStreamsOpen() {
 // then, the teardown) before the watch ends the process.
 constexpr std::chrono::milliseconds kSignalGrace{1500};
 
-int RunProgram() {
+int RunProgram(const vl::app::PlayOptions& play) {
     // The toolkit a signal asks to end, once there is one.
     std::atomic<vl::platform::Toolkit*> running{nullptr};
     const vl::platform::SignalWatch signals(
@@ -64,8 +64,8 @@ int RunProgram() {
         auto toolkit = std::make_unique<vl::platform::SdlToolkit>(*clock);
         vl::platform::Toolkit* shown = toolkit.get();
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
-        vl::app::Program program(
-            vl::app::ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr});
+        vl::app::Program program(vl::app::ProgramParts{std::move(clock), std::move(audio),
+                                                       std::move(toolkit), nullptr, play});
         running = shown;
         if (const int code = signals.ExitCode(); code >= 0) return code; // came at start-up
         const int code = program.Run();
@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     case vl::app::CommandLine::Action::Play:
         break;
     }
-    const int code = RunProgram();
+    const int code = RunProgram(options.play);
     SDL_Quit();
     return code;
 }

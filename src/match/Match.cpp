@@ -112,7 +112,9 @@ void Match::Start() {
     for (const Side side : {Side::Left, Side::Right})
         if (Record(side).navigon) Wave(SideOf(side).navigation).Play(false);
 
-    Reseed();
+    startMs_ = parts_.clock.NowMs();
+    ++starts_;
+    random_.Randomize(startMs_);
     Timer(MatchTimer::Weapons).SetInterval(static_cast<uint32_t>(10000 + random_.Random(20000)));
     Timer(MatchTimer::ObjectApp).SetInterval(static_cast<uint32_t>(5000 + random_.Random(5000)));
 
@@ -361,6 +363,36 @@ void Match::AnnouncePickup(double y) {
 void Match::PickupFell(Tweapon& pickup) {
     pickup.Kill();
     Timer(MatchTimer::Weapons).SetEnabled(true);
+}
+
+// --- what a player sees ---------------------------------------------------------------
+
+void Match::Look(FieldSight& out) const {
+    out.craft = {};
+    out.records = {propertiesleft, propertiesright};
+    out.shots.clear();
+    out.obstacles.clear();
+    out.pickup.reset();
+    out.pickupKind = 0;
+    out.running = gamerunning;
+    const auto box = [](const sprite::TSprite& s) { return SeenBox{s.X, s.Y, s.Width, s.Height}; };
+    for (const Side side : {Side::Left, Side::Right})
+        if (const sprite::TImageSprite* c = Craft(side))
+            out.craft[static_cast<size_t>(side)] = box(*c);
+    const sprite::TSpriteEngine& engine = parts_.engine;
+    for (int32_t i = 0; i < engine.ChildCount(); ++i) {
+        const sprite::TSprite& s = engine.Child(i);
+        if (s.IsDead()) continue;
+        if (const auto* shot = dynamic_cast<const TShotSprite*>(&s)) {
+            // A magnet hidden behind an obstacle is out of sight.
+            if (s.Visible) out.shots.push_back({shot->Kind(), shot->Shooter(), box(s)});
+        } else if (dynamic_cast<const TFieldObject*>(&s)) {
+            out.obstacles.push_back(box(s));
+        } else if (dynamic_cast<const Tweapon*>(&s) && s.Visible) {
+            out.pickup = box(s);
+            out.pickupKind = weaponkind;
+        }
+    }
 }
 
 // --- sounds ---------------------------------------------------------------------------

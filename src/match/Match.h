@@ -22,6 +22,7 @@
 #include "graphics/PictureCollection.h"
 #include "input/InputStates.h"
 #include "match/Backgrnd.h"
+#include "match/FieldSight.h"
 #include "match/Player.h"
 #include "match/Properties.h"
 #include "match/Radar.h"
@@ -156,6 +157,13 @@ public:
     // so a missing one ("Image '%s' not found") creates nothing.
     template <class T> T& CreateSprite(std::string_view picture, double x, double y);
     int32_t FieldHeight() const { return parts_.fieldHeight(); }
+    // The field as a player sees it now, into `out` (its lists reused, so a frame's look
+    // allocates nothing once they have grown).
+    void Look(FieldSight& out) const;
+    // How many matches have started, and the clock reading the last one started at: what
+    // a computer player seeds its own generator from.
+    uint32_t Starts() const { return starts_; }
+    uint32_t StartMs() const { return startMs_; }
     sprite::TSpriteEngine& Engine() const { return parts_.engine; }
 
     // --- spoken numbers -----------------------------------------------------------------
@@ -188,6 +196,8 @@ private:
     MatchParts parts_;
     input::InputStates input_;
     RandomGenerator random_;
+    uint32_t starts_ = 0;
+    uint32_t startMs_ = 0;
 };
 
 template <class T> T& Match::CreateSprite(std::string_view picture, double x, double y) {

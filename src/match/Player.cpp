@@ -12,8 +12,6 @@ namespace vl::match {
 
 namespace {
 
-constexpr int32_t kTop = 0;
-constexpr int32_t kBottom = 315;
 constexpr int32_t kPitchStep = 240;
 
 } // namespace
@@ -42,7 +40,7 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
 
     if (!up && !down) toIdle();
     if (up) {
-        if (Y > kTop) {
+        if (Y > kCraftTop) {
             Y -= 1;
             if (radar) radar->Y -= 1;
             r.navigfreq += kPitchStep;
@@ -52,7 +50,7 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
         }
     }
     if (down) {
-        if (Y >= kBottom) {
+        if (Y >= kCraftBottom) {
             toIdle();
         } else {
             Y += 1;
@@ -78,17 +76,22 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
         }
     };
     fire(side.gun, r.bulletflying, r.bullets, "gun", [&] {
-        match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX, y + 10);
+        match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
+                                                       y + LaunchDrop(ShotKind::Bullet));
     });
     fire(side.missile, r.missileflying, r.missiles, "missile", [&] {
-        match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX, y + 10);
+        match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
+                                                        y + LaunchDrop(ShotKind::Missile));
     });
-    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun",
-         [&] { match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX, y + 13); });
+    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
+        match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX,
+                                                        y + LaunchDrop(ShotKind::Machgun));
+    });
     if (match.InputSet(side.magnet) && !r.magnetflying) {
         r.magnetflying = true;
         match.PlayAt("magnet", pan);
-        match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX, y + 5);
+        match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,
+                                                       y + LaunchDrop(ShotKind::Magnet));
     }
 }
 

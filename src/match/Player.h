@@ -12,6 +12,11 @@ namespace vl::match {
 
 // One craft; the left and right twins differ only in the table of their side. A craft runs
 // no collision pass of its own: the other player's shots find it, pixel-exactly.
+// The heights a craft's top can take: it climbs no higher than kCraftTop and sinks no lower
+// than kCraftBottom.
+inline constexpr int32_t kCraftTop = 0;
+inline constexpr int32_t kCraftBottom = 315;
+
 template <Side S> class TCraft final : public TMatchSprite {
 public:
     using TMatchSprite::TMatchSprite;

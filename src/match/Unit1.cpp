@@ -25,13 +25,13 @@ TForm1::TForm1(const sound::WindowContext& context)
       DXTimer1(toolkit), blikleftTimer(toolkit, 50, false), blikrightTimer(toolkit, 50, false),
       machgunlefttimer(toolkit, 100, false), machgunrighttimer(toolkit, 100, false),
       weaponstimer(toolkit, 5000, false), objectapptimer(toolkit, 5000, false),
-      match(MatchParts{DXSpriteEngine1.Engine(),
-                       DXImageList1.Items(),
-                       DXWaveList1.Items(),
-                       toolkit.Clock(),
-                       {&blikleftTimer, &blikrightTimer, &machgunlefttimer, &machgunrighttimer,
-                        &weaponstimer, &objectapptimer},
-                       [this] { return FieldHeight(); }}) {
+      game(MatchParts{DXSpriteEngine1.Engine(),
+                      DXImageList1.Items(),
+                      DXWaveList1.Items(),
+                      toolkit.Clock(),
+                      {&blikleftTimer, &blikrightTimer, &machgunlefttimer, &machgunrighttimer,
+                       &weaponstimer, &objectapptimer},
+                      [this] { return FieldHeight(); }}) {
     using graphics::TDXDrawOption;
     // DXDraw1: a windowed display filling the client area, initialised on first show.
     DXDraw1.SetPresenter(presenter_.get());
@@ -111,7 +111,7 @@ TForm1::TForm1(const sound::WindowContext& context)
 void TForm1::FormCreate() {
     DXWaveList1.Items().LoadFromFile("snd\\game.dat");
     DXImageList1.Items().LoadFromFile("pics\\game.dat");
-    match.Reset();
+    game.Reset();
 }
 
 void TForm1::FormActivate() {
@@ -122,13 +122,26 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::startmatch() {
-    match.Start();
+    game.Start();
     DXTimer1.SetEnabled(true);
 }
 
 void TForm1::FormClose() {
-    match.Close();
+    game.Close();
     DXTimer1.SetEnabled(false);
+}
+
+void TForm1::SetComputer(Side side, int32_t level) {
+    std::optional<ComputerPlayer>& player = computer[static_cast<size_t>(side)];
+    if (level <= 0)
+        player.reset();
+    else
+        player.emplace(side, level);
+}
+
+int32_t TForm1::ComputerLevel(Side side) const {
+    const std::optional<ComputerPlayer>& player = computer[static_cast<size_t>(side)];
+    return player ? player->Level() : 0;
 }
 
 // --- the frame ------------------------------------------------------------------------
@@ -141,7 +154,10 @@ void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount
         form.Close();
     }
     DXInput1.PollInput();
-    match.Frame(DXInput1.ActiveStates(), drawing_);
+    input::InputStates states = DXInput1.ActiveStates();
+    for (std::optional<ComputerPlayer>& player : computer)
+        if (player) player->Play(game, states);
+    game.Frame(states, drawing_);
     if (InputSet(input::InputButton3)) form.Close();
 }
 
@@ -202,9 +218,9 @@ void TForm1::DrawCounters() {
             }
         };
         pictures.Items(r.picture).DrawPattern(surface, 4, r.iconY, 0);
-        write(0, r.numberY, value(match.propertiesleft));
+        write(0, r.numberY, value(game.propertiesleft));
         pictures.Items(r.picture).DrawPattern(surface, 513, r.iconY, 0);
-        write(509, r.numberY, value(match.propertiesright));
+        write(509, r.numberY, value(game.propertiesright));
     }
 }
 

@@ -11,18 +11,21 @@
 // The components are members in the order of the window's form data, so they are built
 // in that order and torn down in reverse: everything that points at DXDraw1 lets go of it
 // before it goes, and DXDraw1 goes before the presenter it shows its frames through. The
-// rules and the state of the match are `match` (Match.h), built on the components after
+// rules and the state of the match are `game`, a `Match` (Match.h), built on the components after
 // them; the sprites live in DXSpriteEngine1 and reach the match, never the window.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <type_traits>
 
 #include "graphics/DXDraws.h"
 #include "input/DXClass.h"
 #include "input/DXInput.h"
+#include "match/ComputerPlayer.h"
 #include "match/Match.h"
 #include "match/Side.h"
 #include "platform/Presenter.h"
@@ -63,12 +66,12 @@ public:
     // A new match (Match::Start), then the frame timer. The menu only starts one on a
     // hidden window, so the field is empty.
     void startmatch();
-    void choosebackground() { match.ChooseBackground(); }
-    void stopmatch() { match.Stop(); }
+    void choosebackground() { game.ChooseBackground(); }
+    void stopmatch() { game.Stop(); }
     // The left (right) craft is destroyed. Kept as the window's routines of those names; the
     // shots reach the rule itself, Match::DestroyPlayer, through Match::Hit.
-    void destroyplayer1() { match.DestroyPlayer(Side::Left); }
-    void destroyplayer2() { match.DestroyPlayer(Side::Right); }
+    void destroyplayer1() { game.DestroyPlayer(Side::Left); }
+    void destroyplayer2() { game.DestroyPlayer(Side::Right); }
     // Close handler: the match's close (sweep, silence, craft and background removed), the
     // frame timer stopped. Also silences a sounding low-energy alarm: the players are back
     // in the menu.
@@ -91,22 +94,29 @@ public:
     void DXTimer1Timer(input::TCustomDXTimer& sender, int32_t lagCount);
 
     // --- window timers ------------------------------------------------------------------
-    void blikleftTimerTimer() { match.BlinkStep(Side::Left); }
-    void blikrightTimerTimer() { match.BlinkStep(Side::Right); }
-    void machgunlefttimerTimer() { match.propertiesleft.machgunlock = false; }
-    void machgunrighttimerTimer() { match.propertiesright.machgunlock = false; }
-    void weaponstimerTimer() { match.NewPickup(); }
-    void objectapptimerTimer() { match.ObjectRowDue(); }
-    void placeobjects() { match.PlaceObjects(); }
+    void blikleftTimerTimer() { game.BlinkStep(Side::Left); }
+    void blikrightTimerTimer() { game.BlinkStep(Side::Right); }
+    void machgunlefttimerTimer() { game.propertiesleft.machgunlock = false; }
+    void machgunrighttimerTimer() { game.propertiesright.machgunlock = false; }
+    void weaponstimerTimer() { game.NewPickup(); }
+    void objectapptimerTimer() { game.ObjectRowDue(); }
+    void placeobjects() { game.PlaceObjects(); }
 
     // --- spoken numbers -----------------------------------------------------------------
-    void sayword(int32_t player, std::string_view name) { match.sayword(player, name); }
+    void sayword(int32_t player, std::string_view name) { game.sayword(player, name); }
     void saynumber(int32_t player, int32_t value, bool sayzero) {
-        match.saynumber(player, value, sayzero);
+        game.saynumber(player, value, sayzero);
     }
 
     // This frame's input state `state`, as the keyboard gave it.
     bool InputSet(int state) const { return DXInput1.ActiveStates().Contains(state); }
+    // --- players ------------------------------------------------------------------------
+    // The computer plays `side` at `level` (1..3) in every match from now on; level 0
+    // gives the side back to the keyboard.
+    void SetComputer(Side side, int32_t level);
+    // The level the computer plays `side` at; 0 when a person plays it.
+    int32_t ComputerLevel(Side side) const;
+
     // The field's height: the display's surface height.
     int32_t FieldHeight() const { return DXDraw1.GetSurfaceHeight(); }
     // The presenter DXDraw1 shows its frames through (the toolkit's, for this form).
@@ -163,7 +173,9 @@ public:
 
     // --- the match ----------------------------------------------------------------------
     // Built on the components above and gone before them.
-    Match match;
+    Match game;
+    // The computer's players, by side; none where a person plays.
+    std::array<std::optional<ComputerPlayer>, 2> computer;
     // Calls of the frame handler since the window was made (for the simulator's dump).
     uint64_t frames = 0;
 };

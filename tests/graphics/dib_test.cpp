@@ -6,8 +6,8 @@
 
 #include <algorithm>
 
-#include "graphics_test_util.h"
 #include "graphics/DIB.h"
+#include "graphics_test_util.h"
 
 namespace vl::graphics {
 namespace {

@@ -4,8 +4,8 @@
 // is initialised, and the exact (wrapped) failure messages with the items read so far.
 #include <gtest/gtest.h>
 
-#include "graphics_test_util.h"
 #include "graphics/DXDraws.h"
+#include "graphics_test_util.h"
 
 namespace vl::graphics {
 namespace {

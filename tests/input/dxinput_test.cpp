@@ -3,8 +3,8 @@
 // the system-state fallback, the joystick and the stored key table.
 #include <gtest/gtest.h>
 
-#include "input_fakes.h"
 #include "input/DXInput.h"
+#include "input_fakes.h"
 
 namespace vl::input {
 namespace {

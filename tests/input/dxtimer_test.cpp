@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "input_fakes.h"
 #include "input/DXClass.h"
+#include "input_fakes.h"
 
 namespace vl::input {
 namespace {

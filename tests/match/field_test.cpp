@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Tests of the field: obstacle rows, the weapon pickup and its announcement, the radar
 // echoes and the close handler's sweep.
-#include "match_fixture.h"
 #include "match/FieldObjects.h"
 #include "match/Shot.h"
 #include "match/Weapon.h"
+#include "match_fixture.h"
 
 namespace vl::match {
 namespace {
@@ -15,8 +15,8 @@ class Field : public MatchFixture {
 protected:
     // A pickup of kind 2 (bullets) at (257, y), as the weapon timer makes it.
     Tweapon& Pickup(double y) {
-        form1->match.weaponkind = 2;
-        form1->match.weaponannounced = false;
+        form1->game.weaponkind = 2;
+        form1->game.weaponannounced = false;
         form1->weaponstimer.SetEnabled(false);
         Tweapon& w = Place<Tweapon>("bulleticon", 257, y);
         w.Visible = false;
@@ -35,7 +35,7 @@ TEST_F(Field, PlaceObjectsStacksARowAndCountsIt) {
             if (!e.Child(i).IsDead() && dynamic_cast<const TFieldObject*>(&e.Child(i)))
                 row.push_back(&e.Child(i));
         ASSERT_GE(row.size(), 1u);
-        EXPECT_EQ(form1->match.objectcount, row.size());
+        EXPECT_EQ(form1->game.objectcount, row.size());
         EXPECT_LE(row[0]->Y, 86);
         for (size_t i = 1; i < row.size(); ++i) {
             const double gap = row[i]->Y - (row[i - 1]->Y + row[i - 1]->Height);
@@ -58,7 +58,7 @@ TEST_F(Field, ObstacleTimerPlacesNothingWhileAPickupIsOnTheField) {
     EXPECT_TRUE(form1->objectapptimer.Enabled());
     form1->weaponstimer.SetEnabled(true);
     form1->objectapptimerTimer();
-    EXPECT_GT(form1->match.objectcount, 0);
+    EXPECT_GT(form1->game.objectcount, 0);
     EXPECT_FALSE(form1->objectapptimer.Enabled());
     EXPECT_EQ(log.Of("play", "objapp").size(), 1u);
 }
@@ -74,8 +74,8 @@ TEST_F(Field, WeaponTimerMakesOneHiddenPickupAtX257) {
     EXPECT_LE(w.Y, 337);
     EXPECT_FALSE(w.Visible);
     EXPECT_FALSE(form1->weaponstimer.Enabled());
-    EXPECT_GE(form1->match.weaponkind, 1);
-    EXPECT_LE(form1->match.weaponkind, 4);
+    EXPECT_GE(form1->game.weaponkind, 1);
+    EXPECT_LE(form1->game.weaponkind, 4);
     EXPECT_GE(form1->weaponstimer.Interval(), 10000u);
     EXPECT_LT(form1->weaponstimer.Interval(), 30000u);
 }
@@ -86,7 +86,7 @@ TEST_F(Field, ClearPickupIsAnnouncedInItsFirstFrameWithTheBeaconAtItsHeight) {
         Tweapon& w = Pickup(y);
         Frame();
         EXPECT_TRUE(w.Visible);
-        EXPECT_TRUE(form1->match.weaponannounced);
+        EXPECT_TRUE(form1->game.weaponannounced);
         EXPECT_EQ(log.Played(), (Words{"weapapp", "bulletsp", "navigweap"}));
         EXPECT_TRUE(log.Of("play", "weapapp").at(0).wait);
         EXPECT_EQ(log.Of("play", "navigweap").at(0).freq, hz);
@@ -100,7 +100,7 @@ TEST_F(Field, ClearPickupIsAnnouncedInItsFirstFrameWithTheBeaconAtItsHeight) {
 TEST_F(Field, PickupOverTheRowSlidesSilentlyUntilClearOrOffTheBottom) {
     Start();
     Place<Tglass>("glass", 230, 100); // 100..132
-    form1->match.objectcount = 1;
+    form1->game.objectcount = 1;
     Tweapon& w = Pickup(110);
     Frames(22); // 110 -> 132, touching in each of these frames
     EXPECT_EQ(w.Y, 132);
@@ -114,7 +114,7 @@ TEST_F(Field, PickupOverTheRowSlidesSilentlyUntilClearOrOffTheBottom) {
     Frame();
     log.calls.clear();
     Place<Tglass>("glass", 230, 316);
-    form1->match.objectcount = 2;
+    form1->game.objectcount = 2;
     Pickup(320);
     Frames(2); // 322: its bottom edge at the field's
     EXPECT_EQ(Count("Tweapon"), 1);
@@ -128,12 +128,12 @@ TEST_F(Field, PickupOverTheRowSlidesSilentlyUntilClearOrOffTheBottom) {
 TEST_F(Field, ShotOnAPickupDestroysItAndReleasesTheShootersLock) {
     Start();
     Pickup(200);
-    form1->match.propertiesleft.bulletflying = true;
+    form1->game.propertiesleft.bulletflying = true;
     Place<TBullet1>("strelaleva", 250, 205);
     Frame();
     EXPECT_EQ(Count("Tweapon"), 0);
     EXPECT_EQ(Count("TBullet1"), 0);
-    EXPECT_FALSE(form1->match.propertiesleft.bulletflying);
+    EXPECT_FALSE(form1->game.propertiesleft.bulletflying);
     EXPECT_TRUE(form1->weaponstimer.Enabled());
     // Destroyed in its own pass before being announced: no announcement, no beacon.
     EXPECT_EQ(log.Played(), (Words{"explweap"}));
@@ -143,7 +143,7 @@ TEST_F(Field, ShotOnAPickupDestroysItAndReleasesTheShootersLock) {
 TEST_F(Field, RadarEchoesEveryFrameAtTheCraftsPitchOncePerObstacleButNotForThePickup) {
     Start();
     Place<Talarm>("alarm", 230, 5); // across the left probe at 11..23
-    form1->match.objectcount = 1;
+    form1->game.objectcount = 1;
     Frames(3);
     auto echoes = log.Of("play", "snavigleft");
     ASSERT_EQ(echoes.size(), 3u);
@@ -162,12 +162,12 @@ TEST_F(Field, RadarEchoesEveryFrameAtTheCraftsPitchOncePerObstacleButNotForThePi
 
     // Two obstacles in front: two starts a frame. The pickup never echoes.
     Place<Tphone>("phone", 230, 35 - 26 + 10); // also across the probe at 21..33
-    form1->match.objectcount = 2;
+    form1->game.objectcount = 2;
     log.calls.clear();
     Frame();
     EXPECT_EQ(log.Of("play", "snavigleft").size(), 2u);
     Place<Tweapon>("bulleticon", 257, 320);
-    form1->match.weaponannounced = true;
+    form1->game.weaponannounced = true;
     log.calls.clear();
     Frame();
     EXPECT_TRUE(log.Of("play", "snavigright").empty());
@@ -179,11 +179,11 @@ TEST_F(Field, CloseSweepsObstaclesAndPickupsInReachAndLeavesTheRest) {
     Place<Tphone>("phone", 230, 300);
     Place<Tweapon>("bulleticon", 257, 200);
     Place<Tcamera>("camera", 400, 150); // beyond the probe's 141..353
-    form1->match.objectcount = 3;
+    form1->game.objectcount = 3;
     form1->form.Close();
     EXPECT_EQ(Count("Tglass") + Count("Tphone") + Count("Tweapon"), 0);
     EXPECT_EQ(Count("Tcamera"), 1);
-    EXPECT_EQ(form1->match.objectcount, 3); // the next row resets it
+    EXPECT_EQ(form1->game.objectcount, 3); // the next row resets it
     EXPECT_TRUE(log.Of("play", "snavigleft").empty());
 }
 

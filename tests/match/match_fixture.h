@@ -95,7 +95,7 @@ protected:
     void Up(uint8_t vk) { rig->toolkit.UserKeyUp(vk); }
     // A sprite of class T with picture `picture` placed by the test.
     template <class T> T& Place(const char* picture, double x, double y) {
-        return form1->match.CreateSprite<T>(picture, x, y);
+        return form1->game.CreateSprite<T>(picture, x, y);
     }
     // Live sprites (not killed) of the class called `className`.
     int32_t Count(std::string_view className) const {

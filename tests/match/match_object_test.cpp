@@ -10,12 +10,13 @@
 #include <filesystem>
 #include <string>
 
+#include "match/ComputerPlayer.h"
 #include "match/FieldObjects.h"
 #include "match/Match.h"
-#include "match/match_fixture.h"
 #include "match/Pickup.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
+#include "match/match_fixture.h"
 #include "platform/HeadlessToolkit.h"
 #include "platform/Mixer.h"
 
@@ -184,6 +185,55 @@ TEST_F(MatchObject, AStartedMatchRunsAndCloseLeavesAnEmptyFieldAndSilence) {
     EXPECT_FALSE(match.Timer(MatchTimer::Weapons).Enabled());
     match.Start(); // and the next match starts on the empty field
     EXPECT_NE(match.player2, nullptr);
+}
+
+// Whatever the field and the keyboard hold, a computer player touches only its own side's
+// states: its six movement and weapon states may be set, its counter keys are cleared, and
+// the other side's keys, Esc and everything else pass as the keyboard gave them.
+TEST_F(MatchObject, ComputerSetsOnlyItsSidesMovementAndWeaponStates) {
+    for (const Side side : {Side::Left, Side::Right}) {
+        for (int32_t level = 1; level <= kComputerLevels; ++level) {
+            match.Close();
+            match.Start();
+            match.PlaceObjects();
+            ComputerPlayer computer(side, level);
+            const SideTable& mine = SideOf(side);
+            input::InputStates own;
+            for (const int st :
+                 {mine.up, mine.down, mine.gun, mine.missile, mine.machgun, mine.magnet})
+                own.Add(st);
+            uint32_t keys = 12345U * static_cast<uint32_t>(level);
+            input::InputStates seen; // everything the computer pressed over the run
+            for (int frame = 0; frame < 1500 && match.gamerunning; ++frame) {
+                keys = keys * 1664525U + 1013904223U;
+                input::InputStates before;
+                // Random keyboard states, never a counter key of the other side (whose
+                // speech would only slow the run) and never Esc's closing of the window.
+                for (int st = 0; st < static_cast<int>(input::kInputStateCount); ++st)
+                    if (((keys >> (st % 32)) & 1U) != 0 && (st < 8 || st > 11) &&
+                        (st < 20 || st > 23))
+                        before.Add(st);
+                input::InputStates after = before;
+                computer.Play(match, after);
+                for (int st = 0; st < static_cast<int>(input::kInputStateCount); ++st) {
+                    if (own.Contains(st)) {
+                        if (after.Contains(st)) seen.Add(st);
+                        continue;
+                    }
+                    const bool counter =
+                        st >= mine.firstCounterKey && st < mine.firstCounterKey + 4;
+                    ASSERT_EQ(after.Contains(st), counter ? false : before.Contains(st))
+                        << "state " << st << " side " << static_cast<int>(side) << " level "
+                        << level;
+                }
+                match.Frame(after, view);
+                clock.SleepMs(10);
+            }
+            // It did play: it moved and fired.
+            EXPECT_TRUE(seen.Contains(mine.up) || seen.Contains(mine.down)) << level;
+            EXPECT_TRUE(seen.Contains(mine.gun) || seen.Contains(mine.machgun)) << level;
+        }
+    }
 }
 
 } // namespace

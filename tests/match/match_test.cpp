@@ -3,11 +3,11 @@
 // counters spoken and drawn, and the close.
 #include <algorithm>
 
-#include "match_fixture.h"
 #include "match/FieldObjects.h"
 #include "match/Shot.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
+#include "match_fixture.h"
 
 namespace vl::match {
 namespace {
@@ -65,8 +65,8 @@ TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
     const std::string background = "background" + std::to_string(1 + fresh.Random(5));
     rig->clock.AdvanceTo(1234);
     Start();
-    const tproperties& l = form1->match.propertiesleft;
-    const tproperties& r = form1->match.propertiesright;
+    const tproperties& l = form1->game.propertiesleft;
+    const tproperties& r = form1->game.propertiesright;
     EXPECT_EQ(l.energy, 100);
     EXPECT_EQ(l.navigfreq, 94800);
     EXPECT_EQ(r.navigfreq, 19200);
@@ -74,7 +74,7 @@ TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
     EXPECT_EQ(l.bullets, 50);
     EXPECT_EQ(l.missiles, 1);
     EXPECT_EQ(r.machgunrounds, 200);
-    EXPECT_TRUE(form1->match.gamerunning);
+    EXPECT_TRUE(form1->game.gamerunning);
 
     sprite::TSpriteEngine& e = form1->DXSpriteEngine1.Engine();
     ASSERT_EQ(e.ChildCount(), 5);
@@ -105,42 +105,42 @@ TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
                                      &form1->machgunlefttimer, &form1->machgunrighttimer})
         EXPECT_TRUE(t->Enabled());
     EXPECT_TRUE(form1->DXTimer1.Enabled());
-    EXPECT_EQ(form1->match.Wave("tankstoji").Volume(), -400);
-    EXPECT_EQ(form1->match.Wave("navig1").Volume(), -800);
-    EXPECT_EQ(form1->match.Wave("navig2").Pan(), 10000);
+    EXPECT_EQ(form1->game.Wave("tankstoji").Volume(), -400);
+    EXPECT_EQ(form1->game.Wave("navig1").Volume(), -800);
+    EXPECT_EQ(form1->game.Wave("navig2").Pan(), 10000);
 }
 
 TEST_F(Match, CraftMovesWithRadarAndPitchAndSwitchesSoundsOnlyOnChange) {
     Start();
-    TPlayer1& p = *form1->match.player1;
+    TPlayer1& p = *form1->game.player1;
     Down(kE); // up at the top: no move
     Frame();
     EXPECT_EQ(p.Y, 0);
-    EXPECT_EQ(form1->match.propertiesleft.navigfreq, 94800);
+    EXPECT_EQ(form1->game.propertiesleft.navigfreq, 94800);
     EXPECT_TRUE(log.Of("play", "tankjede").empty());
     Up(kE);
     Down(kC);
     Frames(3);
     EXPECT_EQ(p.Y, 3);
-    EXPECT_EQ(form1->match.radarleft->Y, 14);
-    EXPECT_EQ(form1->match.propertiesleft.navigfreq, 94800 - 3 * 240);
+    EXPECT_EQ(form1->game.radarleft->Y, 14);
+    EXPECT_EQ(form1->game.propertiesleft.navigfreq, 94800 - 3 * 240);
     EXPECT_EQ(log.Of("play", "tankjede").size(), 1u);
     EXPECT_EQ(log.Of("stop", "tankstoji").size(), 1u);
     Frame(); // the navigation tone follows the height at the start of the next frame
-    EXPECT_EQ(form1->match.Wave("navig1").Frequency(), 94800 - 3 * 240);
+    EXPECT_EQ(form1->game.Wave("navig1").Frequency(), 94800 - 3 * 240);
     Down(kE); // both: up one and down one
     Frames(2);
     EXPECT_EQ(p.Y, 4);
-    EXPECT_TRUE(form1->match.propertiesleft.moving);
+    EXPECT_TRUE(form1->game.propertiesleft.moving);
     Up(kE);
     Up(kC);
     Frame();
-    EXPECT_FALSE(form1->match.propertiesleft.moving);
+    EXPECT_FALSE(form1->game.propertiesleft.moving);
     EXPECT_EQ(log.Of("play", "tankstoji").size(), 1u);
     // The right craft at the bottom cannot go lower.
     Down(kDownArrow);
     Frame();
-    EXPECT_EQ(form1->match.player2->Y, 315);
+    EXPECT_EQ(form1->game.player2->Y, 315);
     EXPECT_TRUE(log.Of("play", "tankjede2").empty());
 }
 
@@ -159,15 +159,15 @@ TEST_F(Match, GunFiresFromTheNewHeightOnceUntilTheBulletIsGoneThenClicksWhenEmpt
     // 141 + 10 per frame: past 536 in its 40th step; no second bullet before that.
     Frames(39);
     EXPECT_EQ(Count("TBullet1"), 1);
-    EXPECT_EQ(form1->match.propertiesleft.bullets, 49);
+    EXPECT_EQ(form1->game.propertiesleft.bullets, 49);
     Frame();
     EXPECT_EQ(Count("TBullet1"), 0);
-    EXPECT_FALSE(form1->match.propertiesleft.bulletflying);
+    EXPECT_FALSE(form1->game.propertiesleft.bulletflying);
     Frame();
     EXPECT_EQ(Count("TBullet1"), 1);
-    EXPECT_EQ(form1->match.propertiesleft.bullets, 48);
+    EXPECT_EQ(form1->game.propertiesleft.bullets, 48);
 
-    form1->match.propertiesleft.missiles = 0;
+    form1->game.propertiesleft.missiles = 0;
     Up(kSpace);
     Down(kTab);
     const uint64_t t0 = rig->clock.ElapsedMs();
@@ -190,13 +190,13 @@ TEST_F(Match, DamageTableAtItsEdges) {
           Case{"round", 2, false}, Case{"missile", 50, true}, Case{"missile", 51, false}}) {
         SCOPED_TRACE(std::string(c.kind) + " at " + std::to_string(c.before));
         Start();
-        form1->match.propertiesright.energy = c.before;
-        TPlayer2& target = *form1->match.player2;
+        form1->game.propertiesright.energy = c.before;
+        TPlayer2& target = *form1->game.player2;
         const std::string k = c.kind;
         if (k == "bullet") ShotInto<TBullet1>(target, "strelaleva", 10);
         if (k == "round") ShotInto<Tmachgunleft>(target, "machgun", 10);
         if (k == "missile") ShotInto<Tmissileleft>(target, "missileleft", 10);
-        tproperties& l = form1->match.propertiesleft;
+        tproperties& l = form1->game.propertiesleft;
         bool& lock = k == "bullet"  ? l.bulletflying
                      : k == "round" ? l.machgunlock
                                     : l.missileflying;
@@ -204,18 +204,18 @@ TEST_F(Match, DamageTableAtItsEdges) {
         Frame();
         EXPECT_FALSE(lock);
         if (c.destroyed) {
-            EXPECT_EQ(form1->match.propertiesright.energy, 0);
-            EXPECT_EQ(form1->match.player2, nullptr);
-            EXPECT_FALSE(form1->match.gamerunning);
+            EXPECT_EQ(form1->game.propertiesright.energy, 0);
+            EXPECT_EQ(form1->game.player2, nullptr);
+            EXPECT_FALSE(form1->game.gamerunning);
             ASSERT_EQ(log.Of("play", "explos").size(), 1u);
             EXPECT_EQ(log.Of("play", "explos")[0].pan, 10000);
             EXPECT_EQ(Count("TPlayer2"), 0);
         } else {
-            EXPECT_EQ(form1->match.propertiesright.energy, 1);
+            EXPECT_EQ(form1->game.propertiesright.energy, 1);
             ASSERT_EQ(log.Of("play", "hit").size(), 1u);
             EXPECT_EQ(log.Of("play", "hit")[0].pan, 10000);
             EXPECT_TRUE(form1->blikrightTimer.Enabled());
-            EXPECT_EQ(form1->match.propertiesright.blinkcount, 0);
+            EXPECT_EQ(form1->game.propertiesright.blinkcount, 0);
         }
         form1->form.Close(); // a destroyed craft is not killed a second time
         EXPECT_EQ(form1->DXSpriteEngine1.Engine().ChildCount(), 0) << "only the shot was left";
@@ -227,44 +227,44 @@ TEST_F(Match, DamageTableAtItsEdges) {
 
 TEST_F(Match, BlinkHidesThreeTimesAndASecondMatchKeepsTheCount) {
     Start();
-    form1->match.propertiesright.energy = 50;
-    ShotInto<TBullet1>(*form1->match.player2, "strelaleva", 10);
+    form1->game.propertiesright.energy = 50;
+    ShotInto<TBullet1>(*form1->game.player2, "strelaleva", 10);
     Frame();
     std::vector<bool> seen;
     for (int i = 0; i < 6; ++i) {
         form1->blikrightTimerTimer();
-        seen.push_back(form1->match.player2->Visible);
+        seen.push_back(form1->game.player2->Visible);
     }
     EXPECT_EQ(seen, (std::vector<bool>{false, true, false, true, false, true}));
     EXPECT_FALSE(form1->blikrightTimer.Enabled());
     form1->form.Close();
     Start();
-    EXPECT_EQ(form1->match.propertiesright.blinkcount, 6);
-    EXPECT_EQ(form1->match.propertiesright.energy, 100);
+    EXPECT_EQ(form1->game.propertiesright.blinkcount, 6);
+    EXPECT_EQ(form1->game.propertiesright.energy, 100);
 }
 
 TEST_F(Match, AlarmStartsAtTenStopsAboveAndIsLeftAloneAtZero) {
     Start();
-    form1->match.propertiesleft.energy = 11;
+    form1->game.propertiesleft.energy = 11;
     Frame();
     EXPECT_TRUE(log.Of("play", "alertleft").empty());
-    form1->match.propertiesleft.energy = 10;
+    form1->game.propertiesleft.energy = 10;
     Frames(2);
     ASSERT_EQ(log.Of("play", "alertleft").size(), 1u);
     EXPECT_EQ(log.Of("play", "alertleft")[0].pan, -10000);
-    form1->match.propertiesleft.energy = 11;
+    form1->game.propertiesleft.energy = 11;
     Frame();
     EXPECT_EQ(log.Of("stop", "alertleft").size(), 1u);
-    EXPECT_FALSE(form1->match.propertiesleft.alarmon);
-    form1->match.propertiesright.energy = 0;
+    EXPECT_FALSE(form1->game.propertiesleft.alarmon);
+    form1->game.propertiesright.energy = 0;
     Frame();
     EXPECT_TRUE(log.Of("play", "alertright").empty());
     // Closing the window silences a sounding alarm.
-    form1->match.propertiesright.energy = 5;
+    form1->game.propertiesright.energy = 5;
     Frame();
-    ASSERT_TRUE(form1->match.propertiesright.alarmon);
+    ASSERT_TRUE(form1->game.propertiesright.alarmon);
     form1->form.Close();
-    EXPECT_FALSE(form1->match.propertiesright.alarmon);
+    EXPECT_FALSE(form1->game.propertiesright.alarmon);
     EXPECT_FALSE(log.Of("stop", "alertright").empty());
 }
 
@@ -273,11 +273,11 @@ TEST_F(Match, ShotsOnFieldObjects) {
     // A missile through a column of two destroys both and flies on.
     Place<Tglass>("glass", 230, 100);
     Place<Tphone>("phone", 230, 100 + form1->DXImageList1.Items().Find("glass").ImageHeight());
-    form1->match.objectcount = 2;
+    form1->game.objectcount = 2;
     auto& missile = Place<Tmissileleft>("missileleft", 220, 100);
     missile.Height = 200; // reaches both objects at once
     Frame();
-    EXPECT_EQ(form1->match.objectcount, 0);
+    EXPECT_EQ(form1->game.objectcount, 0);
     EXPECT_EQ(log.Played(), (Words{"glass", "phone"}));
     EXPECT_EQ(log.Of("play", "glass")[0].pan, 0);
     EXPECT_EQ(Count("Tmissileleft"), 1);
@@ -290,13 +290,13 @@ TEST_F(Match, ShotsOnFieldObjects) {
     log.calls.clear();
     Place<Talarm>("alarm", 230, 200);
     Place<Tcamera>("camera", 230, 200 + form1->DXImageList1.Items().Find("alarm").ImageHeight());
-    form1->match.objectcount = 2;
+    form1->game.objectcount = 2;
     auto& b1 = Place<TBullet1>("strelaleva", 220, 200);
     b1.Height = 200;
     auto& b2 = Place<TBullet2>("strelaprava", 240, 200);
     b2.Height = 10;
     Frame();
-    EXPECT_EQ(form1->match.objectcount, 0);
+    EXPECT_EQ(form1->game.objectcount, 0);
     EXPECT_EQ(log.Played(), (Words{"alarm", "camera"}));
     EXPECT_EQ(Count("TBullet1"), 0);
     EXPECT_EQ(Count("TBullet2"), 1);
@@ -304,34 +304,34 @@ TEST_F(Match, ShotsOnFieldObjects) {
     // A round plays its own sound and leaves the object standing.
     log.calls.clear();
     Place<Tglass>("glass", 230, 150);
-    form1->match.objectcount = 1;
-    form1->match.propertiesright.machgunlock = true;
+    form1->game.objectcount = 1;
+    form1->game.propertiesright.machgunlock = true;
     Place<Tmachgunright>("machgun", 240, 152);
     Frame();
     EXPECT_EQ(log.Played(), (Words{"machgunhitobject"}));
     EXPECT_EQ(Count("Tglass"), 1);
-    EXPECT_EQ(form1->match.objectcount, 1);
+    EXPECT_EQ(form1->game.objectcount, 1);
     EXPECT_EQ(Count("Tmachgunright"), 0);
-    EXPECT_FALSE(form1->match.propertiesright.machgunlock);
+    EXPECT_FALSE(form1->game.propertiesright.machgunlock);
 }
 
 TEST_F(Match, MagnetBehindAnObjectCollectsThePickupAndSpeaksTheNewCount) {
     Start();
     Place<Tglass>("glass", 230, 100); // 40 x 32
-    form1->match.objectcount = 1;
+    form1->game.objectcount = 1;
     Place<Tweapon>("energyicon", 257, 132); // just below the glass, beyond its left edge
-    form1->match.weaponkind = 1;
-    form1->match.weaponannounced = true;
+    form1->game.weaponkind = 1;
+    form1->game.weaponannounced = true;
     form1->weaponstimer.SetEnabled(false);
-    form1->match.propertiesleft.energy = 37;
-    form1->match.propertiesleft.magnetflying = true;
+    form1->game.propertiesleft.energy = 37;
+    form1->game.propertiesleft.magnetflying = true;
     auto& magnet = Place<Tmagnetleft>("magnetleft", 210, 120);
     Frame(); // over the glass: hidden, flies on
     EXPECT_FALSE(magnet.Visible);
     EXPECT_EQ(Count("Tweapon"), 1);
     Frames(2); // reaches the pickup beyond
     EXPECT_EQ(Count("Tweapon"), 0);
-    EXPECT_EQ(form1->match.propertiesleft.energy, 100);
+    EXPECT_EQ(form1->game.propertiesleft.energy, 100);
     EXPECT_TRUE(form1->weaponstimer.Enabled());
     EXPECT_EQ(log.Of("stop", "navigweap").size(), 1u);
     EXPECT_EQ(log.Played(), (Words{"getweap", "energysp", "sto"}));
@@ -349,8 +349,8 @@ TEST_F(Match, MagnetBehindAnObjectCollectsThePickupAndSpeaksTheNewCount) {
 
 TEST_F(Match, CountersAreSpokenLeftFirstThenEscClosesAndAnEndedMatchStillSpeaks) {
     Start();
-    form1->match.propertiesleft.energy = 45;
-    form1->match.propertiesright.energy = 100;
+    form1->game.propertiesleft.energy = 45;
+    form1->game.propertiesright.energy = 100;
     Down(kOne);
     Down(kPad1);
     Frame();
@@ -362,10 +362,10 @@ TEST_F(Match, CountersAreSpokenLeftFirstThenEscClosesAndAnEndedMatchStillSpeaks)
 
     form1->stopmatch(); // the ended match: drawn and spoken, nothing moves
     log.calls.clear();
-    const double y = form1->match.player1->Y;
+    const double y = form1->game.player1->Y;
     Down(kC);
     Frame();
-    EXPECT_EQ(form1->match.player1->Y, y);
+    EXPECT_EQ(form1->game.player1->Y, y);
     EXPECT_EQ(log.Played(), (Words{"40", "5"}));
 
     log.calls.clear();
@@ -379,7 +379,7 @@ TEST_F(Match, CountersAreSpokenLeftFirstThenEscClosesAndAnEndedMatchStillSpeaks)
 
 TEST_F(Match, CountersAreDrawnInRedOverTheirIcons) {
     Start();
-    form1->match.propertiesleft.bullets = 7;
+    form1->game.propertiesleft.bullets = 7;
     Frame();
     graphics::TDirectDrawSurface& s = form1->DXDraw1.Surface();
     // Somewhere in the left bullet number's box there is pure red.
@@ -389,8 +389,8 @@ TEST_F(Match, CountersAreDrawnInRedOverTheirIcons) {
     EXPECT_TRUE(red);
     // Three-digit counters on the right are drawn whole: no red reaches the last column,
     // where a number cut by the edge would end, though some is drawn near it.
-    form1->match.propertiesright.bullets = 200;
-    form1->match.propertiesright.energy = 255;
+    form1->game.propertiesright.bullets = 200;
+    form1->game.propertiesright.energy = 255;
     Frame();
     const auto redness = [&](int x, int y) {
         const uint32_t p = s.Pixel(x, y);

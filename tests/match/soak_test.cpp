@@ -39,8 +39,8 @@ TEST(Soak, RandomPlayForMinutesStaysBoundedAndCountsItsObstacles) {
         }
         maxSprites = std::max(maxSprites, f.DXSpriteEngine1.Engine().SpriteCount);
         // A new match keeps the last one's count until its first row resets it.
-        if (f.match.gamerunning && rows.rows > rowsAtStart) {
-            ASSERT_EQ(f.match.objectcount, rig.Obstacles())
+        if (f.game.gamerunning && rows.rows > rowsAtStart) {
+            ASSERT_EQ(f.game.objectcount, rig.Obstacles())
                 << "at " << rig.clock.ElapsedMs() << " ms";
             ++checked;
         }

@@ -97,7 +97,7 @@ inline void Soak(MatchRig& rig, uint32_t seed, uint64_t ms,
             nextPress = now + 10 + next(190);
         }
         rig.toolkit.RunUntil(now + 10);
-        if (!rig.form1->match.gamerunning && rig.form1->form.Visible()) {
+        if (!rig.form1->game.gamerunning && rig.form1->form.Visible()) {
             rig.form1->form.Close();
             rig.Start();
             ++matches;

@@ -103,14 +103,14 @@ int64_t ToInt(std::string_view value) {
 } // namespace
 
 std::string MatchJson(const match::TForm1& form) {
-    std::string m = std::string("{\"gamerunning\":") + Bool(form.match.gamerunning) +
-                    ",\"weaponblocked\":" + Bool(form.match.weaponblocked) +
-                    ",\"weaponannounced\":" + Bool(form.match.weaponannounced) +
-                    ",\"weaponkind\":" + std::to_string(form.match.weaponkind) +
-                    ",\"objectcount\":" + std::to_string(form.match.objectcount) +
+    std::string m = std::string("{\"gamerunning\":") + Bool(form.game.gamerunning) +
+                    ",\"weaponblocked\":" + Bool(form.game.weaponblocked) +
+                    ",\"weaponannounced\":" + Bool(form.game.weaponannounced) +
+                    ",\"weaponkind\":" + std::to_string(form.game.weaponkind) +
+                    ",\"objectcount\":" + std::to_string(form.game.objectcount) +
                     ",\"frames\":" + std::to_string(form.frames) +
-                    ",\"left\":" + RecordJson(form.match.propertiesleft) +
-                    ",\"right\":" + RecordJson(form.match.propertiesright);
+                    ",\"left\":" + RecordJson(form.game.propertiesleft) +
+                    ",\"right\":" + RecordJson(form.game.propertiesright);
     m +=
         ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
     const std::pair<const char*, const platform::Timer*> timers[] = {
@@ -134,7 +134,13 @@ std::string MatchJson(const match::TForm1& form) {
              ",\"width\":" + std::to_string(s.Width) + ",\"height\":" + std::to_string(s.Height) +
              ",\"visible\":" + Bool(s.Visible) + ",\"dead\":" + Bool(s.IsDead()) + "}";
     }
-    return m + "]}";
+    // Who plays each craft: the computer's level, null for a person.
+    const auto level = [&form](match::Side side) {
+        const int32_t l = form.ComputerLevel(side);
+        return l > 0 ? std::to_string(l) : std::string("null");
+    };
+    return m + "],\"computer\":{\"left\":" + level(match::Side::Left) +
+           ",\"right\":" + level(match::Side::Right) + "}}";
 }
 
 MatchValueKind MatchValueKindOf(std::string_view name) {
@@ -151,18 +157,18 @@ void SetMatchValue(match::TForm1& form, std::string_view name, std::string_view 
     const bool flag = value == "true";
     const int64_t number = ToInt(value);
     if (name == "gamerunning") {
-        form.match.gamerunning = flag;
+        form.game.gamerunning = flag;
     } else if (name == "weaponannounced") {
-        form.match.weaponannounced = flag;
+        form.game.weaponannounced = flag;
     } else if (name == "objectcount") {
-        form.match.objectcount = static_cast<uint8_t>(number);
+        form.game.objectcount = static_cast<uint8_t>(number);
     } else if (name == "weaponkind") {
-        form.match.weaponkind = static_cast<uint8_t>(number);
+        form.game.weaponkind = static_cast<uint8_t>(number);
     } else {
         bool left = false;
         const Field* f = RecordField(name, left);
         if (!f) return;
-        tproperties& r = left ? form.match.propertiesleft : form.match.propertiesright;
+        tproperties& r = left ? form.game.propertiesleft : form.game.propertiesright;
         std::visit(
             [&](auto ptr) {
                 using T = std::remove_reference_t<decltype(r.*ptr)>;

@@ -2,7 +2,7 @@
 // vlnedla-sim: runs the whole program headless on a virtual clock, driven by a script of
 // a user's actions, and writes a trace of what the program did.
 //
-//   vlnedla-sim [--data DIR] [--wav FILE] SCRIPT
+//   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... SCRIPT
 //
 // Index:
 //   - Timeline: applies the script's actions as virtual time reaches them
@@ -134,16 +134,24 @@ private:
 };
 
 int Usage() {
-    std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] SCRIPT\n";
+    std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... "
+                 "SCRIPT\n";
     return 2;
 }
 
 int Main(int argc, char** argv) {
     std::string dataDir, wavPath, scriptPath;
+    app::PlayOptions play;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
             (arg == "--data" ? dataDir : wavPath) = argv[++i];
+        } else if (arg == "--computer" && i + 1 < argc) {
+            std::string reason;
+            if (!app::ParseComputerOption(argv[++i], play, reason)) {
+                std::cerr << "vlnedla-sim: " << reason << "\n";
+                return Usage();
+            }
         } else if ((arg.empty() || arg[0] != '-') && scriptPath.empty()) {
             scriptPath = arg;
         } else { // an unknown option, or a second script
@@ -196,8 +204,8 @@ int Main(int argc, char** argv) {
 
     int code = 0;
     {
-        app::Program program(
-            app::ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), &trace});
+        app::Program program(app::ProgramParts{std::move(clock), std::move(audio),
+                                               std::move(toolkit), &trace, play});
         // The match window's back surface as it stands; nothing before the window exists or
         // its display was first shown. A file that cannot be written fails the run at its end.
         bool shotFailed = false;
