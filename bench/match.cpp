@@ -53,6 +53,30 @@ void BM_MatchFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_MatchFrame)->Unit(benchmark::kMicrosecond);
 
+// The computer's decision in a busy frame: a row of obstacles, a pickup, both craft firing
+// (shots in flight), at level 3 (the one that decides most often). Each iteration is one
+// frame's Play, which looks at the whole field; a fresh decision every eighth frame.
+void BM_ComputerDecision(benchmark::State& state) {
+    MatchRig rig(VL_DATA_DIR);
+    rig.Start();
+    vl::match::TForm1& f = *rig.form1;
+    for (const uint8_t vk : {0x43, 0x20, 0x58, 0x10, 0x60})
+        rig.toolkit.UserKeyDown(vk); // C Space X Shift keypad-0: both fire
+    f.placeobjects();
+    f.weaponstimerTimer();
+    f.game.weaponannounced = true;
+    for (int i = 0; i < 12; ++i) rig.Frame(); // shots in flight
+    vl::match::ComputerPlayer computer(vl::match::Side::Right, 3);
+    const vl::input::InputStates keys = f.DXInput1.ActiveStates();
+    for (auto _ : state) {
+        vl::input::InputStates states = keys;
+        computer.Play(f.game, states);
+        benchmark::DoNotOptimize(states);
+    }
+    state.counters["sprites"] = f.DXSpriteEngine1.Engine().SpriteCount;
+}
+BENCHMARK(BM_ComputerDecision)->Unit(benchmark::kMicrosecond);
+
 // One virtual hour of matches with random input, mixer rendering included.
 void BM_SoakHour(benchmark::State& state) {
     for (auto _ : state) {

@@ -37,6 +37,12 @@ nodisplay --speed 3 >"$work/out.txt" 2>"$work/err.txt" || rc=$?
 [ ! -s "$work/out.txt" ] || fail "a bad option wrote to standard output"
 grep -q "unknown option '--speed'" "$work/err.txt" && grep -q '^Usage: vlnedla' "$work/err.txt" ||
     fail "a bad option: $(cat "$work/err.txt")"
+rc=0
+nodisplay --computer middle >"$work/out.txt" 2>"$work/err.txt" || rc=$?
+[ "$rc" -eq 2 ] || fail "a bad --computer value ended with $rc, not 2"
+grep -q "bad value 'middle' for --computer" "$work/err.txt" ||
+    fail "a bad --computer value: $(cat "$work/err.txt")"
+grep -q -- '--computer SIDE' <<<"$out" || fail "--help does not describe --computer: $out"
 
 # --- signals, under Xvfb ---------------------------------------------------------------------
 if [ -z "$DATA" ] || [ ! -f "$DATA/snd/menu.dat" ]; then
