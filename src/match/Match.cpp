@@ -64,8 +64,14 @@ int32_t BeaconFrequency(double y) {
 
 Match::Match(MatchParts parts) : parts_(std::move(parts)) {
     assert(std::all_of(parts_.timers.begin(), parts_.timers.end(),
-                       [](const platform::Timer* t) { return t != nullptr; }) &&
-           "every match timer is lent");
+                       [](const MatchTimerBase* t) { return t != nullptr; }) &&
+           parts_.clock && "every match timer and the clock are lent");
+}
+
+void Match::UseTime(const std::array<MatchTimerBase*, kMatchTimerCount>& timers,
+                    platform::IClock& clock) {
+    parts_.timers = timers;
+    parts_.clock = &clock;
 }
 
 // --- lifecycle ------------------------------------------------------------------------
@@ -112,7 +118,7 @@ void Match::Start() {
     for (const Side side : {Side::Left, Side::Right})
         if (Record(side).navigon) Wave(SideOf(side).navigation).Play(false);
 
-    startMs_ = parts_.clock.NowMs();
+    startMs_ = parts_.clock->NowMs();
     ++starts_;
     random_.Randomize(startMs_);
     Timer(MatchTimer::Weapons).SetInterval(static_cast<uint32_t>(10000 + random_.Random(20000)));

@@ -23,6 +23,7 @@
 #include "input/InputStates.h"
 #include "match/Backgrnd.h"
 #include "match/FieldSight.h"
+#include "match/MatchTimer.h"
 #include "match/Player.h"
 #include "match/Properties.h"
 #include "match/Radar.h"
@@ -30,7 +31,6 @@
 #include "match/Shot.h"
 #include "match/Side.h"
 #include "platform/Clock.h"
-#include "platform/ToolkitTimer.h"
 #include "sound/DXSounds.h"
 #include "sprite/SpriteEngine.h"
 
@@ -58,8 +58,8 @@ struct MatchParts {
     sprite::TSpriteEngine& engine;
     graphics::TPictureCollection& pictures;
     sound::TWaveCollection& waves;
-    platform::IClock& clock; // the generator is reseeded from it
-    std::array<platform::Timer*, kMatchTimerCount> timers;
+    platform::IClock* clock; // the generator is reseeded from it
+    std::array<MatchTimerBase*, kMatchTimerCount> timers;
     std::function<int32_t()> fieldHeight; // the display's surface height
 };
 
@@ -147,7 +147,14 @@ public:
     }
     bool InputSet(int state) const { return input_.Contains(state); }
     input::InputStates Input() const { return input_; }
-    platform::Timer& Timer(MatchTimer t) const { return *parts_.timers[static_cast<size_t>(t)]; }
+    MatchTimerBase& Timer(MatchTimer t) const { return *parts_.timers[static_cast<size_t>(t)]; }
+    // Runs on other timers and another clock from now on (a duel's frame-counted ones, or
+    // the window's again); everything must outlive the match.
+    void UseTime(const std::array<MatchTimerBase*, kMatchTimerCount>& timers,
+                 platform::IClock& clock);
+    // The generator starts over from `seed`, so that two machines draw the same numbers
+    // from the next match's start on.
+    void SeedGenerator(uint32_t seed) { random_.Randomize(seed); }
     // The match bank's item `name` ("Wave '%s' not found" when it has none).
     sound::TWaveCollectionItem& Wave(std::string_view name) { return parts_.waves.Find(name); }
     // Finds `name`, sets its pan and plays it.
@@ -191,7 +198,7 @@ private:
     // A player's low-energy alarm on at 1..10, off above 10.
     void SwitchAlarm(Side side);
     // The generator reseeded from the clock, as every random interval and row starts.
-    void Reseed() { random_.Randomize(parts_.clock.NowMs()); }
+    void Reseed() { random_.Randomize(parts_.clock->NowMs()); }
 
     MatchParts parts_;
     input::InputStates input_;

@@ -9,6 +9,7 @@
 #include "match/Unit1.h"
 
 #include <array>
+#include <cassert>
 #include <string>
 
 #include "input/KeyMap.h"
@@ -25,13 +26,17 @@ TForm1::TForm1(const sound::WindowContext& context)
       DXTimer1(toolkit), blikleftTimer(toolkit, 50, false), blikrightTimer(toolkit, 50, false),
       machgunlefttimer(toolkit, 100, false), machgunrighttimer(toolkit, 100, false),
       weaponstimer(toolkit, 5000, false), objectapptimer(toolkit, 5000, false),
-      game(MatchParts{DXSpriteEngine1.Engine(),
-                      DXImageList1.Items(),
-                      DXWaveList1.Items(),
-                      toolkit.Clock(),
-                      {&blikleftTimer, &blikrightTimer, &machgunlefttimer, &machgunrighttimer,
-                       &weaponstimer, &objectapptimer},
-                      [this] { return FieldHeight(); }}) {
+      windowTimers_{WindowTimer(blikleftTimer),    WindowTimer(blikrightTimer),
+                    WindowTimer(machgunlefttimer), WindowTimer(machgunrighttimer),
+                    WindowTimer(weaponstimer),     WindowTimer(objectapptimer)},
+      frameTimers_{FrameTimer(50, [this] { blikleftTimerTimer(); }),
+                   FrameTimer(50, [this] { blikrightTimerTimer(); }),
+                   FrameTimer(100, [this] { machgunlefttimerTimer(); }),
+                   FrameTimer(100, [this] { machgunrighttimerTimer(); }),
+                   FrameTimer(5000, [this] { weaponstimerTimer(); }),
+                   FrameTimer(5000, [this] { objectapptimerTimer(); })},
+      game(MatchParts{DXSpriteEngine1.Engine(), DXImageList1.Items(), DXWaveList1.Items(),
+                      &toolkit.Clock(), TimersOf(false), [this] { return FieldHeight(); }}) {
     using graphics::TDXDrawOption;
     // DXDraw1: a windowed display filling the client area, initialised on first show.
     DXDraw1.SetPresenter(presenter_.get());
@@ -131,6 +136,34 @@ void TForm1::FormClose() {
     DXTimer1.SetEnabled(false);
 }
 
+std::array<MatchTimerBase*, kMatchTimerCount> TForm1::TimersOf(bool frameCounted) {
+    std::array<MatchTimerBase*, kMatchTimerCount> out{};
+    for (size_t i = 0; i < kMatchTimerCount; ++i)
+        out[i] = frameCounted ? static_cast<MatchTimerBase*>(&frameTimers_[i]) : &windowTimers_[i];
+    return out;
+}
+
+void TForm1::SetLockstep(ILockstepSource* source) {
+    assert(game.player1 == nullptr && game.player2 == nullptr && "no match on the field");
+    lockstep_ = source;
+    for (platform::Timer* t : {&blikleftTimer, &blikrightTimer, &machgunlefttimer,
+                               &machgunrighttimer, &weaponstimer, &objectapptimer})
+        t->SetEnabled(false);
+    for (FrameTimer& t : frameTimers_) t.SetEnabled(false);
+    if (source)
+        game.UseTime(TimersOf(true), frameClock_);
+    else
+        game.UseTime(TimersOf(false), toolkit.Clock());
+}
+
+void TForm1::StartLockstepMatch(uint32_t seed) {
+    assert(lockstep_ && "a duel's match needs its lockstep");
+    frameClock_.Set(seed);
+    for (FrameTimer& t : frameTimers_) t.SetEnabled(false);
+    game.SeedGenerator(seed);
+    startmatch();
+}
+
 void TForm1::SetComputer(Side side, int32_t level) {
     std::optional<ComputerPlayer>& player = computer[static_cast<size_t>(side)];
     if (level <= 0)
@@ -147,6 +180,10 @@ int32_t TForm1::ComputerLevel(Side side) const {
 // --- the frame ------------------------------------------------------------------------
 
 void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount*/) {
+    if (lockstep_) {
+        LockstepFrame();
+        return;
+    }
     ++frames;
     if (!DXDraw1.CanDraw()) {
         toolkit.ShowMessage(platform::kApplicationTitle, kDisplayFailure,
@@ -159,6 +196,26 @@ void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount
         if (player) player->Play(game, states);
     game.Frame(states, drawing_);
     if (InputSet(input::InputButton3)) form.Close();
+}
+
+void TForm1::LockstepFrame() {
+    if (!DXDraw1.CanDraw()) {
+        toolkit.ShowMessage(platform::kApplicationTitle, kDisplayFailure,
+                            platform::MessageIcon::None);
+        form.Close();
+        return;
+    }
+    DXInput1.PollInput();
+    const std::optional<input::InputStates> states = lockstep_->NextFrame(DXInput1.ActiveStates());
+    if (!states) return; // the peer's keys have not come yet: this frame waits
+    ++frames;
+    // The match's time moves on a frame, and its timers fire between frames as the
+    // window's would, in a fixed order.
+    frameClock_.SleepMs(kFrameInterval);
+    for (FrameTimer& t : frameTimers_) t.Advance(kFrameInterval);
+    game.Frame(*states, drawing_);
+    lockstep_->FrameRan(game);
+    if (states->Contains(input::InputButton3)) form.Close();
 }
 
 // On a display that cannot draw, the drawing steps are left out; the rest of the frame

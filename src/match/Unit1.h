@@ -49,6 +49,18 @@ inline constexpr int32_t kCounterFontSizeMin = 6;
 // The one message of the match to its players: the display cannot draw.
 inline constexpr std::string_view kDisplayFailure = "Chybná instalace DirectX";
 
+// Where a duel over the network gets each frame's input states from: the window's frame
+// asks it, and runs only when both players' states for the next frame are known.
+class ILockstepSource {
+public:
+    virtual ~ILockstepSource() = default;
+    // Both players' input states for the next frame, given this machine's keyboard (polled
+    // just now); nothing while the peer's are still to come — the frame then waits.
+    virtual std::optional<input::InputStates> NextFrame(input::InputStates keyboard) = 0;
+    // The frame has run on those states.
+    virtual void FrameRan(const Match& match) = 0;
+};
+
 class TForm1 {
 public:
     // Builds the window and its components from the form data and opens its sound device;
@@ -110,6 +122,16 @@ public:
 
     // This frame's input state `state`, as the keyboard gave it.
     bool InputSet(int state) const { return DXInput1.ActiveStates().Contains(state); }
+    // --- a duel over the network ----------------------------------------------------------
+    // From now on every frame takes both players' states from `source`, and the match runs
+    // on its own time: its timers and its clock count its frames, so that two machines see
+    // every timer fire between the same frames. Null: back to one keyboard, the window's
+    // timers and the toolkit's clock. Only while no match is on the field.
+    void SetLockstep(ILockstepSource* source);
+    // A duel's match: the match's time starts at `seed` and the generator from it, then
+    // startmatch. Both machines give the same seed.
+    void StartLockstepMatch(uint32_t seed);
+
     // --- players ------------------------------------------------------------------------
     // The computer plays `side` at `level` (1..3) in every match from now on; level 0
     // gives the side back to the keyboard.
@@ -149,6 +171,8 @@ private:
 
     // The four counter rows of both players.
     void DrawCounters();
+    // A frame of a duel: its states from the lockstep, or none yet.
+    void LockstepFrame();
 
     sound::FormSoundOwner owner_;
     InputOwner inputOwner_;
@@ -171,6 +195,16 @@ public:
     platform::Timer weaponstimer;
     platform::Timer objectapptimer;
 
+private:
+    // The match's timers as the rules see them: the window's above, or the duel's own.
+    std::array<WindowTimer, kMatchTimerCount> windowTimers_;
+    std::array<FrameTimer, kMatchTimerCount> frameTimers_;
+    FrameClock frameClock_;
+    ILockstepSource* lockstep_ = nullptr;
+    // The window's timers or the frame-counted ones, in MatchTimer order.
+    std::array<MatchTimerBase*, kMatchTimerCount> TimersOf(bool frameCounted);
+
+public:
     // --- the match ----------------------------------------------------------------------
     // Built on the components above and gone before them.
     Match game;

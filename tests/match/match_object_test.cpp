@@ -82,13 +82,17 @@ protected:
         platform::Timer{toolkit, 50, false},   platform::Timer{toolkit, 50, false},
         platform::Timer{toolkit, 100, false},  platform::Timer{toolkit, 100, false},
         platform::Timer{toolkit, 5000, false}, platform::Timer{toolkit, 5000, false}};
+    std::array<WindowTimer, kMatchTimerCount> matchTimers{
+        WindowTimer(timers[0]), WindowTimer(timers[1]), WindowTimer(timers[2]),
+        WindowTimer(timers[3]), WindowTimer(timers[4]), WindowTimer(timers[5])};
     SoundLog log;
     FrameView view;
     Match match{MatchParts{engine,
                            pictures,
                            bank.Items(),
-                           clock,
-                           {&timers[0], &timers[1], &timers[2], &timers[3], &timers[4], &timers[5]},
+                           &clock,
+                           {&matchTimers[0], &matchTimers[1], &matchTimers[2], &matchTimers[3],
+                            &matchTimers[4], &matchTimers[5]},
                            [] { return 348; }}};
     const SideTable& left = SideOf(Side::Left);
 };

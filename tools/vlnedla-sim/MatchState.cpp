@@ -113,15 +113,19 @@ std::string MatchJson(const match::TForm1& form) {
                     ",\"right\":" + RecordJson(form.game.propertiesright);
     m +=
         ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
-    const std::pair<const char*, const platform::Timer*> timers[] = {
-        {"blikleftTimer", &form.blikleftTimer},
-        {"blikrightTimer", &form.blikrightTimer},
-        {"machgunlefttimer", &form.machgunlefttimer},
-        {"machgunrighttimer", &form.machgunrighttimer},
-        {"weaponstimer", &form.weaponstimer},
-        {"objectapptimer", &form.objectapptimer}};
-    for (const auto& [name, timer] : timers)
-        m += std::string(",\"") + name + "\":" + TimerJson(timer->Enabled(), timer->Interval());
+    // The timers the match runs on: the window's, or in a duel its own frame-counted ones.
+    using match::MatchTimer;
+    const std::pair<const char*, MatchTimer> timers[] = {
+        {"blikleftTimer", MatchTimer::BlinkLeft},
+        {"blikrightTimer", MatchTimer::BlinkRight},
+        {"machgunlefttimer", MatchTimer::MachgunLeft},
+        {"machgunrighttimer", MatchTimer::MachgunRight},
+        {"weaponstimer", MatchTimer::Weapons},
+        {"objectapptimer", MatchTimer::ObjectApp}};
+    for (const auto& [name, id] : timers) {
+        const match::MatchTimerBase& timer = form.game.Timer(id);
+        m += std::string(",\"") + name + "\":" + TimerJson(timer.Enabled(), timer.Interval());
+    }
     m += "},\"sprites\":[";
     const sprite::TSpriteEngine& engine = form.DXSpriteEngine1.Engine();
     for (int32_t i = 0; i < engine.ChildCount(); ++i) {
