@@ -28,6 +28,46 @@ bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string&
     return true;
 }
 
+namespace {
+
+// A port number 1..65535, nothing else.
+bool ParsePort(std::string_view text, uint16_t& port) {
+    if (text.empty() || text.size() > 5) return false;
+    uint32_t v = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        v = v * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (v == 0 || v > 65535) return false;
+    port = static_cast<uint16_t>(v);
+    return true;
+}
+
+} // namespace
+
+bool ParseHostOption(std::string_view port, PlayOptions& play, std::string& reason) {
+    play.network = PlayOptions::Network::Host;
+    if (!port.empty() && !ParsePort(port, play.port)) {
+        reason = "bad port '" + std::string(port) + "' for --host: expected 1 to 65535";
+        return false;
+    }
+    return true;
+}
+
+bool ParseJoinOption(std::string_view value, PlayOptions& play, std::string& reason) {
+    play.network = PlayOptions::Network::Join;
+    const size_t colon = value.rfind(':');
+    const std::string_view host = value.substr(0, colon);
+    const bool portOk =
+        colon == std::string_view::npos || ParsePort(value.substr(colon + 1), play.port);
+    if (host.empty() || !portOk) {
+        reason = "bad value '" + std::string(value) + "' for --join: expected HOST or HOST:PORT";
+        return false;
+    }
+    play.joinHost = std::string(host);
+    return true;
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
     CommandLine out;
     const auto refuse = [&out](std::string reason) {
@@ -57,9 +97,29 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
             if (!ParseComputerOption(value, out.play, reason)) return refuse(reason);
             continue;
         }
+        if (arg == "--host" || arg == "--join") {
+            if (out.play.network != PlayOptions::Network::None)
+                return refuse("only one of --host and --join, once");
+            std::string reason;
+            if (arg == "--host") {
+                // The port is optional: the next argument is one if it is a number.
+                std::string_view port;
+                if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] >= '0' &&
+                    args[i + 1][0] <= '9')
+                    port = args[++i];
+                if (!ParseHostOption(port, out.play, reason)) return refuse(reason);
+            } else {
+                if (i + 1 >= args.size()) return refuse("--join needs a value");
+                if (!ParseJoinOption(args[++i], out.play, reason)) return refuse(reason);
+            }
+            continue;
+        }
         return refuse(arg.starts_with("-") ? "unknown option '" + std::string(arg) + "'"
                                            : "unexpected argument '" + std::string(arg) + "'");
     }
+    if (out.play.network != PlayOptions::Network::None &&
+        (out.play.computer[0] != 0 || out.play.computer[1] != 0))
+        return refuse("--computer cannot be combined with --host or --join");
     out.action = answer;
     return out;
 }
@@ -75,7 +135,12 @@ std::string Usage() {
            "      --computer SIDE[:LEVEL]\n"
            "                 the computer plays the craft of SIDE (left or right) in every\n"
            "                 match, at LEVEL 1 (beginner), 2 (default) or 3 (hard); give it\n"
-           "                 once for each side to watch the computer play itself\n";
+           "                 once for each side to watch the computer play itself\n"
+           "      --host [PORT]\n"
+           "                 wait for an opponent on another machine, who joins over the\n"
+           "                 network (UDP port PORT, 27461 if none is given); you play left\n"
+           "      --join HOST[:PORT]\n"
+           "                 join the opponent who hosts on HOST; you play right\n";
 }
 
 } // namespace vl::app

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "net/Protocol.h"
+
 namespace vl::app {
 
 inline constexpr std::string_view kProgramName = "vlnedla";
@@ -19,6 +21,13 @@ inline constexpr std::string_view kProgramVersion = VLNEDLA_VERSION;
 struct PlayOptions {
     // The computer's level for the left and the right craft; 0 where a person plays.
     std::array<int32_t, 2> computer{};
+    // A duel over the network: this program hosts it (left craft) or joins one (right).
+    enum class Network { None, Host, Join };
+    Network network = Network::None;
+    std::string joinHost;              // Join: the host's name or address
+    uint16_t port = net::kDefaultPort; // the host's
+    // The simulator's duel: a frame waits for the peer where it stands (see NetDuel).
+    bool waitInFrame = false;
 };
 
 struct CommandLine {
@@ -36,6 +45,11 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args);
 // (2 when left out), into `play`. False, with the reason, for a bad value or a side given
 // twice.
 bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string& reason);
+
+// Reads --host's optional PORT or --join's HOST[:PORT] into `play`. False, with the
+// reason, for a bad value.
+bool ParseHostOption(std::string_view port, PlayOptions& play, std::string& reason);
+bool ParseJoinOption(std::string_view value, PlayOptions& play, std::string& reason);
 
 // The usage, one line an option: what --help prints, and the tail of a refusal.
 std::string Usage();

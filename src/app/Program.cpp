@@ -4,6 +4,7 @@
 
 #include "graphics/AppIcon.h"
 
+#include <cstdio>
 #include <exception>
 
 namespace vl::app {
@@ -13,8 +14,9 @@ Program::Program(ProgramParts parts)
       toolkit_(std::move(parts.toolkit)), trace_(parts.trace), play_(parts.play) {}
 
 Program::~Program() {
-    // Windows go before the toolkit their forms belong to; the match window before the
-    // menu that points at it.
+    // The duel lets go of the windows first; windows go before the toolkit their forms
+    // belong to; the match window before the menu that points at it.
+    duel_.reset();
     guide_.reset();
     form1_.reset();
     mainmenu_.reset();
@@ -51,8 +53,33 @@ void Program::ShowIcon() {
     }
 }
 
+bool Program::StartDuel() {
+    if (play_.network == PlayOptions::Network::None) return true;
+    net::DuelOptions options;
+    options.host = play_.network == PlayOptions::Network::Host;
+    options.address = play_.joinHost;
+    options.port = play_.port;
+    const auto speak = [this](std::string_view item) {
+        try {
+            mainmenu_->bank.Items().Find(item).Play(false);
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "vlnedla: %s\n", e.what()); // older data: the words only
+        }
+    };
+    try {
+        duel_ = std::make_unique<net::NetDuel>(
+            net::DuelParts{*toolkit_, *form1_, speak, play_.waitInFrame}, options);
+    } catch (const std::exception& e) {
+        toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
+                              platform::MessageIcon::Error);
+        return false;
+    }
+    mainmenu_->OnStartGame = [this] { duel_->StartRequested(); };
+    return true;
+}
+
 int Program::Run() {
-    if (!CreateWindows()) return 1;
+    if (!CreateWindows() || !StartDuel()) return 1;
     return toolkit_->Run();
 }
 

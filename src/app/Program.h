@@ -12,6 +12,7 @@
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
 #include "match/Unit1.h"
+#include "net/NetDuel.h"
 #include "platform/Clock.h"
 #include "platform/Mixer.h"
 #include "platform/Toolkit.h"
@@ -45,8 +46,9 @@ public:
     // Returns false after showing the "Application Error" box when a window cannot be
     // created; the caller then ends the program with exit code 1.
     bool CreateWindows();
-    // CreateWindows, then the message loop until the main window has closed. Returns
-    // the exit code (1 when start-up failed).
+    // CreateWindows, the duel over the network if asked for, then the message loop until
+    // the main window has closed. Returns the exit code (1 when start-up failed, 3 when a
+    // host refused this joiner).
     int Run();
 
     platform::Toolkit& Toolkit() { return *toolkit_; }
@@ -58,6 +60,8 @@ public:
 private:
     // Gives the windows the game's icon, drawn from the match window's pictures.
     void ShowIcon();
+    // Hosts or joins the duel the options ask for; false after an error box.
+    bool StartDuel();
 
     // Declared in the order they depend on each other; destroyed in reverse.
     std::unique_ptr<platform::IClock> clock_;
@@ -68,6 +72,7 @@ private:
     std::unique_ptr<Tmainmenuform> mainmenu_;
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;
+    std::unique_ptr<net::NetDuel> duel_; // goes first: it holds on to the windows
 };
 
 } // namespace vl::app

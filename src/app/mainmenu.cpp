@@ -45,7 +45,9 @@ void Tmainmenuform::mainmenulistDblClick() {
     StopEntrySounds();
     switch (mainmenulist.ItemIndex()) {
     case 0:
-        if (form1_) {
+        if (OnStartGame) {
+            OnStartGame();
+        } else if (form1_) {
             // A match already open is only brought to the front: a second start would leave
             // the first match's craft and shots on the field.
             if (!form1_->form.Visible()) form1_->startmatch(); // runs before the window shows

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string_view>
 
 #include "app/SpokenListForm.h"
@@ -25,6 +26,10 @@ public:
     // Throws what the device's opening throws other than EDirectSoundError: the window
     // cannot be created then. FormCreate is left to the caller (through the boundary).
     explicit Tmainmenuform(const sound::WindowContext& context);
+
+    // What "Start hry" does instead of starting a match here (a duel over the network
+    // starts it on both machines); none: the match starts here.
+    std::function<void()> OnStartGame;
 
     // The windows the entries lead to; set once they exist.
     void SetWindows(match::TForm1* form1, Tguideform* guide) { form1_ = form1, guide_ = guide; }

@@ -144,7 +144,8 @@ std::array<MatchTimerBase*, kMatchTimerCount> TForm1::TimersOf(bool frameCounted
 }
 
 void TForm1::SetLockstep(ILockstepSource* source) {
-    assert(game.player1 == nullptr && game.player2 == nullptr && "no match on the field");
+    assert((!source || (game.player1 == nullptr && game.player2 == nullptr)) &&
+           "a duel begins on an empty field");
     lockstep_ = source;
     for (platform::Timer* t : {&blikleftTimer, &blikrightTimer, &machgunlefttimer,
                                &machgunrighttimer, &weaponstimer, &objectapptimer})

@@ -126,7 +126,7 @@ public:
     // From now on every frame takes both players' states from `source`, and the match runs
     // on its own time: its timers and its clock count its frames, so that two machines see
     // every timer fire between the same frames. Null: back to one keyboard, the window's
-    // timers and the toolkit's clock. Only while no match is on the field.
+    // timers and the toolkit's clock. A duel begins only on an empty field.
     void SetLockstep(ILockstepSource* source);
     // A duel's match: the match's time starts at `seed` and the generator from it, then
     // startmatch. Both machines give the same seed.

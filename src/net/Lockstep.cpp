@@ -68,7 +68,9 @@ Inputs Lockstep::Outgoing() const {
     Inputs out;
     out.match = match_;
     out.ack = Contiguous();
-    const uint32_t from = std::max(localBase_, static_cast<uint32_t>(peerAck_ + 1));
+    // At least the newest input goes, so that the message carries the confirmation.
+    const uint32_t from =
+        std::min(std::max(localBase_, static_cast<uint32_t>(peerAck_ + 1)), localNext_ - 1);
     out.first = from;
     for (uint32_t f = from; f < localNext_ && out.words.size() < kMaxInputsPerMessage; ++f)
         out.words.push_back(local_[f - localBase_]);

@@ -42,7 +42,8 @@ public:
     std::pair<uint16_t, uint16_t> Take();
 
     // What to send now: every input the peer has not confirmed (at most
-    // kMaxInputsPerMessage), with this machine's confirmation of the peer's.
+    // kMaxInputsPerMessage; at least the newest), with this machine's confirmation of the
+    // peer's.
     Inputs Outgoing() const;
     // The last frame up to which all of the peer's inputs are here (-1: none).
     int32_t Contiguous() const;

@@ -89,6 +89,8 @@ std::vector<uint8_t> Encode(const Message& message) {
                 w.U32(m.match);
                 w.U32(m.frame);
                 w.U64(m.hash);
+            } else if constexpr (std::is_same_v<T, CloseMatch>) {
+                w.U32(m.match);
             } else if constexpr (std::is_same_v<T, Desync>) {
                 w.U32(m.frame);
                 w.U32(static_cast<uint32_t>(m.state.size()));
@@ -171,6 +173,12 @@ std::optional<Message> Decode(std::span<const uint8_t> bytes) {
     case 8:
         out = Bye{};
         break;
+    case 9: {
+        CloseMatch m;
+        m.match = r.U32();
+        out = m;
+        break;
+    }
     default:
         return std::nullopt;
     }

@@ -16,6 +16,8 @@
 
 namespace vl::net {
 
+// The UDP port a host listens on when none is given.
+inline constexpr uint16_t kDefaultPort = 27461;
 // Raised with each change a peer of an older or newer program could not follow.
 inline constexpr uint16_t kProtocolVersion = 1;
 // The most inputs one Inputs message carries (a bit more than a second of frames).
@@ -74,8 +76,14 @@ struct Desync {
 };
 // The sender's program ends ("Konec hry").
 struct Bye {};
+// The sender's match window was closed other than by Esc in a frame (its close button):
+// the receiver closes its own.
+struct CloseMatch {
+    uint32_t match = 0;
+};
 
-using Message = std::variant<Hello, Refuse, StartRequest, Start, Inputs, Hash, Desync, Bye>;
+using Message =
+    std::variant<Hello, Refuse, StartRequest, Start, Inputs, Hash, Desync, Bye, CloseMatch>;
 
 std::vector<uint8_t> Encode(const Message& message);
 // The message in `bytes`, or nothing when they are not exactly one well-formed message.

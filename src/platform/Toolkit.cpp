@@ -52,6 +52,12 @@ Form& Toolkit::CreateForm(std::string name, std::string caption, int left, int t
     return *forms_.back();
 }
 
+Form* Toolkit::FindForm(std::string_view name) const {
+    for (const auto& f : forms_)
+        if (f->Name() == name) return f.get();
+    return nullptr;
+}
+
 void Toolkit::ShowForm(Form& form) {
     if (!form.visible_) {
         form.visible_ = true;

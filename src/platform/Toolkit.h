@@ -82,6 +82,8 @@ public:
     Form& CreateForm(std::string name, std::string caption, int left, int top, int width,
                      int height);
     Form* MainForm() const { return forms_.empty() ? nullptr : forms_.front().get(); }
+    // The form called `name`; null when there is none.
+    Form* FindForm(std::string_view name) const;
     const std::vector<std::unique_ptr<Form>>& Forms() const { return forms_; }
     // The application's active window (kept while the application is in the background);
     // nullptr when none.

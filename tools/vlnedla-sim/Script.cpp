@@ -110,6 +110,11 @@ Script ParseScript(std::string_view text) {
             a.kind = Action::Kind::Set;
             a.text = std::string(name);
             a.value = std::string(value);
+        } else if (cmd == "await") {
+            if (arg != "mainmenuform" && arg != "Form1" && arg != "guideform")
+                Fail(lineNo, "await needs a window: mainmenuform, Form1 or guideform");
+            a.kind = Action::Kind::Await;
+            a.text = std::string(arg);
         } else if (cmd == "audio") {
             if (arg != "lost" && arg != "back") Fail(lineNo, "audio needs lost or back");
             a.kind = arg == "lost" ? Action::Kind::AudioLost : Action::Kind::AudioBack;

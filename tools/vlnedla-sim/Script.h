@@ -28,12 +28,13 @@ struct Action {
         DblClick,
         Set,
         AudioLost,
-        AudioBack
+        AudioBack,
+        Await
     };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;    // Down, Up, Press
-    std::string text;  // Type, UTF-8; Shot, the file; Set, the name
+    std::string text;  // Type, UTF-8; Shot, the file; Set, the name; Await, the window
     std::string value; // Set: "true", "false" or a whole number
     int index = 0;     // Click, DblClick: the list box entry
     int line = 0;

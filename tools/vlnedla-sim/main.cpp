@@ -2,7 +2,8 @@
 // vlnedla-sim: runs the whole program headless on a virtual clock, driven by a script of
 // a user's actions, and writes a trace of what the program did.
 //
-//   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... SCRIPT
+//   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]...
+//               [--host PORT | --join HOST:PORT] SCRIPT
 //
 // Index:
 //   - Timeline: applies the script's actions as virtual time reaches them
@@ -12,6 +13,8 @@
 // (the message loop waiting, a Play with wait sleeping) the mixer renders the time that
 // passed and the actions that fell due happen, each at its own time: the keyboard state
 // changes then, and the window events wait in the queue until the program reads them.
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +23,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "Form1Shot.h"
 #include "MatchState.h"
@@ -42,23 +46,38 @@ public:
              platform::OfflineAudioBackend& audio)
         : script_(std::move(script)), toolkit_(toolkit), trace_(trace), audio_(audio) {}
 
-    // When the next action (or the timeline's end) falls due.
+    // When the next action (or the timeline's end) falls due. While an `await` holds the
+    // timeline, the next look is 10 ms on.
     std::optional<uint64_t> NextTime() const {
         if (ended_) return std::nullopt;
-        return next_ < script_.actions.size() ? script_.actions[next_].t : script_.endMs;
+        if (awaiting_) return lastNow_ + 10;
+        return (next_ < script_.actions.size() ? script_.actions[next_].t : script_.endMs) + shift_;
     }
 
     // Lets everything up to `now` happen: the mixer renders, due actions take place.
     // Throws TimelineEnded once the timeline's last moment has come.
     void RunUntil(uint64_t now) {
-        while (!ended_ && next_ < script_.actions.size() && script_.actions[next_].t <= now) {
-            const Action& a = script_.actions[next_++];
-            audio_.RenderUntilMs(a.t);
+        lastNow_ = now;
+        while (!ended_ && next_ < script_.actions.size() &&
+               script_.actions[next_].t + shift_ <= now) {
+            const Action& a = script_.actions[next_];
+            if (a.kind == Action::Kind::Await) {
+                // The rest of the timeline moves to the moment the window is shown.
+                const platform::Form* form = toolkit_.FindForm(a.text);
+                awaiting_ = !(form && form->Visible());
+                if (awaiting_) break;
+                shift_ = std::max(shift_, now - a.t);
+                ++next_;
+                continue;
+            }
+            ++next_;
+            audio_.RenderUntilMs(a.t + shift_);
             Apply(a);
         }
-        if (!ended_ && next_ >= script_.actions.size() && script_.endMs <= now) {
+        if (!ended_ && !awaiting_ && next_ >= script_.actions.size() &&
+            script_.endMs + shift_ <= now) {
             ended_ = true;
-            audio_.RenderUntilMs(script_.endMs);
+            audio_.RenderUntilMs(script_.endMs + shift_);
             throw TimelineEnded{};
         }
         audio_.RenderUntilMs(now);
@@ -70,7 +89,7 @@ public:
     void SetMatch(std::function<match::TForm1*()> form1) { form1_ = std::move(form1); }
 
     bool Ended() const { return ended_; }
-    uint64_t EndMs() const { return script_.endMs; }
+    uint64_t EndMs() const { return script_.endMs + shift_; }
 
 private:
     void Apply(const Action& a) {
@@ -100,7 +119,7 @@ private:
             break;
         case K::Dump: {
             match::TForm1* form1 = form1_ ? form1_() : nullptr;
-            trace_.Dump(a.t, toolkit_, form1 ? MatchJson(*form1) : std::string());
+            trace_.Dump(a.t + shift_, toolkit_, form1 ? MatchJson(*form1) : std::string());
             break;
         }
         case K::Shot:
@@ -120,6 +139,8 @@ private:
         case K::AudioBack:
             audio_.SimulateOutputReturn();
             break;
+        case K::Await:
+            break; // handled by RunUntil
         }
     }
 
@@ -131,11 +152,14 @@ private:
     std::function<match::TForm1*()> form1_;
     size_t next_ = 0;
     bool ended_ = false;
+    bool awaiting_ = false;
+    uint64_t shift_ = 0;   // how much later than written the timeline runs (await)
+    uint64_t lastNow_ = 0; // the clock at the last RunUntil
 };
 
 int Usage() {
     std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... "
-                 "SCRIPT\n";
+                 "[--host PORT | --join HOST:PORT] SCRIPT\n";
     return 2;
 }
 
@@ -146,6 +170,16 @@ int Main(int argc, char** argv) {
         const std::string arg = argv[i];
         if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
             (arg == "--data" ? dataDir : wavPath) = argv[++i];
+        } else if ((arg == "--host" || arg == "--join") && i + 1 < argc) {
+            std::string reason;
+            const bool ok = play.network == app::PlayOptions::Network::None &&
+                            (arg == "--host" ? app::ParseHostOption(argv[++i], play, reason)
+                                             : app::ParseJoinOption(argv[++i], play, reason));
+            if (!ok) {
+                if (!reason.empty()) std::cerr << "vlnedla-sim: " << reason << "\n";
+                return Usage();
+            }
+            play.waitInFrame = true;
         } else if (arg == "--computer" && i + 1 < argc) {
             std::string reason;
             if (!app::ParseComputerOption(argv[++i], play, reason)) {
@@ -159,6 +193,10 @@ int Main(int argc, char** argv) {
         }
     }
     if (scriptPath.empty()) return Usage();
+    if (play.network != app::PlayOptions::Network::None && (play.computer[0] || play.computer[1])) {
+        std::cerr << "vlnedla-sim: --computer cannot be combined with --host or --join\n";
+        return Usage();
+    }
 
     std::ifstream in(scriptPath, std::ios::binary);
     if (!in) {
@@ -198,6 +236,14 @@ int Main(int argc, char** argv) {
     TraceWriter trace(stdout, vclock);
     headless.SetObserver(&trace);
     Timeline timeline(std::move(script), headless, trace, mixer);
+    if (play.network != app::PlayOptions::Network::None) {
+        // A duel: virtual time runs no faster than real time, so that two simulators'
+        // timelines meet (it may lag behind, never lead).
+        const auto realStart = std::chrono::steady_clock::now();
+        vclock.AddAdvanceListener([realStart](uint64_t now) {
+            std::this_thread::sleep_until(realStart + std::chrono::milliseconds(now));
+        });
+    }
     vclock.AddAdvanceListener([&](uint64_t now) { timeline.RunUntil(now); });
     headless.SetNextAction([&] { return timeline.NextTime(); });
     headless.SetPollHook([&] { timeline.RunUntil(vclock.ElapsedMs()); });

@@ -1,0 +1,385 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// NetDuel: the connection's life, the frames' inputs and the state checks of a duel.
+//
+// Index:
+//   - helpers: the data's hash, the input delay, keys to words and back
+//   - construction, the tick, pumping the network
+//   - connection: handshake, leaving, losing the peer
+//   - matches: starting on both machines, closing on both
+//   - frames: NextFrame, FrameRan, the hashes and a desync
+#include "net/NetDuel.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "container/Error.h"
+#include "match/Side.h"
+#include "net/StateText.h"
+
+namespace vl::net {
+
+namespace {
+
+// How long the joiner keeps trying to reach a host that is not there yet.
+constexpr uint32_t kConnectForMs = 30000;
+// Frames between two comparisons of the state (a second of the match).
+constexpr uint32_t kCheckEvery = 100;
+// Checkpoints kept for a comparison that comes late.
+constexpr size_t kCheckpointsKept = 8;
+constexpr uint32_t kFrameMs = 10;
+
+constexpr std::string_view kRefusedText =
+    "Soupeř má jinou verzi hry nebo jiná data. Hru po síti nelze začít.";
+constexpr std::string_view kNoHostText = "Soupeře se nepodařilo zastihnout: ";
+constexpr std::string_view kDesyncText =
+    "Hra se na obou počítačích rozešla a byla ukončena. Stav obou je v souboru ";
+
+// The four data files, as the program reads them: a peer with other data plays another
+// game. A missing file counts as empty.
+uint64_t DataHash() {
+    std::string all;
+    for (const char* path : {"snd/game.dat", "snd/menu.dat", "snd/guide.dat", "pics/game.dat"}) {
+        std::ifstream in(path, std::ios::binary);
+        all += path;
+        all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return HashOf(all);
+}
+
+// Frames from a key to its frame: enough for half a round trip, and one more.
+uint8_t DelayFor(uint32_t roundTripMs) {
+    const uint32_t frames = (roundTripMs / 2 + kFrameMs - 1) / kFrameMs + 1;
+    return static_cast<uint8_t>(std::clamp<uint32_t>(frames, 1, kMaxDelay));
+}
+
+// The six movement and weapon states of a side, in InputBit order.
+std::array<int, 6> MovesOf(const match::SideTable& t) {
+    return {t.up, t.down, t.gun, t.missile, t.machgun, t.magnet};
+}
+
+} // namespace
+
+// --- construction, the tick -----------------------------------------------------------
+
+NetDuel::NetDuel(DuelParts parts, const DuelOptions& options)
+    : parts_(std::move(parts)), options_(options),
+      link_(options.host ? NetLink::Listen(options.port)
+                         : NetLink::Connect(options.address, options.port)),
+      tick_(parts_.toolkit, kFrameMs, true), dataHash_(DataHash()) {
+    connectUntilMs_ = parts_.toolkit.Clock().NowMs() + kConnectForMs;
+    tick_.OnTimer = [this] { Tick(); };
+    // The match window's close handler, then the duel's.
+    platform::Form& form = parts_.form1.form;
+    previousOnClose_ = form.OnClose;
+    form.OnClose = [this] {
+        if (previousOnClose_) previousOnClose_();
+        MatchWindowClosed();
+    };
+}
+
+NetDuel::~NetDuel() {
+    parts_.form1.form.OnClose = previousOnClose_;
+    if (lockstep_.Active()) parts_.form1.SetLockstep(nullptr);
+    if (link_->Connected()) {
+        Send(Bye{}, true);
+        link_->Flush();
+    }
+}
+
+void NetDuel::Tick() {
+    Pump(0);
+    if (lockstep_.Active()) SendInputs();
+    if (!options_.host && !link_->Connected() && !ready_ && !gaveUp_) {
+        if (static_cast<int32_t>(parts_.toolkit.Clock().NowMs() - connectUntilMs_) < 0) {
+            link_->TryConnect();
+        } else {
+            gaveUp_ = true;
+            Say(kSayLost);
+            parts_.toolkit.ShowMessage(platform::kApplicationTitle,
+                                       std::string(kNoHostText) + options_.address + ":" +
+                                           std::to_string(options_.port),
+                                       platform::MessageIcon::Error);
+            parts_.toolkit.RequestExit(1);
+        }
+    }
+}
+
+void NetDuel::Pump(uint32_t timeoutMs) {
+    std::vector<LinkEvent> events;
+    link_->Service(timeoutMs, events);
+    for (LinkEvent& e : events) {
+        switch (e.kind) {
+        case LinkEvent::Kind::Connected:
+            OnConnected();
+            break;
+        case LinkEvent::Kind::Disconnected:
+            OnDisconnected();
+            break;
+        case LinkEvent::Kind::Received:
+            // Whatever does not decode is dropped: the peer is not trusted.
+            if (const std::optional<Message> m = Decode(e.data)) OnMessage(*m);
+            break;
+        }
+    }
+}
+
+void NetDuel::Send(const Message& message, bool reliable) {
+    link_->Send(Encode(message), reliable);
+}
+
+void NetDuel::Say(std::string_view item) {
+    if (parts_.speak) parts_.speak(item);
+}
+
+// --- connection -----------------------------------------------------------------------
+
+void NetDuel::OnConnected() {
+    ready_ = false;
+    byeReceived_ = false;
+    // The joiner introduces itself; the host answers once it has checked.
+    if (!options_.host) Send(Hello{kProtocolVersion, dataHash_}, true);
+}
+
+void NetDuel::OnHello(const Hello& hello) {
+    const bool same = hello.protocol == kProtocolVersion && hello.dataHash == dataHash_;
+    if (options_.host) {
+        if (!same) {
+            Send(Refuse{static_cast<uint8_t>(hello.protocol != kProtocolVersion ? 1 : 2)}, true);
+            link_->Flush();
+            link_->DropPeer();
+            Say(kSayOtherVersion);
+            return;
+        }
+        Send(Hello{kProtocolVersion, dataHash_}, true);
+    } else if (!same) {
+        return; // a host with other data refuses us itself
+    }
+    if (!ready_) Say(kSayJoined);
+    ready_ = true;
+}
+
+void NetDuel::OnDisconnected() {
+    const bool left = byeReceived_;
+    ready_ = false;
+    byeReceived_ = false;
+    CloseMatchWindow();
+    Say(left ? kSayLeft : kSayLost);
+}
+
+void NetDuel::OnMessage(const Message& message) {
+    if (const auto* hello = std::get_if<Hello>(&message)) {
+        OnHello(*hello);
+        return;
+    }
+    if (std::holds_alternative<Refuse>(message) && !options_.host) {
+        Say(kSayOtherVersion);
+        parts_.toolkit.ShowMessage(platform::kApplicationTitle, kRefusedText,
+                                   platform::MessageIcon::Error);
+        parts_.toolkit.RequestExit(kExitRefused);
+        return;
+    }
+    if (std::holds_alternative<Bye>(message)) {
+        byeReceived_ = true;
+        return;
+    }
+    if (!ready_) return; // nothing else before the handshake
+    if (std::holds_alternative<StartRequest>(message)) {
+        if (options_.host) HostStart();
+    } else if (const auto* start = std::get_if<Start>(&message)) {
+        if (!options_.host) BeginMatch(start->seed, start->delay);
+    } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
+        lockstep_.Receive(*inputs);
+    } else if (const auto* hash = std::get_if<Hash>(&message)) {
+        if (!lockstep_.Active() || hash->match != matches_ || hash->frame == 0 ||
+            hash->frame % kCheckEvery != 0 || theirs_.size() >= kCheckpointsKept)
+            return;
+        theirs_[hash->frame] = hash->hash;
+        CompareHashes(hash->frame);
+    } else if (const auto* desync = std::get_if<Desync>(&message)) {
+        if (lockstep_.Active() || desynced_) Desynced(desync->frame, &desync->state);
+    } else if (const auto* close = std::get_if<CloseMatch>(&message)) {
+        if (lockstep_.Active() && close->match == matches_) CloseMatchWindow();
+    }
+}
+
+// --- matches --------------------------------------------------------------------------
+
+void NetDuel::StartRequested() {
+    if (parts_.form1.form.Visible()) { // a match is up: only to the front
+        parts_.form1.form.Show();
+        return;
+    }
+    if (!ready_) {
+        Say(kSayWaiting);
+        return;
+    }
+    if (options_.host)
+        HostStart();
+    else
+        Send(StartRequest{}, true);
+}
+
+void NetDuel::HostStart() {
+    if (parts_.form1.form.Visible() || lockstep_.Active()) return;
+    const uint32_t rtt = link_->RoundTripMs();
+    const Start start{parts_.toolkit.Clock().NowMs(), DelayFor(rtt)};
+    Send(start, true);
+    link_->Flush();
+    BeginMatch(start.seed, start.delay);
+}
+
+void NetDuel::BeginMatch(uint32_t seed, uint8_t delay) {
+    if (parts_.form1.form.Visible() || lockstep_.Active()) return;
+    ++matches_;
+    lockstep_.Begin(matches_, delay);
+    mine_.clear();
+    theirs_.clear();
+    desynced_ = false;
+    parts_.form1.SetLockstep(this);
+    parts_.form1.StartLockstepMatch(seed);
+    parts_.form1.form.Show();
+    SendInputs();
+}
+
+void NetDuel::CloseMatchWindow() {
+    if (!lockstep_.Active()) return;
+    closingByLockstep_ = true;
+    if (parts_.form1.form.Visible())
+        parts_.form1.form.Close();
+    else
+        MatchWindowClosed();
+    closingByLockstep_ = false;
+}
+
+void NetDuel::MatchWindowClosed() {
+    if (!lockstep_.Active()) return;
+    // Closed here other than in a frame both machines ran (its close button): the peer's
+    // window goes too.
+    if (!closingByLockstep_ && link_->Connected()) {
+        Send(CloseMatch{matches_}, true);
+        link_->Flush();
+    }
+    closingByLockstep_ = false;
+    lockstep_.End();
+    parts_.form1.SetLockstep(nullptr);
+}
+
+// --- frames ---------------------------------------------------------------------------
+
+std::optional<input::InputStates> NetDuel::NextFrame(input::InputStates keyboard) {
+    Pump(0);
+    if (!lockstep_.Active()) return std::nullopt;
+    if (lockstep_.NeedsLocal()) {
+        lockstep_.AddLocal(WordOf(keyboard));
+        SendInputs();
+    }
+    if (parts_.waitInFrame) {
+        // Real time passes, virtual time does not, until the peer's keys are here or the
+        // peer is gone (ENet drops a silent one after about 4.5 s).
+        auto lastSend = std::chrono::steady_clock::now();
+        while (!lockstep_.Ready() && lockstep_.Active() && link_->Connected()) {
+            Pump(2);
+            const auto now = std::chrono::steady_clock::now();
+            if (now - lastSend >= std::chrono::milliseconds(kFrameMs)) {
+                SendInputs();
+                lastSend = now;
+            }
+        }
+    }
+    if (!lockstep_.Ready()) return std::nullopt;
+    const auto [mine, theirs] = lockstep_.Take();
+    const uint16_t left = options_.host ? mine : theirs;
+    const uint16_t right = options_.host ? theirs : mine;
+    const input::InputStates states = StatesOf(left, right);
+    // Esc in this frame closes the window on both machines: nothing to tell the peer.
+    if (((left | right) & kEscape) != 0) closingByLockstep_ = true;
+    return states;
+}
+
+void NetDuel::FrameRan(const match::Match& match) {
+    const uint32_t frame = lockstep_.Frame();
+    if (frame % kCheckEvery != 0) return;
+    std::string text = StateText(match);
+    const uint64_t hash = HashOf(text);
+    mine_[frame] = {hash, std::move(text)};
+    while (mine_.size() > kCheckpointsKept) mine_.erase(mine_.begin());
+    Send(Hash{matches_, frame, hash}, true);
+    CompareHashes(frame);
+}
+
+void NetDuel::CompareHashes(uint32_t frame) {
+    const auto m = mine_.find(frame);
+    const auto t = theirs_.find(frame);
+    if (m == mine_.end() || t == theirs_.end()) return;
+    const bool same = m->second.first == t->second;
+    theirs_.erase(theirs_.begin(), std::next(t));
+    if (!same) Desynced(frame, nullptr);
+}
+
+void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
+    const auto m = mine_.find(frame);
+    const std::string& mine = m != mine_.end() ? m->second.second : std::string();
+    if (!desynced_) {
+        desynced_ = true;
+        Send(Desync{frame, mine.substr(0, kMaxStateText)}, true);
+        link_->Flush();
+        CloseMatchWindow();
+    }
+    if (!peerState) return; // the file waits for the peer's state
+    std::error_code ec;
+    const std::filesystem::path file = std::filesystem::temp_directory_path(ec) /
+                                       ("vlnedla-desync-" + std::to_string(frame) + ".txt");
+    std::ofstream out(file);
+    out << "frame " << frame << "\n--- this machine (" << (options_.host ? "host" : "joiner")
+        << ")\n"
+        << mine << "--- the peer\n"
+        << *peerState;
+    std::fprintf(stderr, "vlnedla: the duel's states differ at frame %u; both are in %s\n", frame,
+                 file.c_str());
+    parts_.toolkit.ShowMessage(platform::kApplicationTitle,
+                               std::string(kDesyncText) + file.string(),
+                               platform::MessageIcon::Error);
+}
+
+void NetDuel::SendInputs() {
+    if (!lockstep_.Active() || !ready_) return;
+    Send(lockstep_.Outgoing(), false);
+}
+
+uint16_t NetDuel::WordOf(input::InputStates keyboard) {
+    uint16_t word = 0;
+    for (const match::Side side : {match::Side::Left, match::Side::Right}) {
+        const match::SideTable& t = match::SideOf(side);
+        const std::array<int, 6> moves = MovesOf(t);
+        for (size_t i = 0; i < moves.size(); ++i)
+            if (keyboard.Contains(moves[i])) word |= static_cast<uint16_t>(1U << i);
+        for (int i = 0; i < 4; ++i)
+            if (keyboard.Contains(t.firstCounterKey + i))
+                word |= static_cast<uint16_t>(kCounter1 << i);
+    }
+    if (keyboard.Contains(input::InputButton3)) word |= kEscape;
+    return word;
+}
+
+input::InputStates NetDuel::StatesOf(uint16_t left, uint16_t right) {
+    input::InputStates states;
+    for (const auto& [side, word] :
+         {std::pair{match::Side::Left, left}, std::pair{match::Side::Right, right}}) {
+        const match::SideTable& t = match::SideOf(side);
+        const std::array<int, 6> moves = MovesOf(t);
+        for (size_t i = 0; i < moves.size(); ++i)
+            if ((word & (1U << i)) != 0) states.Add(moves[i]);
+        for (int i = 0; i < 4; ++i)
+            if ((word & (kCounter1 << i)) != 0) states.Add(t.firstCounterKey + i);
+    }
+    if (((left | right) & kEscape) != 0) states.Add(input::InputButton3);
+    return states;
+}
+
+} // namespace vl::net
