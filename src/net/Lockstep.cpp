@@ -31,8 +31,10 @@ void Lockstep::Receive(const Inputs& message) {
     // The peer cannot confirm what was never sent.
     const int32_t sent = static_cast<int32_t>(localNext_) - 1;
     peerAck_ = std::max(peerAck_, std::min(message.ack, sent));
-    // What the peer confirmed and this machine has run is no longer needed.
-    while (!local_.empty() && static_cast<int32_t>(localBase_) <= peerAck_ && localBase_ < frame_) {
+    // What the peer confirmed and this machine has run is no longer needed; the newest
+    // input stays, to carry confirmations.
+    while (local_.size() > 1 && static_cast<int32_t>(localBase_) <= peerAck_ &&
+           localBase_ < frame_) {
         local_.pop_front();
         ++localBase_;
     }
@@ -68,6 +70,7 @@ Inputs Lockstep::Outgoing() const {
     Inputs out;
     out.match = match_;
     out.ack = Contiguous();
+    if (local_.empty()) return out; // before the first Begin
     // At least the newest input goes, so that the message carries the confirmation.
     const uint32_t from =
         std::min(std::max(localBase_, static_cast<uint32_t>(peerAck_ + 1)), localNext_ - 1);

@@ -349,7 +349,8 @@ void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
 
 void NetDuel::SendInputs() {
     if (!lockstep_.Active() || !ready_) return;
-    Send(lockstep_.Outgoing(), false);
+    const Inputs out = lockstep_.Outgoing();
+    if (!out.words.empty()) Send(out, false);
 }
 
 uint16_t NetDuel::WordOf(input::InputStates keyboard) {
