@@ -28,6 +28,11 @@ namespace {
 
 // How long the joiner keeps trying to reach a host that is not there yet.
 constexpr uint32_t kConnectForMs = 30000;
+// A peer that sends nothing for this long is gone (it sends every 10 ms while it plays and
+// ENet asks for a sign of life every 250 ms); one that does not introduce itself this soon
+// after connecting is a stranger.
+constexpr auto kSilenceLimit = std::chrono::milliseconds(4000);
+constexpr auto kHelloLimit = std::chrono::milliseconds(3000);
 // Frames between two comparisons of the state (a second of the match).
 constexpr uint32_t kCheckEvery = 100;
 // Checkpoints kept for a comparison that comes late.
@@ -92,8 +97,19 @@ NetDuel::~NetDuel() {
     }
 }
 
+void NetDuel::CheckSilence() {
+    if (!link_->Connected()) return;
+    const auto now = std::chrono::steady_clock::now();
+    if ((ready_ && now - lastHeard_ > kSilenceLimit) ||
+        (!ready_ && options_.host && now - connectedAt_ > kHelloLimit)) {
+        link_->DropPeer();
+        OnDisconnected();
+    }
+}
+
 void NetDuel::Tick() {
     Pump(0);
+    CheckSilence();
     if (lockstep_.Active()) SendInputs();
     if (!options_.host && !link_->Connected() && !ready_ && !gaveUp_) {
         if (static_cast<int32_t>(parts_.toolkit.Clock().NowMs() - connectUntilMs_) < 0) {
@@ -113,6 +129,7 @@ void NetDuel::Tick() {
 void NetDuel::Pump(uint32_t timeoutMs) {
     std::vector<LinkEvent> events;
     link_->Service(timeoutMs, events);
+    if (!events.empty()) lastHeard_ = std::chrono::steady_clock::now();
     for (LinkEvent& e : events) {
         switch (e.kind) {
         case LinkEvent::Kind::Connected:
@@ -140,6 +157,7 @@ void NetDuel::Say(std::string_view item) {
 // --- connection -----------------------------------------------------------------------
 
 void NetDuel::OnConnected() {
+    connectedAt_ = std::chrono::steady_clock::now();
     ready_ = false;
     byeReceived_ = false;
     // The joiner introduces itself; the host answers once it has checked.
@@ -150,9 +168,10 @@ void NetDuel::OnHello(const Hello& hello) {
     const bool same = hello.protocol == kProtocolVersion && hello.dataHash == dataHash_;
     if (options_.host) {
         if (!same) {
+            // The joiner ends when it hears this; its leaving frees the host for another.
+            // (Dropping it here could lose the refusal on the way.)
             Send(Refuse{static_cast<uint8_t>(hello.protocol != kProtocolVersion ? 1 : 2)}, true);
             link_->Flush();
-            link_->DropPeer();
             Say(kSayOtherVersion);
             return;
         }
@@ -165,11 +184,12 @@ void NetDuel::OnHello(const Hello& hello) {
 }
 
 void NetDuel::OnDisconnected() {
-    const bool left = byeReceived_;
+    const bool left = byeReceived_, was = ready_;
     ready_ = false;
     byeReceived_ = false;
     CloseMatchWindow();
-    Say(left ? kSayLeft : kSayLost);
+    // A peer that never finished the handshake (refused, or a stranger) leaves unheard.
+    if (was) Say(left ? kSayLeft : kSayLost);
 }
 
 void NetDuel::OnMessage(const Message& message) {
@@ -285,6 +305,7 @@ std::optional<input::InputStates> NetDuel::NextFrame(input::InputStates keyboard
         auto lastSend = std::chrono::steady_clock::now();
         while (!lockstep_.Ready() && lockstep_.Active() && link_->Connected()) {
             Pump(2);
+            CheckSilence();
             const auto now = std::chrono::steady_clock::now();
             if (now - lastSend >= std::chrono::milliseconds(kFrameMs)) {
                 SendInputs();

@@ -14,6 +14,7 @@
 // difference ends the match with a message and writes both states to a file.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <functional>
@@ -80,6 +81,8 @@ private:
     void Tick();
     // Handles the network for up to `timeoutMs` and everything that came.
     void Pump(uint32_t timeoutMs);
+    // A peer silent for too long, or one that never introduced itself, is dropped.
+    void CheckSilence();
     void OnConnected();
     void OnDisconnected();
     void OnMessage(const Message& message);
@@ -111,7 +114,8 @@ private:
     bool closingByLockstep_ = false; // this close needs no word to the peer
     bool gaveUp_ = false;
     uint32_t matches_ = 0;
-    uint32_t lastSendMs_ = 0;
+    // When the peer was last heard from (any datagram), and when it connected.
+    std::chrono::steady_clock::time_point lastHeard_{}, connectedAt_{};
     // Checkpoints of the current match: this machine's hash and state by frame, and the
     // peer's hashes that came before this machine reached their frame.
     std::map<uint32_t, std::pair<uint64_t, std::string>> mine_;

@@ -1,0 +1,370 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The duel over the network with two simulators on loopback: the same match on both
+// (identical dumps at equal frames, each side's shots heard on the other with the shooter's
+// pan, Esc on one closing both), a joiner that dies mid-match, a joiner with other data,
+// a relay that drops and delays datagrams, and garbage sent to the host's port.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/sim_support.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+using vl::simtest::Has;
+
+const fs::path kData(VL_DATA_DIR);
+const fs::path kSim = fs::path(VL_BINARY_DIR) / "bin" / "vlnedla-sim";
+
+// A simulator running in the background, its trace lines stamped with their arrival.
+class SimProcess {
+public:
+    SimProcess(const fs::path& work, const std::string& name, const fs::path& data,
+               const std::string& script, std::vector<std::string> args) {
+        fs::create_directories(work);
+        const fs::path scriptFile = work / (name + ".txt");
+        std::ofstream(scriptFile) << script;
+        int out[2];
+        if (pipe(out) != 0) return;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const std::string err = (work / (name + ".err")).string();
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        std::vector<std::string> all = {kSim.string(), "--data", data.string()};
+        all.insert(all.end(), args.begin(), args.end());
+        all.push_back(scriptFile.string());
+        std::vector<char*> argv;
+        for (std::string& a : all) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        if (posix_spawn(&pid_, kSim.c_str(), &actions, nullptr, argv.data(), environ) != 0)
+            pid_ = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        close(out[1]);
+        reader_ = std::thread([this, fd = out[0]] {
+            FILE* f = fdopen(fd, "r");
+            char buf[1 << 16];
+            while (f && fgets(buf, sizeof buf, f)) {
+                const std::lock_guard<std::mutex> lock(mutex_);
+                lines_.push_back({Clock::now(), buf});
+            }
+            if (f) fclose(f);
+        });
+    }
+    ~SimProcess() {
+        if (pid_ > 0 && !exited_) Kill();
+        if (reader_.joinable()) reader_.join();
+    }
+    void Kill() {
+        if (pid_ > 0 && !exited_) {
+            ::kill(pid_, SIGKILL);
+            Wait();
+        }
+    }
+    int Wait() {
+        if (pid_ <= 0) return -1;
+        if (!exited_) {
+            int status = 0;
+            waitpid(pid_, &status, 0);
+            exited_ = true;
+            code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            if (reader_.joinable()) reader_.join();
+        }
+        return code_;
+    }
+    struct Line {
+        Clock::time_point at;
+        std::string text;
+    };
+    std::vector<Line> Lines() {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        return lines_;
+    }
+    // The "match" member of every dump, by its frame count.
+    std::map<std::string, std::string> MatchesByFrame() {
+        std::map<std::string, std::string> out;
+        for (const Line& l : Lines()) {
+            const size_t m = l.text.find("\"match\":");
+            if (!Has(l.text, "\"ev\":\"dump\"") || m == std::string::npos) continue;
+            const size_t f = l.text.find("\"frames\":", m);
+            const std::string frames = l.text.substr(f + 9, l.text.find(',', f) - f - 9);
+            out[frames] = l.text.substr(m);
+        }
+        return out;
+    }
+    bool Heard(const std::string& item, int pan) {
+        for (const Line& l : Lines())
+            if (Has(l.text, "\"ev\":\"play\"") && Has(l.text, "\"item\":\"" + item + "\"") &&
+                Has(l.text, "\"pan\":" + std::to_string(pan)))
+                return true;
+        return false;
+    }
+
+private:
+    pid_t pid_ = -1;
+    bool exited_ = false;
+    int code_ = -1;
+    std::thread reader_;
+    std::mutex mutex_;
+    std::vector<Line> lines_;
+};
+
+// A UDP relay between a joiner and the host: each datagram is dropped with `loss` or held
+// back 25 to 55 ms, both ways.
+class Relay {
+public:
+    Relay(uint16_t listen, uint16_t host, double loss) : loss_(loss) {
+        front_ = Bind(listen);
+        back_ = Bind(0);
+        host_.sin_family = AF_INET;
+        host_.sin_port = htons(host);
+        host_.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        thread_ = std::thread([this] { Run(); });
+    }
+    ~Relay() {
+        stop_ = true;
+        thread_.join();
+        close(front_);
+        close(back_);
+    }
+
+private:
+    static int Bind(uint16_t port) {
+        const int s = socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(port);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        return s;
+    }
+    struct Held {
+        Clock::time_point due;
+        bool toHost;
+        std::vector<uint8_t> bytes;
+    };
+    void Run() {
+        std::mt19937 rng(20261209);
+        std::uniform_real_distribution<double> chance(0, 1);
+        std::uniform_int_distribution<int> delay(25, 55);
+        std::vector<Held> held;
+        uint8_t buf[4096];
+        while (!stop_) {
+            for (const bool fromJoiner : {true, false}) {
+                sockaddr_in from{};
+                socklen_t len = sizeof from;
+                const ssize_t n = recvfrom(fromJoiner ? front_ : back_, buf, sizeof buf, 0,
+                                           reinterpret_cast<sockaddr*>(&from), &len);
+                if (n <= 0) continue;
+                if (fromJoiner) joiner_ = from, haveJoiner_ = true;
+                if (chance(rng) < loss_) continue;
+                held.push_back({Clock::now() + std::chrono::milliseconds(delay(rng)), fromJoiner,
+                                std::vector<uint8_t>(buf, buf + n)});
+            }
+            const auto now = Clock::now();
+            for (auto it = held.begin(); it != held.end();) {
+                if (it->due > now) {
+                    ++it;
+                    continue;
+                }
+                if (it->toHost)
+                    sendto(back_, it->bytes.data(), it->bytes.size(), 0,
+                           reinterpret_cast<const sockaddr*>(&host_), sizeof host_);
+                else if (haveJoiner_)
+                    sendto(front_, it->bytes.data(), it->bytes.size(), 0,
+                           reinterpret_cast<const sockaddr*>(&joiner_), sizeof joiner_);
+                it = held.erase(it);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    }
+    double loss_;
+    int front_ = -1, back_ = -1;
+    sockaddr_in host_{}, joiner_{};
+    bool haveJoiner_ = false;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+class SimDuel : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!fs::exists(kData / "snd" / "game.dat") || !fs::exists(kData / "pics" / "game.dat"))
+            GTEST_SKIP() << "no generated data in " << kData;
+    }
+    static fs::path Work() {
+        return fs::path(VL_BINARY_DIR) / "test-app-duel" / std::to_string(getpid());
+    }
+    // A port of this test run's own.
+    static uint16_t Port(int n) { return static_cast<uint16_t>(30000 + (getpid() % 9000) * 3 + n); }
+    static void TearDownTestSuite() {
+        std::error_code ec;
+        fs::remove_all(Work(), ec);
+    }
+};
+
+// A dump after each of `frames` frames (10 ms each).
+std::string Dumps(int frames) {
+    std::string out;
+    for (int i = 0; i < frames; ++i) out += "dump\nwait 10\n";
+    return out;
+}
+
+// The host starts the match, both move and fire and dump after every frame; the joiner's
+// Esc closes both; both dump once more when all is still. No counter key and no empty gun:
+// a dump during a sound played with wait would catch a frame half run.
+const std::string kHostScript = "wait 1800\npress ENTER\ndown E\ndown SPACE\n" + Dumps(100) +
+                                "up SPACE\nup E\npress X\n" + Dumps(100) + "wait 2000\ndump\n";
+const std::string kJoinerScript = "await Form1\ndown DOWN\npress SHIFT\npress NUMPAD0\n" +
+                                  Dumps(100) + "up DOWN\n" + Dumps(50) +
+                                  "press ESCAPE\nwait 1500\ndump\n";
+
+// Identical dumps at equal frames, and the last one — after Esc — on both.
+void ExpectSameMatch(SimProcess& host, SimProcess& joiner) {
+    const auto h = host.MatchesByFrame(), j = joiner.MatchesByFrame();
+    int common = 0;
+    for (const auto& [frames, match] : h) {
+        const auto it = j.find(frames);
+        if (it == j.end()) continue;
+        ++common;
+        EXPECT_EQ(match, it->second) << "frames " << frames;
+    }
+    EXPECT_GE(common, 20) << "host dumps " << h.size() << ", joiner dumps " << j.size();
+    ASSERT_FALSE(h.empty());
+    ASSERT_FALSE(j.empty());
+    EXPECT_EQ(h.rbegin()->second, j.rbegin()->second); // after Esc: stopped on both
+    EXPECT_TRUE(Has(h.rbegin()->second, "\"gamerunning\"")) << h.rbegin()->second;
+}
+
+TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
+    SimProcess host(Work(), "host", kData, kHostScript, {"--host", std::to_string(Port(0))});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner", kData, kJoinerScript,
+                      {"--join", "127.0.0.1:" + std::to_string(Port(0))});
+    ASSERT_EQ(joiner.Wait(), 0);
+    ASSERT_EQ(host.Wait(), 0);
+    ExpectSameMatch(host, joiner);
+    // Each side's shots on the other machine, panned to the shooter.
+    EXPECT_TRUE(joiner.Heard("gun", -10000));
+    EXPECT_TRUE(host.Heard("gun", 10000));
+    EXPECT_TRUE(host.Heard("machgun", 10000));
+    EXPECT_TRUE(joiner.Heard("machgun", -10000));
+    // Both heard that the other connected; the match window closed on both.
+    for (SimProcess* p : {&host, &joiner}) {
+        EXPECT_TRUE(p->Heard("netjoinedsp", 0));
+        bool hidden = false;
+        for (const auto& l : p->Lines())
+            hidden = hidden || (Has(l.text, "\"ev\":\"hide\"") && Has(l.text, "\"Form1\""));
+        EXPECT_TRUE(hidden);
+    }
+}
+
+TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchWithinFiveSeconds) {
+    SimProcess host(Work(), "host2", kData, "wait 1800\npress ENTER\nwait 12000\ndump\n",
+                    {"--host", std::to_string(Port(1))});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner2", kData, "await Form1\nwait 60000\n",
+                      {"--join", "127.0.0.1:" + std::to_string(Port(1))});
+    // Once the match runs on the host, the joiner stops dead (no word to the host).
+    Clock::time_point killed{};
+    for (int i = 0; i < 100 && killed == Clock::time_point{}; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        for (const auto& l : host.Lines())
+            if (Has(l.text, "\"ev\":\"show\"") && Has(l.text, "\"Form1\"")) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+                joiner.Kill();
+                killed = Clock::now();
+                break;
+            }
+    }
+    ASSERT_NE(killed, Clock::time_point{}) << "the match never started on the host";
+    ASSERT_EQ(host.Wait(), 0);
+    Clock::time_point closed{};
+    for (const auto& l : host.Lines())
+        if (Has(l.text, "\"ev\":\"hide\"") && Has(l.text, "\"Form1\"")) closed = l.at;
+    ASSERT_NE(closed, Clock::time_point{}) << "the host's match was never closed";
+    EXPECT_LT(closed - killed, std::chrono::seconds(5));
+    EXPECT_TRUE(host.Heard("netlostsp", 0));
+}
+
+TEST_F(SimDuel, AJoinerWithOtherDataIsRefusedWithExitCodeThree) {
+    const fs::path other = Work() / "other-data";
+    fs::create_directories(other / "snd");
+    fs::create_directories(other / "pics");
+    for (const char* f : {"snd/game.dat", "snd/menu.dat", "snd/guide.dat", "pics/game.dat"})
+        fs::copy_file(kData / f, other / f, fs::copy_options::overwrite_existing);
+    std::ofstream(other / "snd" / "guide.dat", std::ios::app) << 'x';
+    SimProcess host(Work(), "host3", kData, "wait 4000\n", {"--host", std::to_string(Port(2))});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner3", other, "wait 3000\n",
+                      {"--join", "127.0.0.1:" + std::to_string(Port(2))});
+    EXPECT_EQ(joiner.Wait(), 3);
+    EXPECT_EQ(host.Wait(), 0);
+    EXPECT_TRUE(host.Heard("netversionsp", 0));
+    bool box = false;
+    for (const auto& l : joiner.Lines()) box = box || Has(l.text, "\"ev\":\"msgbox\"");
+    EXPECT_TRUE(box);
+}
+
+TEST_F(SimDuel, ALossyLateLinkAndGarbageAtTheHostsPortLeaveTheMatchTheSame) {
+    const uint16_t hostPort = Port(0), relayPort = static_cast<uint16_t>(Port(0) + 20000);
+    SimProcess host(Work(), "host4", kData, kHostScript, {"--host", std::to_string(hostPort)});
+    Relay relay(relayPort, hostPort, 0.10);
+    // A third party throws datagrams of every kind at the host's port meanwhile.
+    std::atomic<bool> stop{false};
+    std::thread garbage([&stop, hostPort] {
+        const int s = socket(AF_INET, SOCK_DGRAM, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(hostPort);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        std::mt19937 rng(7);
+        uint8_t buf[600];
+        while (!stop) {
+            const size_t n = 1 + rng() % sizeof buf;
+            for (size_t i = 0; i < n; ++i) buf[i] = static_cast<uint8_t>(rng());
+            sendto(s, buf, n, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        close(s);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner4", kData, kJoinerScript,
+                      {"--join", "127.0.0.1:" + std::to_string(relayPort)});
+    const int joined = joiner.Wait();
+    const int hosted = host.Wait();
+    stop = true;
+    garbage.join();
+    ASSERT_EQ(joined, 0);
+    ASSERT_EQ(hosted, 0);
+    ExpectSameMatch(host, joiner);
+    EXPECT_TRUE(joiner.Heard("gun", -10000));
+    EXPECT_TRUE(host.Heard("gun", 10000));
+}
+
+} // namespace
