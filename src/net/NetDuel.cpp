@@ -249,6 +249,8 @@ void NetDuel::HostStart() {
     if (parts_.form1.form.Visible() || lockstep_.Active()) return;
     const uint32_t rtt = link_->RoundTripMs();
     const Start start{parts_.toolkit.Clock().NowMs(), DelayFor(rtt)};
+    std::fprintf(stderr, "vlnedla: duel: round trip %u ms, input delay %u frames\n", rtt,
+                 static_cast<unsigned>(start.delay));
     Send(start, true);
     link_->Flush();
     BeginMatch(start.seed, start.delay);
