@@ -274,6 +274,8 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     EXPECT_TRUE(host.Heard("gun", 10000));
     EXPECT_TRUE(host.Heard("machgun", 10000));
     EXPECT_TRUE(joiner.Heard("machgun", -10000));
+    // The joiner's program ended after its script: the host was told the opponent left.
+    EXPECT_TRUE(host.Heard("netleftsp", 0));
     // Both heard that the other connected; the match window closed on both.
     for (SimProcess* p : {&host, &joiner}) {
         EXPECT_TRUE(p->Heard("netjoinedsp", 0));
@@ -281,6 +283,40 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
         for (const auto& l : p->Lines())
             hidden = hidden || (Has(l.text, "\"ev\":\"hide\"") && Has(l.text, "\"Form1\""));
         EXPECT_TRUE(hidden);
+    }
+}
+
+// The joiner's "Start hry" starts the match on both; a state changed on one machine only is
+// found at the next comparison, ends the match on both with a message, and both states go
+// to a file.
+TEST_F(SimDuel, TheJoinerStartsAndADifferenceEndsTheMatchOnBothWithAReport) {
+    const std::string port = std::to_string(Port(3));
+    SimProcess host(Work(), "host5", kData, "await Form1\nwait 4000\ndump\n", {"--host", port});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner5", kData,
+                      "wait 1800\npress ENTER\nawait Form1\nwait 500\nset right.bullets 7\n"
+                      "wait 3000\ndump\n",
+                      {"--join", "127.0.0.1:" + port});
+    ASSERT_EQ(joiner.Wait(), 0);
+    ASSERT_EQ(host.Wait(), 0);
+    for (SimProcess* p : {&host, &joiner}) {
+        bool shown = false, hidden = false, box = false;
+        for (const auto& l : p->Lines()) {
+            shown = shown || (Has(l.text, "\"ev\":\"show\"") && Has(l.text, "\"Form1\""));
+            hidden = hidden || (Has(l.text, "\"ev\":\"hide\"") && Has(l.text, "\"Form1\""));
+            if (Has(l.text, "\"ev\":\"msgbox\"") && Has(l.text, "vlnedla-desync-")) {
+                box = true;
+                const size_t at = l.text.find("/"), end = l.text.find(".txt", at);
+                const fs::path report = l.text.substr(at, end + 4 - at);
+                std::ifstream in(report);
+                const std::string text{std::istreambuf_iterator<char>(in), {}};
+                EXPECT_NE(text.find("bullets=7"), std::string::npos) << report;
+                EXPECT_NE(text.find("--- the peer"), std::string::npos) << report;
+                std::error_code ec;
+                fs::remove(report, ec);
+            }
+        }
+        EXPECT_TRUE(shown && hidden && box);
     }
 }
 
@@ -356,6 +392,12 @@ TEST_F(SimDuel, ALossyLateLinkAndGarbageAtTheHostsPortLeaveTheMatchTheSame) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SimProcess joiner(Work(), "joiner4", kData, kJoinerScript,
                       {"--join", "127.0.0.1:" + std::to_string(relayPort)});
+    // And a third machine knocks at the host's port mid-match: never answered.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+    SimProcess third(Work(), "third4", kData, "wait 2000\n",
+                     {"--join", "127.0.0.1:" + std::to_string(hostPort)});
+    EXPECT_EQ(third.Wait(), 0);
+    EXPECT_FALSE(third.Heard("netjoinedsp", 0));
     const int joined = joiner.Wait();
     const int hosted = host.Wait();
     stop = true;
