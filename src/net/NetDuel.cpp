@@ -18,6 +18,8 @@
 #include <iterator>
 #include <thread>
 
+#include <unistd.h>
+
 #include "container/Error.h"
 #include "match/Side.h"
 #include "net/StateText.h"
@@ -356,8 +358,11 @@ void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
     }
     if (!peerState) return; // the file waits for the peer's state
     std::error_code ec;
-    const std::filesystem::path file = std::filesystem::temp_directory_path(ec) /
-                                       ("vlnedla-desync-" + std::to_string(frame) + ".txt");
+    // Named by side and process: both machines may well be this one.
+    const std::filesystem::path file =
+        std::filesystem::temp_directory_path(ec) /
+        ("vlnedla-desync-" + std::to_string(frame) + "-" + (options_.host ? "host" : "joiner") +
+         "-" + std::to_string(::getpid()) + ".txt");
     std::ofstream out(file);
     out << "frame " << frame << "\n--- this machine (" << (options_.host ? "host" : "joiner")
         << ")\n"

@@ -17,7 +17,7 @@ TEST(Program, WindowThatCannotBeCreatedEndsStartUpWithApplicationError) {
     auto clock = std::make_unique<platform::VirtualClock>();
     auto toolkit = std::make_unique<platform::HeadlessToolkit>(*clock);
     platform::HeadlessToolkit& headless = *toolkit;
-    Program program(ProgramParts{std::move(clock), nullptr, std::move(toolkit), nullptr});
+    Program program(ProgramParts{std::move(clock), nullptr, std::move(toolkit), nullptr, {}});
     EXPECT_EQ(program.Run(), 1);
     ASSERT_EQ(headless.MessageBoxes().size(), 1u);
     EXPECT_EQ(headless.MessageBoxes()[0].caption, "Application Error");
@@ -39,7 +39,8 @@ TEST(Program, WindowsAreMadeInOrderAndOnlyTheMenuShows) {
     const auto empty = std::filesystem::temp_directory_path() / "vl-program-test-empty";
     std::filesystem::create_directories(empty);
     std::filesystem::current_path(empty);
-    Program program(ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr});
+    Program program(
+        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}});
     const bool created = program.CreateWindows();
     std::filesystem::current_path(here);
     ASSERT_TRUE(created);
@@ -72,7 +73,8 @@ TEST(Program, StartHryOnAnOpenMatchBringsItToTheFrontWithoutASecondStart) {
     clock->AddAdvanceListener([mixer = audio.get()](uint64_t now) { mixer->RenderUntilMs(now); });
     const auto here = std::filesystem::current_path();
     std::filesystem::current_path(data);
-    Program program(ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr});
+    Program program(
+        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}});
     const bool created = program.CreateWindows();
     std::filesystem::current_path(here);
     ASSERT_TRUE(created);

@@ -42,8 +42,10 @@ while IFS= read -r line; do
     rate=$r
 done < "$work/list.json"
 
-speech=(mainmenusp startgameitemsp testspeakersitemsp soundsguideitemsp endgameitemsp endofgamesp)
-[[ ${#names[@]} -eq 7 ]] || fail "expected 7 items, got ${#names[@]}: ${names[*]}"
+# The menu's own words, then the duel's spoken messages.
+speech=(mainmenusp startgameitemsp testspeakersitemsp soundsguideitemsp endgameitemsp endofgamesp
+        netwaitsp netjoinedsp netleftsp netlostsp netversionsp)
+[[ ${#names[@]} -eq 12 ]] || fail "expected 12 items, got ${#names[@]}: ${names[*]}"
 for name in "${speech[@]}" testspeakers; do
     [[ -n ${channels[$name]:-} ]] || fail "item $name is missing (have: ${names[*]})"
 done
@@ -93,4 +95,4 @@ for name in "${speech[@]}" testspeakers; do
     awk -v p="$pk" 'BEGIN { exit !(p <= -1) }' || fail "$name peaks at $pk dBFS, above -1 dBFS"
 done
 
-echo "data_menu: 7 items, speech levels $lo..$hi dB RMS at $rate Hz"
+echo "data_menu: ${#names[@]} items, speech levels $lo..$hi dB RMS at $rate Hz"
