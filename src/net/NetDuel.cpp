@@ -102,7 +102,9 @@ NetDuel::~NetDuel() {
 void NetDuel::CheckSilence() {
     if (!link_->Connected()) return;
     const auto now = std::chrono::steady_clock::now();
-    if ((ready_ && now - lastHeard_ > kSilenceLimit) ||
+    // In a match the peer's inputs come every 10 ms; in the menu nothing does, and ENet's
+    // own timeout (its pings go unanswered) tells of a peer that is gone.
+    if ((ready_ && lockstep_.Active() && now - lastHeard_ > kSilenceLimit) ||
         (!ready_ && options_.host && now - connectedAt_ > kHelloLimit)) {
         link_->DropPeer();
         OnDisconnected();
@@ -183,6 +185,7 @@ void NetDuel::OnHello(const Hello& hello) {
     }
     if (!ready_) Say(kSayJoined);
     ready_ = true;
+    if (startPending_) StartRequested();
 }
 
 void NetDuel::OnDisconnected() {
@@ -238,9 +241,12 @@ void NetDuel::StartRequested() {
         return;
     }
     if (!ready_) {
+        // The match starts as soon as the opponent is here.
+        startPending_ = true;
         Say(kSayWaiting);
         return;
     }
+    startPending_ = false;
     if (options_.host)
         HostStart();
     else
@@ -262,6 +268,7 @@ void NetDuel::BeginMatch(uint32_t seed, uint8_t delay) {
     if (parts_.form1.form.Visible() || lockstep_.Active()) return;
     ++matches_;
     lockstep_.Begin(matches_, delay);
+    lastHeard_ = std::chrono::steady_clock::now();
     mine_.clear();
     theirs_.clear();
     desynced_ = false;

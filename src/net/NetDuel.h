@@ -71,7 +71,8 @@ public:
     NetDuel(const NetDuel&) = delete;
     NetDuel& operator=(const NetDuel&) = delete;
 
-    // "Start hry" in the menu: a match on both machines, or "waiting for the opponent".
+    // "Start hry" in the menu: a match on both machines; before the opponent is here,
+    // "waiting for the opponent", and the match starts when it comes.
     void StartRequested();
 
     std::optional<input::InputStates> NextFrame(input::InputStates keyboard) override;
@@ -113,6 +114,7 @@ private:
     bool byeReceived_ = false;
     bool closingByLockstep_ = false; // this close needs no word to the peer
     bool gaveUp_ = false;
+    bool startPending_ = false; // "Start hry" came before the opponent
     uint32_t matches_ = 0;
     // When the peer was last heard from (any datagram), and when it connected.
     std::chrono::steady_clock::time_point lastHeard_{}, connectedAt_{};

@@ -53,7 +53,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, out[1], 1);
         posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string err = (work / (name + ".err")).string();
+        err_ = work / (name + ".err");
+        const std::string err = err_.string();
         posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0644);
         std::vector<std::string> all = {kSim.string(), "--data", data.string()};
@@ -86,11 +87,20 @@ public:
             Wait();
         }
     }
+    // Its exit code; one that runs past 90 s is killed (-1).
     int Wait() {
         if (pid_ <= 0) return -1;
         if (!exited_) {
             int status = 0;
-            waitpid(pid_, &status, 0);
+            const auto deadline = Clock::now() + std::chrono::seconds(90);
+            while (waitpid(pid_, &status, WNOHANG) == 0) {
+                if (Clock::now() > deadline) {
+                    ::kill(pid_, SIGKILL);
+                    waitpid(pid_, &status, 0);
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
             exited_ = true;
             code_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
             if (reader_.joinable()) reader_.join();
@@ -125,7 +135,14 @@ public:
         return false;
     }
 
+    // What it wrote to standard error, for a failure's message.
+    std::string Err() const {
+        std::ifstream in(err_);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
 private:
+    fs::path err_;
     pid_t pid_ = -1;
     bool exited_ = false;
     int code_ = -1;
@@ -238,8 +255,9 @@ std::string Dumps(int frames) {
 // The host starts the match, both move and fire and dump after every frame; the joiner's
 // Esc closes both; both dump once more when all is still. No counter key and no empty gun:
 // a dump during a sound played with wait would catch a frame half run.
-const std::string kHostScript = "wait 1800\npress ENTER\ndown E\ndown SPACE\n" + Dumps(100) +
-                                "up SPACE\nup E\npress X\n" + Dumps(100) + "wait 2000\ndump\n";
+const std::string kHostScript = "wait 1800\npress ENTER\nawait Form1\ndown E\ndown SPACE\n" +
+                                Dumps(100) + "up SPACE\nup E\npress X\n" + Dumps(100) +
+                                "wait 2000\ndump\n";
 const std::string kJoinerScript = "await Form1\ndown DOWN\npress SHIFT\npress NUMPAD0\n" +
                                   Dumps(100) + "up DOWN\n" + Dumps(50) +
                                   "press ESCAPE\nwait 1500\ndump\n";
@@ -266,8 +284,8 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SimProcess joiner(Work(), "joiner", kData, kJoinerScript,
                       {"--join", "127.0.0.1:" + std::to_string(Port(0))});
-    ASSERT_EQ(joiner.Wait(), 0);
-    ASSERT_EQ(host.Wait(), 0);
+    ASSERT_EQ(joiner.Wait(), 0) << joiner.Err() << host.Err();
+    ASSERT_EQ(host.Wait(), 0) << host.Err();
     ExpectSameMatch(host, joiner);
     // Each side's shots on the other machine, panned to the shooter.
     EXPECT_TRUE(joiner.Heard("gun", -10000));
@@ -297,8 +315,8 @@ TEST_F(SimDuel, TheJoinerStartsAndADifferenceEndsTheMatchOnBothWithAReport) {
                       "wait 1800\npress ENTER\nawait Form1\nwait 500\nset right.bullets 7\n"
                       "wait 3000\ndump\n",
                       {"--join", "127.0.0.1:" + port});
-    ASSERT_EQ(joiner.Wait(), 0);
-    ASSERT_EQ(host.Wait(), 0);
+    ASSERT_EQ(joiner.Wait(), 0) << joiner.Err() << host.Err();
+    ASSERT_EQ(host.Wait(), 0) << host.Err();
     for (SimProcess* p : {&host, &joiner}) {
         bool shown = false, hidden = false, box = false;
         for (const auto& l : p->Lines()) {
@@ -338,7 +356,8 @@ TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchWithinFiveSeconds) {
                 break;
             }
     }
-    ASSERT_NE(killed, Clock::time_point{}) << "the match never started on the host";
+    ASSERT_NE(killed, Clock::time_point{})
+        << "the match never started on the host: " << host.Err() << joiner.Err();
     ASSERT_EQ(host.Wait(), 0);
     Clock::time_point closed{};
     for (const auto& l : host.Lines())
@@ -402,8 +421,8 @@ TEST_F(SimDuel, ALossyLateLinkAndGarbageAtTheHostsPortLeaveTheMatchTheSame) {
     const int hosted = host.Wait();
     stop = true;
     garbage.join();
-    ASSERT_EQ(joined, 0);
-    ASSERT_EQ(hosted, 0);
+    ASSERT_EQ(joined, 0) << joiner.Err() << host.Err();
+    ASSERT_EQ(hosted, 0) << host.Err();
     ExpectSameMatch(host, joiner);
     EXPECT_TRUE(joiner.Heard("gun", -10000));
     EXPECT_TRUE(host.Heard("gun", 10000));
