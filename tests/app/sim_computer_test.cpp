@@ -84,9 +84,10 @@ TEST_F(SimComputer, AgainstItselfItEndsAMatchRepeatsItExactlyAndLeavesTheWindowO
     // pickup was collected.
     EXPECT_FALSE(Lines(a, {"\"ev\":\"dump\"", "\"Form1\":{\"visible\":true}"}).empty());
     EXPECT_TRUE(Lines(a, {"\"ev\":\"hide\"", "\"window\":\"Form1\""}).empty());
-    if (Lines(a, {"\"item\":\"getweap\""}).empty())
+    if (Lines(a, {"\"item\":\"getweap\""}).empty()) {
         EXPECT_TRUE(
             Lines(a, {"\"bank\":\"DXWaveList1\"", "\"wait\":true", "\"item\":\"sto\""}).empty());
+    }
 }
 
 TEST_F(SimComputer, LevelThreeBeatsLevelOneMostTimes) {
