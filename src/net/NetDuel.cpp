@@ -221,10 +221,15 @@ void NetDuel::OnMessage(const Message& message) {
     } else if (const auto* inputs = std::get_if<Inputs>(&message)) {
         lockstep_.Receive(*inputs);
     } else if (const auto* hash = std::get_if<Hash>(&message)) {
+        // Only checkpoints near the running frame: a peer's hashes for far-off frames
+        // must not crowd out the ones that will be compared.
+        const uint32_t frame = lockstep_.Frame();
         if (!lockstep_.Active() || hash->match != matches_ || hash->frame == 0 ||
-            hash->frame % kCheckEvery != 0 || theirs_.size() >= kCheckpointsKept)
+            hash->frame % kCheckEvery != 0 || hash->frame > frame + kLockstepWindow ||
+            hash->frame + kCheckEvery * kCheckpointsKept < frame)
             return;
         theirs_[hash->frame] = hash->hash;
+        while (theirs_.size() > kCheckpointsKept) theirs_.erase(theirs_.begin());
         CompareHashes(hash->frame);
     } else if (const auto* desync = std::get_if<Desync>(&message)) {
         if (lockstep_.Active() || desynced_) Desynced(desync->frame, &desync->state);
