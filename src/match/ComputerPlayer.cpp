@@ -51,8 +51,7 @@ ComputerPlayer::ComputerPlayer(Side side, int32_t level)
 void ComputerPlayer::Play(const Match& match, input::InputStates& states) {
     const SideTable& keys = SideOf(side_);
     // Whatever the keyboard says for this side does not count while the computer plays it.
-    for (const int s : {keys.up, keys.down, keys.gun, keys.missile, keys.machgun, keys.magnet})
-        states.Remove(s);
+    for (const int s : MovesOf(keys)) states.Remove(s);
     for (int i = 0; i < 4; ++i) states.Remove(keys.firstCounterKey + i);
 
     if (match.Starts() != seenStarts_) {

@@ -86,6 +86,11 @@ constexpr const SideTable& SideOf(Side s) {
 constexpr Side Opposite(Side s) {
     return s == Side::Left ? Side::Right : Side::Left;
 }
+// A side's movement and weapon states, in this order: up, down, gun, missile, machine
+// gun, magnet (what a computer player sets, and a duel's input word carries).
+constexpr std::array<int, 6> MovesOf(const SideTable& t) {
+    return {t.up, t.down, t.gun, t.missile, t.machgun, t.magnet};
+}
 // Every sound of a player is panned fully to that player's side.
 constexpr int32_t PanOf(Side s) {
     return SideOf(s).pan;

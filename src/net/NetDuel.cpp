@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <thread>
 
 #include <unistd.h>
 
@@ -63,11 +62,6 @@ uint64_t DataHash() {
 uint8_t DelayFor(uint32_t roundTripMs) {
     const uint32_t frames = (roundTripMs / 2 + kFrameMs - 1) / kFrameMs + 1;
     return static_cast<uint8_t>(std::clamp<uint32_t>(frames, 1, kMaxDelay));
-}
-
-// The six movement and weapon states of a side, in InputBit order.
-std::array<int, 6> MovesOf(const match::SideTable& t) {
-    return {t.up, t.down, t.gun, t.missile, t.machgun, t.magnet};
 }
 
 } // namespace
@@ -397,7 +391,7 @@ uint16_t NetDuel::WordOf(input::InputStates keyboard) {
     uint16_t word = 0;
     for (const match::Side side : {match::Side::Left, match::Side::Right}) {
         const match::SideTable& t = match::SideOf(side);
-        const std::array<int, 6> moves = MovesOf(t);
+        const std::array<int, 6> moves = match::MovesOf(t);
         for (size_t i = 0; i < moves.size(); ++i)
             if (keyboard.Contains(moves[i])) word |= static_cast<uint16_t>(1U << i);
         for (int i = 0; i < 4; ++i)
@@ -413,7 +407,7 @@ input::InputStates NetDuel::StatesOf(uint16_t left, uint16_t right) {
     for (const auto& [side, word] :
          {std::pair{match::Side::Left, left}, std::pair{match::Side::Right, right}}) {
         const match::SideTable& t = match::SideOf(side);
-        const std::array<int, 6> moves = MovesOf(t);
+        const std::array<int, 6> moves = match::MovesOf(t);
         for (size_t i = 0; i < moves.size(); ++i)
             if ((word & (1U << i)) != 0) states.Add(moves[i]);
         for (int i = 0; i < 4; ++i)
