@@ -36,7 +36,7 @@ void BM_MatchFrame(benchmark::State& state) {
     for (const uint8_t vk : {0x43, 0x20, 0x26, 0x10})
         rig.toolkit.UserKeyDown(vk); // C Space Up Shift
     f.placeobjects();
-    f.weaponstimerTimer();
+    f.game.NewPickup();
     f.game.weaponannounced = true; // no wait for its announcement inside the timing
     int64_t frames = 0;
     for (auto _ : state) {
@@ -63,15 +63,15 @@ void BM_ComputerDecision(benchmark::State& state) {
     for (const uint8_t vk : {0x43, 0x20, 0x58, 0x10, 0x60})
         rig.toolkit.UserKeyDown(vk); // C Space X Shift keypad-0: both fire
     f.placeobjects();
-    f.weaponstimerTimer();
+    f.game.NewPickup();
     f.game.weaponannounced = true;
     for (int i = 0; i < 12; ++i) rig.Frame(); // shots in flight
     vl::match::ComputerPlayer computer(vl::match::Side::Right, 3);
-    const vl::input::InputStates keys = f.DXInput1.ActiveStates();
+    const vl::input::FrameInput keys = f.DevicesInput();
     for (auto _ : state) {
-        vl::input::InputStates states = keys;
-        computer.Play(f.game, states);
-        benchmark::DoNotOptimize(states);
+        vl::input::FrameInput in = keys;
+        computer.Play(f.game, in);
+        benchmark::DoNotOptimize(in);
     }
     state.counters["sprites"] = f.DXSpriteEngine1.Engine().SpriteCount;
 }

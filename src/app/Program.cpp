@@ -11,7 +11,8 @@ namespace vl::app {
 
 Program::Program(ProgramParts parts)
     : clock_(std::move(parts.clock)), audio_(std::move(parts.audio)),
-      toolkit_(std::move(parts.toolkit)), trace_(parts.trace), play_(parts.play) {}
+      toolkit_(std::move(parts.toolkit)), trace_(parts.trace), play_(parts.play),
+      settings_(UserSettings::Load(parts.settingsPath)) {}
 
 Program::~Program() {
     // The duel lets go of the windows first; windows go before the toolkit their forms
@@ -35,6 +36,7 @@ bool Program::CreateWindows() {
         mainmenu_->SetWindows(form1_.get(), guide_.get());
         form1_->SetComputer(match::Side::Left, play_.computer[0]);
         form1_->SetComputer(match::Side::Right, play_.computer[1]);
+        form1_->SetBindings(settings_.Bindings());
     } catch (const std::exception& e) {
         toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
                               platform::MessageIcon::Error);

@@ -6,9 +6,11 @@
 // parts (SDL or headless toolkit, real or virtual clock, SDL or offline audio).
 #pragma once
 
+#include <filesystem>
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/UserSettings.h"
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
 #include "match/Unit1.h"
@@ -32,6 +34,7 @@ struct ProgramParts {
     std::unique_ptr<platform::Toolkit> toolkit;
     sound::SoundTrace* trace = nullptr; // not owned; must outlive the program
     PlayOptions play;                   // who plays the craft (the command line's options)
+    std::filesystem::path settingsPath; // the user's settings file; empty: the defaults
 };
 
 class Program {
@@ -56,6 +59,7 @@ public:
     Tmainmenuform* mainmenuform() const { return mainmenu_.get(); }
     match::TForm1* Form1() const { return form1_.get(); }
     Tguideform* guideform() const { return guide_.get(); }
+    UserSettings& Settings() { return settings_; }
 
 private:
     // Gives the windows the game's icon, drawn from the match window's pictures.
@@ -69,6 +73,7 @@ private:
     std::unique_ptr<platform::Toolkit> toolkit_;
     sound::SoundTrace* trace_;
     PlayOptions play_;
+    UserSettings settings_;
     std::unique_ptr<Tmainmenuform> mainmenu_;
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;

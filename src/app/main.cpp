@@ -25,6 +25,7 @@
 #include "app/Program.h"
 #include "platform/SdlToolkit.h"
 #include "platform/SignalWatch.h"
+#include "settings/Paths.h"
 
 namespace {
 
@@ -65,7 +66,8 @@ int RunProgram(const vl::app::PlayOptions& play) {
         vl::platform::Toolkit* shown = toolkit.get();
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
         vl::app::Program program(vl::app::ProgramParts{std::move(clock), std::move(audio),
-                                                       std::move(toolkit), nullptr, play});
+                                                       std::move(toolkit), nullptr, play,
+                                                       vl::settings::SettingsPath()});
         running = shown;
         if (const int code = signals.ExitCode(); code >= 0) return code; // came at start-up
         const int code = program.Run();

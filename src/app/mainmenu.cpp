@@ -4,6 +4,7 @@
 
 #include "app/soundsguide.h"
 #include "match/Unit1.h"
+#include "settings/Resources.h"
 
 namespace vl::app {
 
@@ -11,7 +12,7 @@ namespace {
 
 constexpr SpokenListLayout kLayout{
     .formName = "mainmenuform",
-    .caption = "Hlavní menu",
+    .caption = settings::kCzechTexts.menuTitle,
     .listName = "mainmenulist",
     .listLeft = 216,
     .listTop = 136,
@@ -19,7 +20,7 @@ constexpr SpokenListLayout kLayout{
     .listHeight = 97,
     .autoComplete = false,
     .bankName = "DXWaveListmenu",
-    .bankFile = "snd\\menu.dat",
+    .bankFile = settings::kMenuBank,
     .greeting = "mainmenusp",
     .entries = Tmainmenuform::kEntries,
     .entrySounds = Tmainmenuform::kEntrySounds,

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/SpokenListForm.h"
+#include "settings/Texts.h"
 
 namespace vl::match {
 class TForm1;
@@ -42,8 +43,8 @@ public:
     void mainmenulistDblClick();
     void FormClose();
 
-    static constexpr std::array<std::string_view, 4> kEntries{"Start hry", "Test reproduktorů",
-                                                              "Průvodce zvuky", "Konec hry"};
+    static constexpr const std::array<std::string_view, 4>& kEntries =
+        settings::kCzechTexts.menuEntries;
     static constexpr std::array<std::string_view, 4> kEntrySounds{
         "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp", "endgameitemsp"};
 

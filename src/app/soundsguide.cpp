@@ -6,13 +6,15 @@
 #include <string>
 #include <vector>
 
+#include "settings/Resources.h"
+
 namespace vl::app {
 
 namespace {
 
 constexpr SpokenListLayout kLayout{
     .formName = "guideform",
-    .caption = "Průvodce zvuky",
+    .caption = settings::kCzechTexts.guideTitle,
     .listName = "guidelist",
     .listLeft = 160,
     .listTop = 136,
@@ -20,7 +22,7 @@ constexpr SpokenListLayout kLayout{
     .listHeight = 97,
     .autoComplete = true, // incremental search on, as the toolkit's default
     .bankName = "DXWaveListguide",
-    .bankFile = "snd\\guide.dat",
+    .bankFile = settings::kGuideBank,
     .greeting = "introguidesp",
     .entries = Tguideform::kEntries,
     .entrySounds = Tguideform::kEntrySounds,

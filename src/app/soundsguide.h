@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "app/SpokenListForm.h"
+#include "settings/Texts.h"
 
 namespace vl::app {
 
@@ -31,27 +32,8 @@ public:
 
     static constexpr size_t kEntryCount = 20;
     static constexpr int kReturnEntry = 19; // "Návrat do hlavního menu"
-    static constexpr std::array<std::string_view, kEntryCount> kEntries{
-        "Vlnedlo stojí",
-        "Pohyb vlnedla",
-        "Kanón",
-        "Raketa",
-        "Kulomet",
-        "Nejsou náboje",
-        "Magnet",
-        "Energie na kritické hodnotě",
-        "Zásah",
-        "Navigační systém levého vlnedla",
-        "Navigační systém pravého vlnedla",
-        "Před levým vlnedlem je předmět",
-        "Před pravým vlnedlem je předmět",
-        "Objevení předmětů",
-        "Předmět nebyl sestřelen",
-        "Objevení zbraně nebo energie",
-        "Pozice zbraně nebo energie",
-        "Získání zbraně nebo energie",
-        "Zbraň nebo energie sestřelena",
-        "Návrat do hlavního menu"};
+    static constexpr const std::array<std::string_view, kEntryCount>& kEntries =
+        settings::kCzechTexts.guideEntries;
     static constexpr std::array<std::string_view, kEntryCount> kEntrySounds{
         "levitstanditemsp",  "levitrunitemsp",      "bulletitemsp",
         "missileitemsp",     "machgunitemsp",       "emptygunitemsp",

@@ -9,8 +9,7 @@
 //   - TCustomDXImageList: the display link
 #include "graphics/PictureCollection.h"
 
-#include <cassert>
-
+#include "base/Check.h"
 #include "container/InputFile.h"
 
 #include <algorithm>
@@ -315,7 +314,8 @@ void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name
     item_.picture_.LoadFromData(reader.ReadBinarySpan(), options);
     if (options.decodePixels && item_.picture_.Graphic() != nullptr)
         list.pixelsDecoded_ += int64_t{item_.picture_.Width()} * item_.picture_.Height();
-    assert(list.pixelsDecoded_ <= kMaxPictureFilePixels);
+    VL_CHECK(list.pixelsDecoded_ <= kMaxPictureFilePixels,
+             "the pictures decoded stay within the budget");
 }
 
 // --- TPictureCollection ----------------------------------------------------------------

@@ -79,7 +79,9 @@ public:
     void SetUseDirectInput(bool value);
 
     TJoystick& Joystick() { return *joystick_; }
+    const TJoystick& Joystick() const { return *joystick_; }
     TKeyboard& Keyboard() { return *keyboard_; }
+    const TKeyboard& Keyboard() const { return *keyboard_; }
     TMouse& Mouse() { return *mouse_; }
     // The devices in creation order, the order of polls and initialisation.
     const std::vector<TCustomInput*>& Devices() const { return devices_; }

@@ -8,12 +8,13 @@
 #include "match/ComputerPlayer.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <limits>
 
+#include "base/Check.h"
 #include "match/Match.h"
 #include "match/Pickup.h"
+#include "match/Player.h"
 
 namespace vl::match {
 
@@ -43,22 +44,22 @@ double ClampHeight(double y) {
 ComputerPlayer::ComputerPlayer(Side side, int32_t level)
     : side_(side), level_(level),
       table_(kComputerLevelTables[static_cast<size_t>(std::clamp(level, 1, kComputerLevels) - 1)]) {
-    assert(level >= 1 && level <= kComputerLevels && "a level the table has");
+    VL_CHECK(level >= 1 && level <= kComputerLevels, "a level the table has");
 }
 
 // --- each frame -----------------------------------------------------------------------
 
-void ComputerPlayer::Play(const Match& match, input::InputStates& states) {
-    const SideTable& keys = SideOf(side_);
-    // Whatever the keyboard says for this side does not count while the computer plays it.
-    for (const int s : MovesOf(keys)) states.Remove(s);
-    for (int i = 0; i < 4; ++i) states.Remove(keys.firstCounterKey + i);
+void ComputerPlayer::Play(const Match& match, input::FrameInput& input) {
+    using input::Action;
+    // Whatever the devices say for this side does not count while the computer plays it.
+    input::ActionSet& mine = input.Of(side_);
+    mine = {};
 
     if (match.Starts() != seenStarts_) {
         // A new match: a new generator from its start, and a first decision after one
         // reaction time, as a player takes in the field first.
         seenStarts_ = match.Starts();
-        seed_ = match.StartMs() * 2654435761U + (side_ == Side::Left ? 0x5bd1e995U : 0x1b873593U);
+        seed_ = match.Seed() * 2654435761U + (side_ == Side::Left ? 0x5bd1e995U : 0x1b873593U);
         framesToDecide_ = table_.reactionFrames;
         intent_ = Intent::None;
         machgun_ = false;
@@ -76,8 +77,8 @@ void ComputerPlayer::Play(const Match& match, input::InputStates& states) {
     }
 
     const double y = me->y;
-    if (targetY_ < y - 0.5) states.Add(keys.up);
-    if (targetY_ > y + 0.5) states.Add(keys.down);
+    if (targetY_ < y - 0.5) mine.Add(Action::Climb);
+    if (targetY_ > y + 0.5) mine.Add(Action::Descend);
 
     // Fire only what would leave now: a pressed key with nothing to fire would click
     // "emptygun" and pause the match.
@@ -86,12 +87,12 @@ void ComputerPlayer::Play(const Match& match, input::InputStates& states) {
     const double off = std::abs(y - aimY_);
     const bool lined = off <= kHitWindow;
     if (intent_ == Intent::Bullet && lined && r.bullets > 0 && !r.bulletflying)
-        states.Add(keys.gun);
+        mine.Add(Action::Gun);
     if (intent_ == Intent::Missile && off <= kHitWindow / 2 && r.missiles > 0 && !r.missileflying)
-        states.Add(keys.missile);
-    if (machgun_ && lined && r.machgunrounds > 0 && !r.machgunlock) states.Add(keys.machgun);
+        mine.Add(Action::Missile);
+    if (machgun_ && lined && r.machgunrounds > 0 && !r.machgunlock) mine.Add(Action::Machgun);
     if (intent_ == Intent::Magnet && std::abs(y - targetY_) <= 3 && !r.magnetflying)
-        states.Add(keys.magnet);
+        mine.Add(Action::Magnet);
 }
 
 // --- a decision -----------------------------------------------------------------------

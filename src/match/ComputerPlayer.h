@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // ComputerPlayer: the computer at the keys of one craft. Each frame it looks at the field as
-// a sighted player would and sets its side's movement and weapon states — nothing else —
+// a sighted player would and sets its side's movements and weapons — nothing else —
 // exactly as that player's keys would, so it plays by the same rules and is heard the same.
 //
 // It decides afresh only every so often (its reaction time) and with a level's exactness;
@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "input/InputStates.h"
+#include "input/FrameInput.h"
 #include "match/FieldSight.h"
 #include "match/Side.h"
 
@@ -51,10 +51,10 @@ public:
     Side PlaysSide() const { return side_; }
     int32_t Level() const { return level_; }
 
-    // This frame's decision: its side's keyboard states in `states` (movement, weapons and
-    // counters) are replaced by its own movement and weapon states. Call after the keys
-    // are polled and before the match's frame. Never throws.
-    void Play(const Match& match, input::InputStates& states);
+    // This frame's decision: its side's actions in `input` (whatever the devices gave,
+    // counters included) are replaced by its own movements and weapons. Call before the
+    // match's frame. Never throws.
+    void Play(const Match& match, input::FrameInput& input);
 
 private:
     enum class Intent : uint8_t { None, Bullet, Missile, Magnet };

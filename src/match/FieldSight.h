@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "match/Properties.h"
-#include "match/Shot.h"
+#include "match/ShotKind.h"
 #include "match/Side.h"
 
 namespace vl::match {

@@ -13,13 +13,17 @@
 #include "match/Match.h"
 
 #include <algorithm>
-#include <cassert>
 #include <cmath>
 #include <string>
 #include <utility>
 
+#include "base/Check.h"
+#include "match/Backgrnd.h"
 #include "match/FieldObjects.h"
 #include "match/Pickup.h"
+#include "match/Player.h"
+#include "match/Radar.h"
+#include "match/Shot.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
 
@@ -63,15 +67,17 @@ int32_t BeaconFrequency(double y) {
 } // namespace
 
 Match::Match(MatchParts parts) : parts_(std::move(parts)) {
-    assert(std::all_of(parts_.timers.begin(), parts_.timers.end(),
-                       [](const MatchTimerBase* t) { return t != nullptr; }) &&
-           parts_.clock && "every match timer and the clock are lent");
+    VL_CHECK(std::all_of(parts_.timers.begin(), parts_.timers.end(),
+                         [](const MatchTimerBase* t) { return t != nullptr; }),
+             "every match timer is lent");
 }
 
-void Match::UseTime(const std::array<MatchTimerBase*, kMatchTimerCount>& timers,
-                    platform::IClock& clock) {
-    parts_.timers = timers;
-    parts_.clock = &clock;
+sprite::TImageSprite* Match::Craft(Side side) const {
+    return side == Side::Left ? static_cast<sprite::TImageSprite*>(player1) : player2;
+}
+
+sprite::TImageSprite* Match::Radar(Side side) const {
+    return side == Side::Left ? static_cast<sprite::TImageSprite*>(radarleft) : radarright;
 }
 
 // --- lifecycle ------------------------------------------------------------------------
@@ -81,8 +87,11 @@ void Match::Reset() {
     propertiesright = tproperties{};
 }
 
-void Match::Start() {
-    assert(player1 == nullptr && player2 == nullptr && "a match starts on an empty field");
+void Match::Start(uint32_t seed) {
+    VL_CHECK(player1 == nullptr && player2 == nullptr, "a match starts on an empty field");
+    seed_ = seed;
+    ++starts_;
+    random_.Randomize(seed);
     gamerunning = true;
     for (const Side side : {Side::Left, Side::Right})
         Record(side) = StartRecord(Record(side), SideOf(side).startNavigFreq);
@@ -118,9 +127,6 @@ void Match::Start() {
     for (const Side side : {Side::Left, Side::Right})
         if (Record(side).navigon) Wave(SideOf(side).navigation).Play(false);
 
-    startMs_ = parts_.clock->NowMs();
-    ++starts_;
-    random_.Randomize(startMs_);
     Timer(MatchTimer::Weapons).SetInterval(static_cast<uint32_t>(10000 + random_.Random(20000)));
     Timer(MatchTimer::ObjectApp).SetInterval(static_cast<uint32_t>(5000 + random_.Random(5000)));
 
@@ -131,8 +137,6 @@ void Match::Start() {
 }
 
 void Match::ChooseBackground() {
-    // Drawn before Start reseeds: the first match after start-up always shows the same
-    // background.
     const int32_t n = 1 + random_.Random(5);
     const graphics::TPictureCollectionItem& item =
         parts_.pictures.Find("background" + std::to_string(n));
@@ -208,7 +212,7 @@ void Match::Close() {
 
 // --- the frame ------------------------------------------------------------------------
 
-void Match::Frame(input::InputStates input, FrameView& view) {
+void Match::Frame(const input::FrameInput& input, FrameView& view) {
     weaponblocked = false;
     input_ = input;
     for (const Side side : {Side::Left, Side::Right})
@@ -221,14 +225,17 @@ void Match::Frame(input::InputStates input, FrameView& view) {
     if (objectcount == 0) Timer(MatchTimer::ObjectApp).SetEnabled(true);
     view.Present();
 
-    // Counter keys: 1-4 for the left player, keypad 1-4 for the right, in this order.
+    // The counters asked for: the left player's first, each in this order.
+    using input::Action;
     for (const Side side : {Side::Left, Side::Right}) {
-        const int first = SideOf(side).firstCounterKey;
         const tproperties& r = Record(side);
-        const std::array<int32_t, 4> counters = {r.energy, r.bullets, r.missiles, r.machgunrounds};
-        for (int i = 0; i < 4; ++i)
-            if (InputSet(first + i))
-                saynumber(PlayerOf(side), counters[static_cast<size_t>(i)], true);
+        const std::array<std::pair<Action, int32_t>, 4> counters = {
+            {{Action::SayEnergy, r.energy},
+             {Action::SayBullets, r.bullets},
+             {Action::SayMissiles, r.missiles},
+             {Action::SayRounds, r.machgunrounds}}};
+        for (const auto& [action, value] : counters)
+            if (Wants(side, action)) saynumber(PlayerOf(side), value, true);
     }
 }
 
@@ -263,11 +270,10 @@ void Match::BlinkStep(Side side) {
 void Match::NewPickup() {
     weaponannounced = false;
     Timer(MatchTimer::Weapons).SetEnabled(false);
-    Reseed();
     Timer(MatchTimer::Weapons).SetInterval(static_cast<uint32_t>(10000 + random_.Random(20000)));
     weaponkind = static_cast<uint8_t>(1 + random_.Random(kPickupKinds));
     const PickupTable* kind = PickupOf(weaponkind);
-    assert(kind && "the generator draws a kind of the table");
+    VL_CHECK(kind != nullptr, "the generator draws a kind of the table");
     Tweapon& pickup = CreateSprite<Tweapon>(kind->icon, 257, 0);
     pickup.Y = 10 + random_.Random(FieldHeight() - 20);
     pickup.Visible = false;
@@ -279,13 +285,11 @@ void Match::ObjectRowDue() {
     Timer(MatchTimer::ObjectApp).SetEnabled(false);
     PlaceObjects();
     PlayAt("objapp", 0);
-    Reseed();
     Timer(MatchTimer::ObjectApp).SetInterval(static_cast<uint32_t>(5000 + random_.Random(5000)));
 }
 
 void Match::PlaceObjects() {
     objectcount = 0;
-    Reseed();
     const int32_t h = FieldHeight();
     const int32_t margin = random_.Random(RoundHalfEven(h / 8.0));
     int32_t y = random_.Random(RoundHalfEven(h / 4.0));
@@ -305,7 +309,7 @@ void Match::PlaceObjects() {
             object = &CreateSprite<Tphone>(ObjectName(ObjectKind::Phone), 230, y);
             break;
         }
-        assert(object);
+        VL_CHECK(object != nullptr, "every kind of obstacle is placed");
         y += object->Height;
         y += random_.Random(RoundHalfEven(h / 10.0));
         ++objectcount;
@@ -328,14 +332,14 @@ void Match::Hit(Side target, uint8_t damage) {
 }
 
 void Match::DestroyObject(TFieldObject& object) {
-    assert(!object.IsDead() && "an obstacle is destroyed once");
+    VL_CHECK(!object.IsDead(), "an obstacle is destroyed once");
     PlayAt(object.Name(), 0);
     object.Kill();
     --objectcount;
 }
 
 void Match::CollectPickup(Tweapon& pickup, Side side) {
-    assert(!pickup.IsDead() && "a pickup is collected once");
+    VL_CHECK(!pickup.IsDead(), "a pickup is collected once");
     const int32_t pan = PanOf(side);
     pickup.Kill();
     Timer(MatchTimer::Weapons).SetEnabled(true);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Match: the rules and the state of one match — the players' records, the flags, the
 // current match's sprites, the generator and the rule operations the sprites call — on
-// parts the window lends it (sprite engine, pictures, sound bank, clock, timers).
+// parts it is lent (sprite engine, pictures, sound bank, the driver's timers).
 //
 // Index:
 //   - MatchTimer, MatchParts, FrameView: what the match is given
@@ -20,29 +20,34 @@
 #include <type_traits>
 
 #include "graphics/PictureCollection.h"
-#include "input/InputStates.h"
-#include "match/Backgrnd.h"
+#include "input/FrameInput.h"
 #include "match/FieldSight.h"
 #include "match/MatchTimer.h"
-#include "match/Player.h"
 #include "match/Properties.h"
-#include "match/Radar.h"
 #include "match/RandomGenerator.h"
-#include "match/Shot.h"
 #include "match/Side.h"
-#include "platform/Clock.h"
 #include "sound/DXSounds.h"
+#include "sprite/ImageSprite.h"
 #include "sprite/SpriteEngine.h"
 
 namespace vl::match {
 
+// The sprite classes are named here only: their headers reach the match (MatchSprite.h),
+// not the other way round.
 class TFieldObject;
 class Tweapon;
+class TBackgrnd;
+template <Side S> class TCraft;
+template <Side S> class TRadar;
+using TPlayer1 = TCraft<Side::Left>;
+using TPlayer2 = TCraft<Side::Right>;
+using Tradarleft = TRadar<Side::Left>;
+using Tradarright = TRadar<Side::Right>;
 
 // The field's width: shots leave it past this X.
 inline constexpr int32_t kFieldWidth = 536;
 
-// The window timers the rules switch and set.
+// The timers the rules switch and set (the match driver's, counting frames).
 enum class MatchTimer : uint8_t {
     BlinkLeft,
     BlinkRight,
@@ -58,7 +63,6 @@ struct MatchParts {
     sprite::TSpriteEngine& engine;
     graphics::TPictureCollection& pictures;
     sound::TWaveCollection& waves;
-    platform::IClock* clock; // the generator is reseeded from it
     std::array<MatchTimerBase*, kMatchTimerCount> timers;
     std::function<int32_t()> fieldHeight; // the display's surface height
 };
@@ -83,11 +87,13 @@ public:
     // --- lifecycle ----------------------------------------------------------------------
     // Both players get a new record (the window's creation).
     void Reset();
-    // A new match: records reset, background, both craft and their probes, the continuous
-    // sounds, the pickup and obstacle timers at random intervals. Asserts an empty field.
-    void Start();
-    // The background: picture "background1".."background5" drawn from the generator as it
-    // stands (before Start reseeds it), tiled beneath everything.
+    // A new match from `seed`: the generator starts over from it (and is never reseeded
+    // until the next start), records reset, background, both craft and their probes, the
+    // continuous sounds, the pickup and obstacle timers at random intervals. Checks an
+    // empty field.
+    void Start(uint32_t seed);
+    // The background: picture "background1".."background5" drawn from the generator,
+    // tiled beneath everything.
     void ChooseBackground();
     // Ends the running phase: nothing moves, the continuous sounds stop, the pickup and
     // obstacle timers stop. The alarms, blink and cooldown timers are left alone.
@@ -100,11 +106,11 @@ public:
     void Close();
 
     // --- the frame ----------------------------------------------------------------------
-    // The rules' part of one frame, with `input` as this frame's input states: pitches,
-    // move pass while running, free, view.Draw, alarms, the obstacle timer, view.Present,
-    // then the counters asked for are spoken. A missing sound or picture item ends the
-    // frame with the collection's error.
-    void Frame(input::InputStates input, FrameView& view);
+    // The rules' part of one frame, with `input` as this frame's players' actions:
+    // pitches, move pass while running, free, view.Draw, alarms, the obstacle timer,
+    // view.Present, then the counters asked for are spoken. A missing sound or picture
+    // item ends the frame with the collection's error.
+    void Frame(const input::FrameInput& input, FrameView& view);
 
     // --- timer work ---------------------------------------------------------------------
     // One step of a hit craft's blinking; the sixth ends it.
@@ -139,22 +145,12 @@ public:
     const tproperties& Record(Side side) const {
         return side == Side::Left ? propertiesleft : propertiesright;
     }
-    sprite::TImageSprite* Craft(Side side) const {
-        return side == Side::Left ? static_cast<sprite::TImageSprite*>(player1) : player2;
-    }
-    sprite::TImageSprite* Radar(Side side) const {
-        return side == Side::Left ? static_cast<sprite::TImageSprite*>(radarleft) : radarright;
-    }
-    bool InputSet(int state) const { return input_.Contains(state); }
-    input::InputStates Input() const { return input_; }
+    sprite::TImageSprite* Craft(Side side) const;
+    sprite::TImageSprite* Radar(Side side) const;
+    // Whether the player of `side` performs `action` in this frame.
+    bool Wants(Side side, input::Action action) const { return input_.Has(side, action); }
+    const input::FrameInput& Input() const { return input_; }
     MatchTimerBase& Timer(MatchTimer t) const { return *parts_.timers[static_cast<size_t>(t)]; }
-    // Runs on other timers and another clock from now on (a duel's frame-counted ones, or
-    // the window's again); everything must outlive the match.
-    void UseTime(const std::array<MatchTimerBase*, kMatchTimerCount>& timers,
-                 platform::IClock& clock);
-    // The generator starts over from `seed`, so that two machines draw the same numbers
-    // from the next match's start on.
-    void SeedGenerator(uint32_t seed) { random_.Randomize(seed); }
     // The match bank's item `name` ("Wave '%s' not found" when it has none).
     sound::TWaveCollectionItem& Wave(std::string_view name) { return parts_.waves.Find(name); }
     // Finds `name`, sets its pan and plays it.
@@ -167,10 +163,10 @@ public:
     // The field as a player sees it now, into `out` (its lists reused, so a frame's look
     // allocates nothing once they have grown).
     void Look(FieldSight& out) const;
-    // How many matches have started, and the clock reading the last one started at: what
-    // a computer player seeds its own generator from.
+    // How many matches have started, and the seed the last one started from: what a
+    // computer player seeds its own generator from.
     uint32_t Starts() const { return starts_; }
-    uint32_t StartMs() const { return startMs_; }
+    uint32_t Seed() const { return seed_; }
     sprite::TSpriteEngine& Engine() const { return parts_.engine; }
 
     // --- spoken numbers -----------------------------------------------------------------
@@ -197,14 +193,12 @@ public:
 private:
     // A player's low-energy alarm on at 1..10, off above 10.
     void SwitchAlarm(Side side);
-    // The generator reseeded from the clock, as every random interval and row starts.
-    void Reseed() { random_.Randomize(parts_.clock->NowMs()); }
 
     MatchParts parts_;
-    input::InputStates input_;
+    input::FrameInput input_;
     RandomGenerator random_;
     uint32_t starts_ = 0;
-    uint32_t startMs_ = 0;
+    uint32_t seed_ = 0;
 };
 
 template <class T> T& Match::CreateSprite(std::string_view picture, double x, double y) {

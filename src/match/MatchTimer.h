@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// MatchTimer: the timers the rules switch and set, as the match sees them — the window's
-// message timers in play at one keyboard, or timers that count the match's own frames in a
-// duel over the network, where both machines must see every timer fire between the same
-// frames — and the clock that goes with the frame-counted ones.
+// MatchTimer: the timers the rules switch and set, as the match sees them, and the timers of
+// the match's own time that the driver runs: they count the match's frames, so a match is
+// the same on any machine (two in a duel, a replay) and at any speed.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-
-#include "platform/Clock.h"
-#include "platform/ToolkitTimer.h"
 
 namespace vl::match {
 
@@ -17,23 +13,10 @@ class MatchTimerBase {
 public:
     virtual ~MatchTimerBase() = default;
     virtual bool Enabled() const = 0;
-    // Switching on (or setting the interval) starts the interval anew.
+    // Switching on (or setting another interval) starts the interval anew.
     virtual void SetEnabled(bool on) = 0;
     virtual uint32_t Interval() const = 0;
     virtual void SetInterval(uint32_t ms) = 0;
-};
-
-// A window's message timer, fired by the message loop.
-class WindowTimer final : public MatchTimerBase {
-public:
-    explicit WindowTimer(platform::Timer& timer) : timer_(timer) {}
-    bool Enabled() const override { return timer_.Enabled(); }
-    void SetEnabled(bool on) override { timer_.SetEnabled(on); }
-    uint32_t Interval() const override { return timer_.Interval(); }
-    void SetInterval(uint32_t ms) override { timer_.SetInterval(ms); }
-
-private:
-    platform::Timer& timer_;
 };
 
 // A timer of the match's own time: Advance moves it on and fires it, like the window's
@@ -43,12 +26,17 @@ public:
     FrameTimer(uint32_t interval, std::function<void()> onTimer)
         : interval_(interval), onTimer_(std::move(onTimer)) {}
     bool Enabled() const override { return enabled_; }
+    // As with a window's timer, setting what it already is changes nothing: the frame
+    // switches the obstacle timer on every frame while the field is empty, and that must
+    // not hold its interval back.
     void SetEnabled(bool on) override {
+        if (on == enabled_) return;
         enabled_ = on;
         elapsed_ = 0;
     }
     uint32_t Interval() const override { return interval_; }
     void SetInterval(uint32_t ms) override {
+        if (ms == interval_) return;
         interval_ = ms;
         elapsed_ = 0;
     }
@@ -66,17 +54,6 @@ private:
     uint32_t interval_;
     uint32_t elapsed_ = 0;
     std::function<void()> onTimer_;
-};
-
-// The match's time in a duel: the start's seed plus 10 ms a frame. Never sleeps.
-class FrameClock final : public platform::IClock {
-public:
-    uint32_t NowMs() override { return now_; }
-    void SleepMs(uint32_t ms) override { now_ += ms; }
-    void Set(uint32_t ms) { now_ = ms; }
-
-private:
-    uint32_t now_ = 0;
 };
 
 } // namespace vl::match

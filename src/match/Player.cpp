@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Player: the craft's move hook, reading its side's keys, sounds and shots from Side.h.
+// Player: the craft's move hook, reading its player's actions and its side's sounds and
+// shots from Side.h.
 #include "match/Player.h"
 
 #include <string_view>
 
-#include "input/InputStates.h"
 #include "match/Match.h"
 #include "match/Shot.h"
 
@@ -22,8 +22,9 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
     Match& match = TheMatch();
     tproperties& r = match.Record(S);
     sprite::TImageSprite* radar = match.Radar(S);
-    const bool up = match.InputSet(side.up);
-    const bool down = match.InputSet(side.down);
+    using input::Action;
+    const bool up = match.Wants(S, Action::Climb);
+    const bool down = match.Wants(S, Action::Descend);
     // The moving and idle sounds change only when `moving` does, so exactly one sounds.
     const auto toIdle = [&] {
         if (!r.moving) return;
@@ -61,11 +62,11 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
     }
     const double y = Y; // shots start at the craft's new height
 
-    // A fire key: one shot while its lock is clear and its counter above 0; an empty
-    // weapon clicks with wait, pausing the match for the click.
-    const auto fire = [&](int state, bool& lock, int32_t& counter, std::string_view sound,
+    // A weapon asked for: one shot while its lock is clear and its counter above 0; an
+    // empty weapon clicks with wait, pausing the match for the click.
+    const auto fire = [&](Action action, bool& lock, int32_t& counter, std::string_view sound,
                           auto create) {
-        if (!match.InputSet(state) || lock) return;
+        if (!match.Wants(S, action) || lock) return;
         if (counter != 0) {
             lock = true;
             --counter;
@@ -75,19 +76,19 @@ template <Side S> void TCraft<S>::OnMove(int32_t /*moveCount*/) {
             match.PlayAt("emptygun", pan, true);
         }
     };
-    fire(side.gun, r.bulletflying, r.bullets, "gun", [&] {
+    fire(Action::Gun, r.bulletflying, r.bullets, "gun", [&] {
         match.CreateSprite<TShot<ShotKind::Bullet, S>>(side.bulletPicture, side.shotX,
                                                        y + LaunchDrop(ShotKind::Bullet));
     });
-    fire(side.missile, r.missileflying, r.missiles, "missile", [&] {
+    fire(Action::Missile, r.missileflying, r.missiles, "missile", [&] {
         match.CreateSprite<TShot<ShotKind::Missile, S>>(side.missilePicture, side.shotX,
                                                         y + LaunchDrop(ShotKind::Missile));
     });
-    fire(side.machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
+    fire(Action::Machgun, r.machgunlock, r.machgunrounds, "machgun", [&] {
         match.CreateSprite<TShot<ShotKind::Machgun, S>>("machgun", side.shotX,
                                                         y + LaunchDrop(ShotKind::Machgun));
     });
-    if (match.InputSet(side.magnet) && !r.magnetflying) {
+    if (match.Wants(S, Action::Magnet) && !r.magnetflying) {
         r.magnetflying = true;
         match.PlayAt("magnet", pan);
         match.CreateSprite<TShot<ShotKind::Magnet, S>>(side.magnetPicture, side.shotX,

@@ -7,16 +7,10 @@
 #include <cstdint>
 
 #include "match/MatchSprite.h"
+#include "match/ShotKind.h"
 #include "match/Side.h"
 
 namespace vl::match {
-
-enum class ShotKind : uint8_t { Bullet, Missile, Machgun, Magnet };
-
-// How far below the top of its craft a shot of a kind is launched.
-constexpr int32_t LaunchDrop(ShotKind kind) {
-    return kind == ShotKind::Machgun ? 13 : kind == ShotKind::Magnet ? 5 : 10;
-}
 
 // What every shot tells the sprites it meets: its kind and its shooter.
 class TShotSprite : public TMatchSprite {

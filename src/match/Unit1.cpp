@@ -4,39 +4,32 @@
 //
 // Index:
 //   - form data (the constructor)
-//   - lifecycle: FormCreate, FormActivate, startmatch, FormClose
+//   - lifecycle: FormCreate, FormActivate, startmatch, FormClose, the input source
 //   - the frame: DXTimer1Timer, Drawing, DrawCounters
 #include "match/Unit1.h"
 
 #include <array>
-#include <cassert>
 #include <string>
 
+#include "base/Check.h"
 #include "input/KeyMap.h"
+#include "settings/Resources.h"
+#include "settings/Texts.h"
 
 namespace vl::match {
 
 // --- form data ------------------------------------------------------------------------
 
 TForm1::TForm1(const sound::WindowContext& context)
-    : toolkit(context.toolkit), form(toolkit.CreateForm("Form1", "Vlnedla", 192, 107, 544, 375)),
+    : toolkit(context.toolkit),
+      form(toolkit.CreateForm("Form1", std::string(settings::CurrentTexts().matchTitle), 192, 107,
+                              544, 375)),
       owner_(form), inputOwner_(form), presenter_(toolkit.CreatePresenter(form)),
       DXSound1(context.sound, &owner_), DXWaveList1("DXWaveList1"),
       DXInput1(input::InputEnvironment{&inputOwner_, &toolkit, &toolkit, &toolkit}),
-      DXTimer1(toolkit), blikleftTimer(toolkit, 50, false), blikrightTimer(toolkit, 50, false),
-      machgunlefttimer(toolkit, 100, false), machgunrighttimer(toolkit, 100, false),
-      weaponstimer(toolkit, 5000, false), objectapptimer(toolkit, 5000, false),
-      windowTimers_{WindowTimer(blikleftTimer),    WindowTimer(blikrightTimer),
-                    WindowTimer(machgunlefttimer), WindowTimer(machgunrighttimer),
-                    WindowTimer(weaponstimer),     WindowTimer(objectapptimer)},
-      frameTimers_{FrameTimer(50, [this] { blikleftTimerTimer(); }),
-                   FrameTimer(50, [this] { blikrightTimerTimer(); }),
-                   FrameTimer(100, [this] { machgunlefttimerTimer(); }),
-                   FrameTimer(100, [this] { machgunrighttimerTimer(); }),
-                   FrameTimer(5000, [this] { weaponstimerTimer(); }),
-                   FrameTimer(5000, [this] { objectapptimerTimer(); })},
-      game(MatchParts{DXSpriteEngine1.Engine(), DXImageList1.Items(), DXWaveList1.Items(),
-                      &toolkit.Clock(), TimersOf(false), [this] { return FieldHeight(); }}) {
+      DXTimer1(toolkit), driver(DriverParts{DXSpriteEngine1.Engine(), DXImageList1.Items(),
+                                            DXWaveList1.Items(), [this] { return FieldHeight(); }}),
+      game(driver.Game()) {
     using graphics::TDXDrawOption;
     // DXDraw1: a windowed display filling the client area, initialised on first show.
     DXDraw1.SetPresenter(presenter_.get());
@@ -91,14 +84,6 @@ TForm1::TForm1(const sound::WindowContext& context)
         DXTimer1Timer(sender, lagCount);
     };
 
-    // The window's timers, all stored disabled.
-    blikleftTimer.OnTimer = [this] { blikleftTimerTimer(); };
-    blikrightTimer.OnTimer = [this] { blikrightTimerTimer(); };
-    machgunlefttimer.OnTimer = [this] { machgunlefttimerTimer(); };
-    machgunrighttimer.OnTimer = [this] { machgunrighttimerTimer(); };
-    weaponstimer.OnTimer = [this] { weaponstimerTimer(); };
-    objectapptimer.OnTimer = [this] { objectapptimerTimer(); };
-
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };
@@ -114,8 +99,8 @@ TForm1::TForm1(const sound::WindowContext& context)
 // --- lifecycle ------------------------------------------------------------------------
 
 void TForm1::FormCreate() {
-    DXWaveList1.Items().LoadFromFile("snd\\game.dat");
-    DXImageList1.Items().LoadFromFile("pics\\game.dat");
+    DXWaveList1.Items().LoadFromFile(std::string(settings::kGameBank));
+    DXImageList1.Items().LoadFromFile(std::string(settings::kGamePictures));
     game.Reset();
 }
 
@@ -127,7 +112,11 @@ void TForm1::FormActivate() {
 }
 
 void TForm1::startmatch() {
-    game.Start();
+    StartMatch(toolkit.Clock().NowMs());
+}
+
+void TForm1::StartMatch(uint32_t seed) {
+    driver.Start(seed);
     DXTimer1.SetEnabled(true);
 }
 
@@ -136,87 +125,30 @@ void TForm1::FormClose() {
     DXTimer1.SetEnabled(false);
 }
 
-std::array<MatchTimerBase*, kMatchTimerCount> TForm1::TimersOf(bool frameCounted) {
-    std::array<MatchTimerBase*, kMatchTimerCount> out{};
-    for (size_t i = 0; i < kMatchTimerCount; ++i)
-        out[i] = frameCounted ? static_cast<MatchTimerBase*>(&frameTimers_[i]) : &windowTimers_[i];
-    return out;
+void TForm1::SetSource(IFrameSource* source) {
+    VL_CHECK(game.player1 == nullptr && game.player2 == nullptr,
+             "a match's input source changes on an empty field");
+    driver.SetSource(source);
 }
 
-void TForm1::SetLockstep(ILockstepSource* source) {
-    assert((!source || (game.player1 == nullptr && game.player2 == nullptr)) &&
-           "a duel begins on an empty field");
-    lockstep_ = source;
-    for (platform::Timer* t : {&blikleftTimer, &blikrightTimer, &machgunlefttimer,
-                               &machgunrighttimer, &weaponstimer, &objectapptimer})
-        t->SetEnabled(false);
-    for (FrameTimer& t : frameTimers_) t.SetEnabled(false);
-    if (source)
-        game.UseTime(TimersOf(true), frameClock_);
-    else
-        game.UseTime(TimersOf(false), toolkit.Clock());
-}
-
-void TForm1::StartLockstepMatch(uint32_t seed) {
-    assert(lockstep_ && "a duel's match needs its lockstep");
-    frameClock_.Set(seed);
-    for (FrameTimer& t : frameTimers_) t.SetEnabled(false);
-    game.SeedGenerator(seed);
-    startmatch();
-}
-
-void TForm1::SetComputer(Side side, int32_t level) {
-    std::optional<ComputerPlayer>& player = computer[static_cast<size_t>(side)];
-    if (level <= 0)
-        player.reset();
-    else
-        player.emplace(side, level);
-}
-
-int32_t TForm1::ComputerLevel(Side side) const {
-    const std::optional<ComputerPlayer>& player = computer[static_cast<size_t>(side)];
-    return player ? player->Level() : 0;
+input::FrameInput TForm1::DevicesInput() const {
+    return bindings_.Read(DXInput1.Keyboard(), DXInput1.Joystick().DeviceStates());
 }
 
 // --- the frame ------------------------------------------------------------------------
 
 void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount*/) {
-    if (lockstep_) {
-        LockstepFrame();
-        return;
-    }
-    ++frames;
     if (!DXDraw1.CanDraw()) {
-        toolkit.ShowMessage(platform::kApplicationTitle, kDisplayFailure,
-                            platform::MessageIcon::None);
-        form.Close();
-    }
-    DXInput1.PollInput();
-    input::InputStates states = DXInput1.ActiveStates();
-    for (std::optional<ComputerPlayer>& player : computer)
-        if (player) player->Play(game, states);
-    game.Frame(states, drawing_);
-    if (InputSet(input::InputButton3)) form.Close();
-}
-
-void TForm1::LockstepFrame() {
-    if (!DXDraw1.CanDraw()) {
-        toolkit.ShowMessage(platform::kApplicationTitle, kDisplayFailure,
+        toolkit.ShowMessage(platform::kApplicationTitle, settings::CurrentTexts().displayFailure,
                             platform::MessageIcon::None);
         form.Close();
         return;
     }
     DXInput1.PollInput();
-    const std::optional<input::InputStates> states = lockstep_->NextFrame(DXInput1.ActiveStates());
-    if (!states) return; // the peer's keys have not come yet: this frame waits
+    const std::optional<input::FrameInput> in = driver.Step(DevicesInput(), drawing_);
+    if (!in) return; // the peer's keys have not come yet: this frame waits
     ++frames;
-    // The match's time moves on a frame, and its timers fire between frames as the
-    // window's would, in a fixed order.
-    frameClock_.SleepMs(kFrameInterval);
-    for (FrameTimer& t : frameTimers_) t.Advance(kFrameInterval);
-    game.Frame(*states, drawing_);
-    lockstep_->FrameRan(game);
-    if (states->Contains(input::InputButton3)) form.Close();
+    if (in->leave) form.Close();
 }
 
 // On a display that cannot draw, the drawing steps are left out; the rest of the frame

@@ -3,7 +3,8 @@
 #include "net/Lockstep.h"
 
 #include <algorithm>
-#include <cassert>
+
+#include "base/Check.h"
 
 namespace vl::net {
 
@@ -21,7 +22,7 @@ void Lockstep::Begin(uint32_t match, uint8_t delay) {
 }
 
 void Lockstep::AddLocal(uint16_t word) {
-    assert(NeedsLocal());
+    VL_CHECK(NeedsLocal(), "a local input is added only when one is needed");
     local_.push_back(static_cast<uint16_t>(word & kInputMask));
     ++localNext_;
 }
@@ -54,7 +55,7 @@ bool Lockstep::Ready() const {
 }
 
 std::pair<uint16_t, uint16_t> Lockstep::Take() {
-    assert(Ready());
+    VL_CHECK(Ready(), "a frame is taken only when both inputs are here");
     const uint16_t mine = local_[frame_ - localBase_];
     const uint16_t theirs = *remote_[frame_ - remoteBase_];
     ++frame_;

@@ -20,8 +20,12 @@
 #include <unistd.h>
 
 #include "container/Error.h"
+#include "container/InputFile.h"
 #include "match/Side.h"
+#include "match/Unit1.h"
 #include "net/StateText.h"
+#include "settings/Resources.h"
+#include "settings/Texts.h"
 
 namespace vl::net {
 
@@ -40,17 +44,12 @@ constexpr uint32_t kCheckEvery = 100;
 constexpr size_t kCheckpointsKept = 8;
 constexpr uint32_t kFrameMs = 10;
 
-constexpr std::string_view kRefusedText =
-    "Soupeř má jinou verzi hry nebo jiná data. Hru po síti nelze začít.";
-constexpr std::string_view kNoHostText = "Soupeře se nepodařilo zastihnout: ";
-constexpr std::string_view kDesyncText =
-    "Hra se na obou počítačích rozešla a byla ukončena. Stav obou je v souboru ";
-
 // The four data files, as the program reads them: a peer with other data plays another
 // game. A missing file counts as empty.
 uint64_t DataHash() {
     std::string all;
-    for (const char* path : {"snd/game.dat", "snd/menu.dat", "snd/guide.dat", "pics/game.dat"}) {
+    for (const std::string_view file : settings::kDataFiles) {
+        const std::string path = container::ProgramDataPath(file);
         std::ifstream in(path, std::ios::binary);
         all += path;
         all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -86,7 +85,7 @@ NetDuel::NetDuel(DuelParts parts, const DuelOptions& options)
 
 NetDuel::~NetDuel() {
     parts_.form1.form.OnClose = previousOnClose_;
-    if (lockstep_.Active()) parts_.form1.SetLockstep(nullptr);
+    if (lockstep_.Active()) parts_.form1.SetSource(nullptr);
     if (link_->Connected()) {
         Send(Bye{}, true);
         link_->Flush();
@@ -116,8 +115,8 @@ void NetDuel::Tick() {
             gaveUp_ = true;
             Say(kSayLost);
             parts_.toolkit.ShowMessage(platform::kApplicationTitle,
-                                       std::string(kNoHostText) + options_.address + ":" +
-                                           std::to_string(options_.port),
+                                       std::string(settings::CurrentTexts().duelNoHost) +
+                                           options_.address + ":" + std::to_string(options_.port),
                                        platform::MessageIcon::Error);
             parts_.toolkit.RequestExit(1);
         }
@@ -198,7 +197,8 @@ void NetDuel::OnMessage(const Message& message) {
     }
     if (std::holds_alternative<Refuse>(message) && !options_.host) {
         Say(kSayOtherVersion);
-        parts_.toolkit.ShowMessage(platform::kApplicationTitle, kRefusedText,
+        parts_.toolkit.ShowMessage(platform::kApplicationTitle,
+                                   settings::CurrentTexts().duelRefused,
                                    platform::MessageIcon::Error);
         parts_.toolkit.RequestExit(kExitRefused);
         return;
@@ -271,8 +271,8 @@ void NetDuel::BeginMatch(uint32_t seed, uint8_t delay) {
     mine_.clear();
     theirs_.clear();
     desynced_ = false;
-    parts_.form1.SetLockstep(this);
-    parts_.form1.StartLockstepMatch(seed);
+    parts_.form1.SetSource(this);
+    parts_.form1.StartMatch(seed);
     parts_.form1.form.Show();
     SendInputs();
 }
@@ -297,16 +297,17 @@ void NetDuel::MatchWindowClosed() {
     }
     closingByLockstep_ = false;
     lockstep_.End();
-    parts_.form1.SetLockstep(nullptr);
+    parts_.form1.SetSource(nullptr);
 }
 
 // --- frames ---------------------------------------------------------------------------
 
-std::optional<input::InputStates> NetDuel::NextFrame(input::InputStates keyboard) {
+std::optional<input::FrameInput> NetDuel::NextFrame(const input::FrameInput& devices,
+                                                    const match::Match& /*match*/) {
     Pump(0);
     if (!lockstep_.Active()) return std::nullopt;
     if (lockstep_.NeedsLocal()) {
-        lockstep_.AddLocal(WordOf(keyboard));
+        lockstep_.AddLocal(WordOf(devices));
         SendInputs();
     }
     if (parts_.waitInFrame) {
@@ -327,10 +328,10 @@ std::optional<input::InputStates> NetDuel::NextFrame(input::InputStates keyboard
     const auto [mine, theirs] = lockstep_.Take();
     const uint16_t left = options_.host ? mine : theirs;
     const uint16_t right = options_.host ? theirs : mine;
-    const input::InputStates states = StatesOf(left, right);
+    const input::FrameInput in = InputOf(left, right);
     // Esc in this frame closes the window on both machines: nothing to tell the peer.
-    if (((left | right) & kEscape) != 0) closingByLockstep_ = true;
-    return states;
+    if (in.leave) closingByLockstep_ = true;
+    return in;
 }
 
 void NetDuel::FrameRan(const match::Match& match) {
@@ -377,7 +378,7 @@ void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
     std::fprintf(stderr, "vlnedla: the duel's states differ at frame %u; both are in %s\n", frame,
                  file.c_str());
     parts_.toolkit.ShowMessage(platform::kApplicationTitle,
-                               std::string(kDesyncText) + file.string(),
+                               std::string(settings::CurrentTexts().duelDesync) + file.string(),
                                platform::MessageIcon::Error);
 }
 
@@ -387,34 +388,21 @@ void NetDuel::SendInputs() {
     if (!out.words.empty()) Send(out, false);
 }
 
-uint16_t NetDuel::WordOf(input::InputStates keyboard) {
-    uint16_t word = 0;
-    for (const match::Side side : {match::Side::Left, match::Side::Right}) {
-        const match::SideTable& t = match::SideOf(side);
-        const std::array<int, 6> moves = match::MovesOf(t);
-        for (size_t i = 0; i < moves.size(); ++i)
-            if (keyboard.Contains(moves[i])) word |= static_cast<uint16_t>(1U << i);
-        for (int i = 0; i < 4; ++i)
-            if (keyboard.Contains(t.firstCounterKey + i))
-                word |= static_cast<uint16_t>(kCounter1 << i);
-    }
-    if (keyboard.Contains(input::InputButton3)) word |= kEscape;
+uint16_t NetDuel::WordOf(const input::FrameInput& devices) {
+    // The word's bits are the actions' own (Protocol.h), so a side's set is its word.
+    static_assert(kCounter1 == 1U << static_cast<unsigned>(input::Action::SayEnergy) &&
+                  input::ActionSet::kAllBits < kEscape);
+    uint16_t word = devices.Of(match::Side::Left).Bits() | devices.Of(match::Side::Right).Bits();
+    if (devices.leave) word |= kEscape;
     return word;
 }
 
-input::InputStates NetDuel::StatesOf(uint16_t left, uint16_t right) {
-    input::InputStates states;
-    for (const auto& [side, word] :
-         {std::pair{match::Side::Left, left}, std::pair{match::Side::Right, right}}) {
-        const match::SideTable& t = match::SideOf(side);
-        const std::array<int, 6> moves = match::MovesOf(t);
-        for (size_t i = 0; i < moves.size(); ++i)
-            if ((word & (1U << i)) != 0) states.Add(moves[i]);
-        for (int i = 0; i < 4; ++i)
-            if ((word & (kCounter1 << i)) != 0) states.Add(t.firstCounterKey + i);
-    }
-    if (((left | right) & kEscape) != 0) states.Add(input::InputButton3);
-    return states;
+input::FrameInput NetDuel::InputOf(uint16_t left, uint16_t right) {
+    input::FrameInput in;
+    in.Of(match::Side::Left) = input::ActionSet::FromBits(left);
+    in.Of(match::Side::Right) = input::ActionSet::FromBits(right);
+    in.leave = ((left | right) & kEscape) != 0;
+    return in;
 }
 
 } // namespace vl::net

@@ -5,7 +5,7 @@
 //
 // Index:
 //   - DuelOptions, DuelParts: how it is asked for and what it works with
-//   - NetDuel: the menu's "Start hry", the frames' inputs (ILockstepSource), the
+//   - NetDuel: the menu's "Start hry", the frames' inputs (IFrameSource), the
 //     connection's life (handshake, spoken messages, leaving), the state checks
 //
 // The menu, the speaker test and the guide stay local. "Start hry" on either machine starts
@@ -60,7 +60,7 @@ inline constexpr std::string_view kSayOtherVersion = "netversionsp";
 // The exit code of a joiner the host refused.
 inline constexpr int kExitRefused = 3;
 
-class NetDuel final : public match::ILockstepSource {
+class NetDuel final : public match::IFrameSource {
 public:
     // Listens (host) or starts connecting (joiner); the joiner keeps trying for 30 s.
     // Throws vl::Error naming what failed (a port in use, an unknown host).
@@ -74,8 +74,17 @@ public:
     // "waiting for the opponent", and the match starts when it comes.
     void StartRequested();
 
-    std::optional<input::InputStates> NextFrame(input::InputStates keyboard) override;
+    // Both players' input for the next frame, given this machine's devices (both key sets
+    // and both counter rows drive this machine's own craft); nothing while the peer's is
+    // still to come.
+    std::optional<input::FrameInput> NextFrame(const input::FrameInput& devices,
+                                               const match::Match& match) override;
     void FrameRan(const match::Match& match) override;
+
+    // This machine's devices as its player's word: every action of either side, and Esc.
+    static uint16_t WordOf(const input::FrameInput& devices);
+    // Both words as the frame's input.
+    static input::FrameInput InputOf(uint16_t left, uint16_t right);
 
 private:
     void Tick();
@@ -97,9 +106,6 @@ private:
     void Say(std::string_view item);
     void CompareHashes(uint32_t frame);
     void Desynced(uint32_t frame, const std::string* peerState);
-    // This machine's keyboard as its player's word: both key sets, both counter rows.
-    static uint16_t WordOf(input::InputStates keyboard);
-    static input::InputStates StatesOf(uint16_t left, uint16_t right);
 
     DuelParts parts_;
     DuelOptions options_;

@@ -210,23 +210,39 @@ std::optional<char32_t> CharForVirtualKey(uint8_t vk, bool shift) {
     return std::nullopt;
 }
 
+namespace {
+
+struct NamedKey {
+    std::string_view name;
+    uint8_t vk;
+};
+constexpr NamedKey kNamedKeys[] = {
+    {"SPACE", 0x20},   {"ENTER", 0x0D},     {"ESCAPE", 0x1B}, {"TAB", 0x09},    {"SHIFT", 0x10},
+    {"CONTROL", 0x11}, {"BACKSPACE", 0x08}, {"UP", 0x26},     {"DOWN", 0x28},   {"LEFT", 0x25},
+    {"RIGHT", 0x27},   {"HOME", 0x24},      {"END", 0x23},    {"PAGEUP", 0x21}, {"PAGEDOWN", 0x22},
+};
+
+} // namespace
+
+std::string VirtualKeyName(uint8_t vk) {
+    if ((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))
+        return std::string(1, static_cast<char>(vk));
+    for (const auto& n : kNamedKeys)
+        if (n.vk == vk) return std::string(n.name);
+    if (vk >= kVkNumpad0 && vk <= kVkNumpad0 + 9) return "NUMPAD" + std::to_string(vk - kVkNumpad0);
+    if (vk >= kVkF1 && vk < kVkF1 + 12) return "F" + std::to_string(vk - kVkF1 + 1);
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    return std::string("0x") + kHex[vk >> 4] + kHex[vk & 15];
+}
+
 std::optional<uint8_t> VirtualKeyFromName(std::string_view name) {
+    if (name.empty()) return std::nullopt;
     if (name.size() == 1) {
         const char c = name[0];
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return static_cast<uint8_t>(c);
         return std::nullopt;
     }
-    struct Named {
-        std::string_view name;
-        uint8_t vk;
-    };
-    static constexpr Named kNamed[] = {
-        {"SPACE", 0x20}, {"ENTER", 0x0D},   {"ESCAPE", 0x1B},    {"TAB", 0x09},
-        {"SHIFT", 0x10}, {"CONTROL", 0x11}, {"BACKSPACE", 0x08}, {"UP", 0x26},
-        {"DOWN", 0x28},  {"LEFT", 0x25},    {"RIGHT", 0x27},     {"HOME", 0x24},
-        {"END", 0x23},   {"PAGEUP", 0x21},  {"PAGEDOWN", 0x22},
-    };
-    for (const auto& n : kNamed)
+    for (const auto& n : kNamedKeys)
         if (n.name == name) return n.vk;
     if (name.size() == 7 && name.substr(0, 6) == "NUMPAD" && name[6] >= '0' && name[6] <= '9')
         return static_cast<uint8_t>(kVkNumpad0 + (name[6] - '0'));

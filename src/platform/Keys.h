@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/Application.h"
@@ -49,5 +50,8 @@ std::optional<char32_t> CharForVirtualKey(uint8_t vk, bool shift);
 // CONTROL, BACKSPACE, UP, DOWN, LEFT, RIGHT, HOME, END, PAGEUP, PAGEDOWN, NUMPAD0-9,
 // F1-F12, or 0xNN (1..255). nullopt for anything else.
 std::optional<uint8_t> VirtualKeyFromName(std::string_view name);
+
+// The name VirtualKeyFromName reads back as `vk` ("E", "SHIFT", "NUMPAD0", "F2", "0x5B").
+std::string VirtualKeyName(uint8_t vk);
 
 } // namespace vl::platform

@@ -6,10 +6,11 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <cassert>
 #include <cerrno>
 #include <csignal>
 #include <iterator>
+
+#include "base/Check.h"
 
 namespace vl::platform {
 
@@ -34,7 +35,7 @@ void OnSignal(int sig) {
 
 SignalWatch::SignalWatch(std::function<void(int)> onSignal, std::chrono::milliseconds grace)
     : onSignal_(std::move(onSignal)), grace_(grace) {
-    assert(gWriteFd.load() < 0 && "one SignalWatch at a time");
+    VL_CHECK(gWriteFd.load() < 0, "one SignalWatch at a time");
     if (::pipe2(pipe_, O_CLOEXEC | O_NONBLOCK) != 0) return; // no watch: signals as before
     gWriteFd = pipe_[1];
     struct sigaction sa {};

@@ -4,7 +4,8 @@
 #include "sprite/SpriteEngine.h"
 
 #include <algorithm>
-#include <cassert>
+
+#include "base/Check.h"
 
 namespace vl::sprite {
 
@@ -19,7 +20,7 @@ TSpriteEngine::~TSpriteEngine() {
 
 void TSpriteEngine::FreeKilled() {
     // A pass holds pointers into the tree: a killed sprite stays until the pass is over.
-    assert(passDepth_ == 0 && "no sprite is freed during a move or collision pass");
+    VL_CHECK(passDepth_ == 0, "no sprite is freed during a move or collision pass");
     // Newest first; freeing one may take others (its descendants) out of the queue too.
     while (!killList_.empty()) {
         TSprite* sprite = killList_.back();

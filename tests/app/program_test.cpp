@@ -17,7 +17,7 @@ TEST(Program, WindowThatCannotBeCreatedEndsStartUpWithApplicationError) {
     auto clock = std::make_unique<platform::VirtualClock>();
     auto toolkit = std::make_unique<platform::HeadlessToolkit>(*clock);
     platform::HeadlessToolkit& headless = *toolkit;
-    Program program(ProgramParts{std::move(clock), nullptr, std::move(toolkit), nullptr, {}});
+    Program program(ProgramParts{std::move(clock), nullptr, std::move(toolkit), nullptr, {}, {}});
     EXPECT_EQ(program.Run(), 1);
     ASSERT_EQ(headless.MessageBoxes().size(), 1u);
     EXPECT_EQ(headless.MessageBoxes()[0].caption, "Application Error");
@@ -40,7 +40,7 @@ TEST(Program, WindowsAreMadeInOrderAndOnlyTheMenuShows) {
     std::filesystem::create_directories(empty);
     std::filesystem::current_path(empty);
     Program program(
-        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}});
+        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}, {}});
     const bool created = program.CreateWindows();
     std::filesystem::current_path(here);
     ASSERT_TRUE(created);
@@ -74,7 +74,7 @@ TEST(Program, StartHryOnAnOpenMatchBringsItToTheFrontWithoutASecondStart) {
     const auto here = std::filesystem::current_path();
     std::filesystem::current_path(data);
     Program program(
-        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}});
+        ProgramParts{std::move(clock), std::move(audio), std::move(toolkit), nullptr, {}, {}});
     const bool created = program.CreateWindows();
     std::filesystem::current_path(here);
     ASSERT_TRUE(created);

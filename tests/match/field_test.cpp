@@ -17,7 +17,7 @@ protected:
     Tweapon& Pickup(double y) {
         form1->game.weaponkind = 2;
         form1->game.weaponannounced = false;
-        form1->weaponstimer.SetEnabled(false);
+        form1->game.Timer(MatchTimer::Weapons).SetEnabled(false);
         Tweapon& w = Place<Tweapon>("bulleticon", 257, y);
         w.Visible = false;
         return w;
@@ -52,20 +52,20 @@ TEST_F(Field, PlaceObjectsStacksARowAndCountsIt) {
 
 TEST_F(Field, ObstacleTimerPlacesNothingWhileAPickupIsOnTheField) {
     Start();
-    form1->weaponstimer.SetEnabled(false);
-    form1->objectapptimerTimer();
+    form1->game.Timer(MatchTimer::Weapons).SetEnabled(false);
+    form1->game.ObjectRowDue();
     EXPECT_EQ(Count("Talarm") + Count("Tglass") + Count("Tcamera") + Count("Tphone"), 0);
-    EXPECT_TRUE(form1->objectapptimer.Enabled());
-    form1->weaponstimer.SetEnabled(true);
-    form1->objectapptimerTimer();
+    EXPECT_TRUE(form1->game.Timer(MatchTimer::ObjectApp).Enabled());
+    form1->game.Timer(MatchTimer::Weapons).SetEnabled(true);
+    form1->game.ObjectRowDue();
     EXPECT_GT(form1->game.objectcount, 0);
-    EXPECT_FALSE(form1->objectapptimer.Enabled());
+    EXPECT_FALSE(form1->game.Timer(MatchTimer::ObjectApp).Enabled());
     EXPECT_EQ(log.Of("play", "objapp").size(), 1u);
 }
 
 TEST_F(Field, WeaponTimerMakesOneHiddenPickupAtX257) {
     Start();
-    form1->weaponstimerTimer();
+    form1->game.NewPickup();
     ASSERT_EQ(Count("Tweapon"), 1);
     const auto& e = form1->DXSpriteEngine1.Engine();
     const auto& w = dynamic_cast<const Tweapon&>(e.Child(e.ChildCount() - 1));
@@ -73,11 +73,11 @@ TEST_F(Field, WeaponTimerMakesOneHiddenPickupAtX257) {
     EXPECT_GE(w.Y, 10);
     EXPECT_LE(w.Y, 337);
     EXPECT_FALSE(w.Visible);
-    EXPECT_FALSE(form1->weaponstimer.Enabled());
+    EXPECT_FALSE(form1->game.Timer(MatchTimer::Weapons).Enabled());
     EXPECT_GE(form1->game.weaponkind, 1);
     EXPECT_LE(form1->game.weaponkind, 4);
-    EXPECT_GE(form1->weaponstimer.Interval(), 10000u);
-    EXPECT_LT(form1->weaponstimer.Interval(), 30000u);
+    EXPECT_GE(form1->game.Timer(MatchTimer::Weapons).Interval(), 10000u);
+    EXPECT_LT(form1->game.Timer(MatchTimer::Weapons).Interval(), 30000u);
 }
 
 TEST_F(Field, ClearPickupIsAnnouncedInItsFirstFrameWithTheBeaconAtItsHeight) {
@@ -120,7 +120,7 @@ TEST_F(Field, PickupOverTheRowSlidesSilentlyUntilClearOrOffTheBottom) {
     EXPECT_EQ(Count("Tweapon"), 1);
     Frame(); // past 348 - 26: gone
     EXPECT_EQ(Count("Tweapon"), 0);
-    EXPECT_TRUE(form1->weaponstimer.Enabled());
+    EXPECT_TRUE(form1->game.Timer(MatchTimer::Weapons).Enabled());
     EXPECT_TRUE(log.Of("play", "weapapp").empty());
     EXPECT_TRUE(log.Of("play", "navigweap").empty());
 }
@@ -134,7 +134,7 @@ TEST_F(Field, ShotOnAPickupDestroysItAndReleasesTheShootersLock) {
     EXPECT_EQ(Count("Tweapon"), 0);
     EXPECT_EQ(Count("TBullet1"), 0);
     EXPECT_FALSE(form1->game.propertiesleft.bulletflying);
-    EXPECT_TRUE(form1->weaponstimer.Enabled());
+    EXPECT_TRUE(form1->game.Timer(MatchTimer::Weapons).Enabled());
     // Destroyed in its own pass before being announced: no announcement, no beacon.
     EXPECT_EQ(log.Played(), (Words{"explweap"}));
     EXPECT_EQ(log.Of("play", "explweap").at(0).pan, 0);

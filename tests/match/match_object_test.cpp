@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The match as an object of its own: built on a bare sprite engine, picture collection,
-// tone bank, virtual clock and toolkit timers — no window, no display — and stepped frame
-// by frame, with what the rules say about climbing, shot heights and pickups.
+// The match as an object of its own: its driver built on a bare sprite engine, picture
+// collection and tone bank — no window, no display — and stepped frame by frame, with what
+// the rules say about climbing, shot heights and pickups.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -13,7 +13,11 @@
 #include "match/ComputerPlayer.h"
 #include "match/FieldObjects.h"
 #include "match/Match.h"
+#include "match/MatchDriver.h"
 #include "match/Pickup.h"
+#include "match/Player.h"
+#include "match/Radar.h"
+#include "match/Shot.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
 #include "match/match_fixture.h"
@@ -24,6 +28,7 @@ namespace vl::match {
 namespace {
 
 namespace fs = std::filesystem;
+using input::Action;
 
 class Owner final : public sound::SoundOwnerWindow {
 public:
@@ -49,11 +54,12 @@ protected:
         pictures.LoadFromFile((Data() / "pics" / "game.dat").string());
         log.SetClock(&clock);
     }
-    // One frame with `keys` as the frame's input states.
-    void Frame(std::initializer_list<int> keys = {}) {
-        input::InputStates states;
-        for (const int k : keys) states.Add(k);
-        match.Frame(states, view);
+    // One frame with the left player's and the right player's `actions`.
+    void Frame(std::initializer_list<Action> left = {}, std::initializer_list<Action> right = {}) {
+        input::FrameInput in;
+        for (const Action a : left) in.Of(Side::Left).Add(a);
+        for (const Action a : right) in.Of(Side::Right).Add(a);
+        driver.Step(in, view);
         clock.SleepMs(10);
     }
     // The frequencies the frames gave `item`, in order.
@@ -78,30 +84,18 @@ protected:
     sound::TDXWaveList bank{"DXWaveList1"};
     graphics::TPictureCollection pictures;
     sprite::TSpriteEngine engine;
-    std::array<platform::Timer, kMatchTimerCount> timers{
-        platform::Timer{toolkit, 50, false},   platform::Timer{toolkit, 50, false},
-        platform::Timer{toolkit, 100, false},  platform::Timer{toolkit, 100, false},
-        platform::Timer{toolkit, 5000, false}, platform::Timer{toolkit, 5000, false}};
-    std::array<WindowTimer, kMatchTimerCount> matchTimers{
-        WindowTimer(timers[0]), WindowTimer(timers[1]), WindowTimer(timers[2]),
-        WindowTimer(timers[3]), WindowTimer(timers[4]), WindowTimer(timers[5])};
     SoundLog log;
     FrameView view;
-    Match match{MatchParts{engine,
-                           pictures,
-                           bank.Items(),
-                           &clock,
-                           {&matchTimers[0], &matchTimers[1], &matchTimers[2], &matchTimers[3],
-                            &matchTimers[4], &matchTimers[5]},
-                           [] { return 348; }}};
+    MatchDriver driver{DriverParts{engine, pictures, bank.Items(), [] { return 348; }}};
+    Match& match = driver.Game();
     const SideTable& left = SideOf(Side::Left);
 };
 
 TEST_F(MatchObject, CraftClimbsAndSinksAPixelAFrameWithItsPitchAndShotsStartAtItsNewHeight) {
-    match.Start();
+    driver.Start(1);
     ASSERT_NE(match.player1, nullptr);
-    for (int i = 0; i < 5; ++i) Frame({left.down});
-    for (int i = 0; i < 2; ++i) Frame({left.up});
+    for (int i = 0; i < 5; ++i) Frame({Action::Descend});
+    for (int i = 0; i < 2; ++i) Frame({Action::Climb});
     EXPECT_EQ(match.player1->Y, 3);
     EXPECT_EQ(match.radarleft->Y, 14);
     // Each frame gives the tone the pitch the record had when it began.
@@ -111,7 +105,7 @@ TEST_F(MatchObject, CraftClimbsAndSinksAPixelAFrameWithItsPitchAndShotsStartAtIt
     EXPECT_EQ(match.propertiesleft.navigfreq, 94800 - 240 * 3);
 
     // All four fired in one frame that also sinks the craft: each from the new height.
-    Frame({left.down, left.gun, left.missile, left.machgun, left.magnet});
+    Frame({Action::Descend, Action::Gun, Action::Missile, Action::Machgun, Action::Magnet});
     const double y = match.player1->Y;
     ASSERT_EQ(y, 4);
     ASSERT_NE(Find<TBullet1>(), nullptr);
@@ -127,7 +121,7 @@ TEST_F(MatchObject, CraftClimbsAndSinksAPixelAFrameWithItsPitchAndShotsStartAtIt
 }
 
 TEST_F(MatchObject, EachPickupKindRefillsItsCounterAndSpeaksTheNewValue) {
-    match.Start();
+    driver.Start(1);
     struct Case {
         PickupKind kind;
         int32_t tproperties::*counter; // null: energy
@@ -176,66 +170,63 @@ TEST_F(MatchObject, HundredsAndThousandsOfTwoToFourTakeTheirFewForm) {
 }
 
 TEST_F(MatchObject, AStartedMatchRunsAndCloseLeavesAnEmptyFieldAndSilence) {
-    match.Start();
+    driver.Start(1);
     EXPECT_TRUE(match.gamerunning);
     EXPECT_TRUE(match.Timer(MatchTimer::Weapons).Enabled());
     match.PlaceObjects();
     EXPECT_GT(match.objectcount, 0);
-    for (int i = 0; i < 20; ++i) Frame({input::InputUp, left.down});
+    for (int i = 0; i < 20; ++i) Frame({Action::Descend}, {Action::Climb});
     match.Close();
     EXPECT_FALSE(match.gamerunning);
     EXPECT_EQ(match.player1, nullptr);
     EXPECT_EQ(engine.ChildCount(), 0); // the sweep took the row, the rest was removed
     EXPECT_FALSE(match.Timer(MatchTimer::Weapons).Enabled());
-    match.Start(); // and the next match starts on the empty field
+    driver.Start(2); // and the next match starts on the empty field
     EXPECT_NE(match.player2, nullptr);
 }
 
-// Whatever the field and the keyboard hold, a computer player touches only its own side's
-// states: its six movement and weapon states may be set, its counter keys are cleared, and
-// the other side's keys, Esc and everything else pass as the keyboard gave them.
+// Whatever the field and the devices hold, a computer player decides its own side alone: its
+// side's actions are its decision whatever the devices gave (a twin fed nothing decides
+// the same), never a counter; the other side's actions and Esc pass as they came. The
+// devices draw from every action of both sides and Esc, frame by frame.
 TEST_F(MatchObject, ComputerSetsOnlyItsSidesMovementAndWeaponStates) {
     for (const Side side : {Side::Left, Side::Right}) {
         for (int32_t level = 1; level <= kComputerLevels; ++level) {
             match.Close();
-            match.Start();
+            driver.Start(static_cast<uint32_t>(level));
             match.PlaceObjects();
-            ComputerPlayer computer(side, level);
-            const SideTable& mine = SideOf(side);
-            input::InputStates own;
-            for (const int st :
-                 {mine.up, mine.down, mine.gun, mine.missile, mine.machgun, mine.magnet})
-                own.Add(st);
+            ComputerPlayer computer(side, level), twin(side, level);
+            const Side other = Opposite(side);
             uint32_t keys = 12345U * static_cast<uint32_t>(level);
-            input::InputStates seen; // everything the computer pressed over the run
+            input::ActionSet seen; // everything the computer did over the run
             for (int frame = 0; frame < 1500 && match.gamerunning; ++frame) {
                 keys = keys * 1664525U + 1013904223U;
-                input::InputStates before;
-                // Random keyboard states, never a counter key of the other side (whose
-                // speech would only slow the run) and never Esc's closing of the window.
-                for (int st = 0; st < static_cast<int>(input::kInputStateCount); ++st)
-                    if (((keys >> (st % 32)) & 1U) != 0 && (st < 8 || st > 11) &&
-                        (st < 20 || st > 23))
-                        before.Add(st);
-                input::InputStates after = before;
+                input::FrameInput before;
+                before.Of(Side::Left) = input::ActionSet::FromBits(static_cast<uint16_t>(keys));
+                before.Of(Side::Right) =
+                    input::ActionSet::FromBits(static_cast<uint16_t>(keys >> 10));
+                before.leave = (keys >> 31) != 0;
+                input::FrameInput after = before, alone;
                 computer.Play(match, after);
-                for (int st = 0; st < static_cast<int>(input::kInputStateCount); ++st) {
-                    if (own.Contains(st)) {
-                        if (after.Contains(st)) seen.Add(st);
-                        continue;
-                    }
-                    const bool counter =
-                        st >= mine.firstCounterKey && st < mine.firstCounterKey + 4;
-                    ASSERT_EQ(after.Contains(st), counter ? false : before.Contains(st))
-                        << "state " << st << " side " << static_cast<int>(side) << " level "
-                        << level;
-                }
-                match.Frame(after, view);
+                twin.Play(match, alone);
+                ASSERT_EQ(after.Of(side), alone.Of(side))
+                    << "frame " << frame << " level " << level;
+                ASSERT_EQ(after.Of(other), before.Of(other)) << "frame " << frame;
+                ASSERT_EQ(after.leave, before.leave) << "frame " << frame;
+                for (const Action a : {Action::SayEnergy, Action::SayBullets, Action::SayMissiles,
+                                       Action::SayRounds})
+                    ASSERT_FALSE(after.Has(side, a)) << "frame " << frame;
+                seen = input::ActionSet::FromBits(seen.Bits() | after.Of(side).Bits());
+                // The match runs on the computer's side alone: the other side's counters
+                // would only slow the run with speech, and Esc is the window's.
+                input::FrameInput played;
+                played.Of(side) = after.Of(side);
+                match.Frame(played, view);
                 clock.SleepMs(10);
             }
             // It did play: it moved and fired.
-            EXPECT_TRUE(seen.Contains(mine.up) || seen.Contains(mine.down)) << level;
-            EXPECT_TRUE(seen.Contains(mine.gun) || seen.Contains(mine.machgun)) << level;
+            EXPECT_TRUE(seen.Has(Action::Climb) || seen.Has(Action::Descend)) << level;
+            EXPECT_TRUE(seen.Has(Action::Gun) || seen.Has(Action::Machgun)) << level;
         }
     }
 }

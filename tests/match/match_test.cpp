@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "match/FieldObjects.h"
+#include "match/Player.h"
+#include "match/Radar.h"
 #include "match/Shot.h"
 #include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
@@ -61,8 +63,11 @@ protected:
 };
 
 TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
-    RandomGenerator fresh; // the generator as start-up leaves it
-    const std::string background = "background" + std::to_string(1 + fresh.Random(5));
+    // Seeded from the clock once, as the match starts: the background, then the two
+    // intervals are drawn.
+    RandomGenerator seeded;
+    seeded.Randomize(1234);
+    const std::string background = "background" + std::to_string(1 + seeded.Random(5));
     rig->clock.AdvanceTo(1234);
     Start();
     const tproperties& l = form1->game.propertiesleft;
@@ -96,14 +101,13 @@ TEST_F(Match, StartSetsRecordsSpritesSoundsAndTimers) {
         EXPECT_EQ(s.Visible, visible) << cls;
         EXPECT_EQ(s.PixelCollision, visible) << cls;
     }
-    // Reseeded from the clock before the two intervals are drawn.
-    RandomGenerator seeded;
-    seeded.Randomize(1234);
-    EXPECT_EQ(form1->weaponstimer.Interval(), 10000u + static_cast<uint32_t>(seeded.Random(20000)));
-    EXPECT_EQ(form1->objectapptimer.Interval(), 5000u + static_cast<uint32_t>(seeded.Random(5000)));
-    for (const platform::Timer* t : {&form1->weaponstimer, &form1->objectapptimer,
-                                     &form1->machgunlefttimer, &form1->machgunrighttimer})
-        EXPECT_TRUE(t->Enabled());
+    EXPECT_EQ(form1->game.Timer(MatchTimer::Weapons).Interval(),
+              10000u + static_cast<uint32_t>(seeded.Random(20000)));
+    EXPECT_EQ(form1->game.Timer(MatchTimer::ObjectApp).Interval(),
+              5000u + static_cast<uint32_t>(seeded.Random(5000)));
+    for (const MatchTimer t : {MatchTimer::Weapons, MatchTimer::ObjectApp, MatchTimer::MachgunLeft,
+                               MatchTimer::MachgunRight})
+        EXPECT_TRUE(form1->game.Timer(t).Enabled());
     EXPECT_TRUE(form1->DXTimer1.Enabled());
     EXPECT_EQ(form1->game.Wave("tankstoji").Volume(), -400);
     EXPECT_EQ(form1->game.Wave("navig1").Volume(), -800);
@@ -214,7 +218,7 @@ TEST_F(Match, DamageTableAtItsEdges) {
             EXPECT_EQ(form1->game.propertiesright.energy, 1);
             ASSERT_EQ(log.Of("play", "hit").size(), 1u);
             EXPECT_EQ(log.Of("play", "hit")[0].pan, 10000);
-            EXPECT_TRUE(form1->blikrightTimer.Enabled());
+            EXPECT_TRUE(form1->game.Timer(MatchTimer::BlinkRight).Enabled());
             EXPECT_EQ(form1->game.propertiesright.blinkcount, 0);
         }
         form1->form.Close(); // a destroyed craft is not killed a second time
@@ -232,11 +236,11 @@ TEST_F(Match, BlinkHidesThreeTimesAndASecondMatchKeepsTheCount) {
     Frame();
     std::vector<bool> seen;
     for (int i = 0; i < 6; ++i) {
-        form1->blikrightTimerTimer();
+        form1->game.BlinkStep(Side::Right);
         seen.push_back(form1->game.player2->Visible);
     }
     EXPECT_EQ(seen, (std::vector<bool>{false, true, false, true, false, true}));
-    EXPECT_FALSE(form1->blikrightTimer.Enabled());
+    EXPECT_FALSE(form1->game.Timer(MatchTimer::BlinkRight).Enabled());
     form1->form.Close();
     Start();
     EXPECT_EQ(form1->game.propertiesright.blinkcount, 6);
@@ -281,7 +285,7 @@ TEST_F(Match, ShotsOnFieldObjects) {
     EXPECT_EQ(log.Played(), (Words{"glass", "phone"}));
     EXPECT_EQ(log.Of("play", "glass")[0].pan, 0);
     EXPECT_EQ(Count("Tmissileleft"), 1);
-    EXPECT_TRUE(form1->objectapptimer.Enabled());
+    EXPECT_TRUE(form1->game.Timer(MatchTimer::ObjectApp).Enabled());
 
     // A bullet touching two objects in its last frame runs its hook for each; a second
     // bullet on an object already destroyed in the same frame passes by.
@@ -322,7 +326,7 @@ TEST_F(Match, MagnetBehindAnObjectCollectsThePickupAndSpeaksTheNewCount) {
     Place<Tweapon>("energyicon", 257, 132); // just below the glass, beyond its left edge
     form1->game.weaponkind = 1;
     form1->game.weaponannounced = true;
-    form1->weaponstimer.SetEnabled(false);
+    form1->game.Timer(MatchTimer::Weapons).SetEnabled(false);
     form1->game.propertiesleft.energy = 37;
     form1->game.propertiesleft.magnetflying = true;
     auto& magnet = Place<Tmagnetleft>("magnetleft", 210, 120);
@@ -332,7 +336,7 @@ TEST_F(Match, MagnetBehindAnObjectCollectsThePickupAndSpeaksTheNewCount) {
     Frames(2); // reaches the pickup beyond
     EXPECT_EQ(Count("Tweapon"), 0);
     EXPECT_EQ(form1->game.propertiesleft.energy, 100);
-    EXPECT_TRUE(form1->weaponstimer.Enabled());
+    EXPECT_TRUE(form1->game.Timer(MatchTimer::Weapons).Enabled());
     EXPECT_EQ(log.Of("stop", "navigweap").size(), 1u);
     EXPECT_EQ(log.Played(), (Words{"getweap", "energysp", "sto"}));
     EXPECT_EQ(log.Of("play", "getweap")[0].pan, -10000);

@@ -103,17 +103,22 @@ int64_t ToInt(std::string_view value) {
 } // namespace
 
 std::string MatchJson(const match::TForm1& form) {
-    std::string m = std::string("{\"gamerunning\":") + Bool(form.game.gamerunning) +
-                    ",\"weaponblocked\":" + Bool(form.game.weaponblocked) +
-                    ",\"weaponannounced\":" + Bool(form.game.weaponannounced) +
-                    ",\"weaponkind\":" + std::to_string(form.game.weaponkind) +
-                    ",\"objectcount\":" + std::to_string(form.game.objectcount) +
-                    ",\"frames\":" + std::to_string(form.frames) +
-                    ",\"left\":" + RecordJson(form.game.propertiesleft) +
-                    ",\"right\":" + RecordJson(form.game.propertiesright);
-    m +=
-        ",\"timers\":{\"DXTimer1\":" + TimerJson(form.DXTimer1.Enabled(), form.DXTimer1.Interval());
-    // The timers the match runs on: the window's, or in a duel its own frame-counted ones.
+    return MatchJson(form.driver, form.frames, form.DXTimer1.Enabled(), form.DXTimer1.Interval());
+}
+
+std::string MatchJson(const match::MatchDriver& driver, uint64_t frames, bool frameTimerEnabled,
+                      int64_t frameTimerInterval) {
+    const match::Match& game = driver.Game();
+    std::string m = std::string("{\"gamerunning\":") + Bool(game.gamerunning) +
+                    ",\"weaponblocked\":" + Bool(game.weaponblocked) +
+                    ",\"weaponannounced\":" + Bool(game.weaponannounced) +
+                    ",\"weaponkind\":" + std::to_string(game.weaponkind) +
+                    ",\"objectcount\":" + std::to_string(game.objectcount) +
+                    ",\"frames\":" + std::to_string(frames) +
+                    ",\"left\":" + RecordJson(game.propertiesleft) +
+                    ",\"right\":" + RecordJson(game.propertiesright);
+    m += ",\"timers\":{\"DXTimer1\":" + TimerJson(frameTimerEnabled, frameTimerInterval);
+    // The match's own timers, counting its frames.
     using match::MatchTimer;
     const std::pair<const char*, MatchTimer> timers[] = {
         {"blikleftTimer", MatchTimer::BlinkLeft},
@@ -123,11 +128,11 @@ std::string MatchJson(const match::TForm1& form) {
         {"weaponstimer", MatchTimer::Weapons},
         {"objectapptimer", MatchTimer::ObjectApp}};
     for (const auto& [name, id] : timers) {
-        const match::MatchTimerBase& timer = form.game.Timer(id);
+        const match::FrameTimer& timer = driver.Timer(id);
         m += std::string(",\"") + name + "\":" + TimerJson(timer.Enabled(), timer.Interval());
     }
     m += "},\"sprites\":[";
-    const sprite::TSpriteEngine& engine = form.DXSpriteEngine1.Engine();
+    const sprite::TSpriteEngine& engine = game.Engine();
     for (int32_t i = 0; i < engine.ChildCount(); ++i) {
         const sprite::TSprite& s = engine.Child(i);
         if (i > 0) m += ',';
@@ -139,8 +144,8 @@ std::string MatchJson(const match::TForm1& form) {
              ",\"visible\":" + Bool(s.Visible) + ",\"dead\":" + Bool(s.IsDead()) + "}";
     }
     // Who plays each craft: the computer's level, null for a person.
-    const auto level = [&form](match::Side side) {
-        const int32_t l = form.ComputerLevel(side);
+    const auto level = [&driver](match::Side side) {
+        const int32_t l = driver.Local().ComputerLevel(side);
         return l > 0 ? std::to_string(l) : std::string("null");
     };
     return m + "],\"computer\":{\"left\":" + level(match::Side::Left) +

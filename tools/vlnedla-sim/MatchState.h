@@ -3,9 +3,11 @@
 // script may set in it.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "match/MatchDriver.h"
 #include "match/Unit1.h"
 
 namespace vl::sim {
@@ -13,6 +15,10 @@ namespace vl::sim {
 // The dump's "match" object: flags, frame count, both records, the timers and the sprites
 // in the engine's creation order.
 std::string MatchJson(const match::TForm1& form);
+// The same of a match driver alone: `frames` as the frame count, the frame timer's state
+// as given.
+std::string MatchJson(const match::MatchDriver& driver, uint64_t frames, bool frameTimerEnabled,
+                      int64_t frameTimerInterval);
 
 // What a `set` name stands for: a flag (true/false) or a number. Unknown names: Unknown.
 enum class MatchValueKind { Unknown, Flag, Number };

@@ -33,6 +33,7 @@
 #include "platform/HeadlessToolkit.h"
 #include "platform/Keys.h"
 #include "platform/Mixer.h"
+#include "settings/Paths.h"
 
 namespace vl::sim {
 
@@ -251,7 +252,8 @@ int Main(int argc, char** argv) {
     int code = 0;
     {
         app::Program program(app::ProgramParts{std::move(clock), std::move(audio),
-                                               std::move(toolkit), &trace, play});
+                                               std::move(toolkit), &trace, play,
+                                               settings::SettingsPath()});
         // The match window's back surface as it stands; nothing before the window exists or
         // its display was first shown. A file that cannot be written fails the run at its end.
         bool shotFailed = false;

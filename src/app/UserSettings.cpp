@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// UserSettings: reading the known settings with their checks, and storing a change.
+#include "app/UserSettings.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vl::app {
+
+namespace {
+
+// The side and action of a "key.SIDE.ACTION" name; nothing for any other name.
+std::optional<std::pair<input::Side, input::Action>> KeySetting(const std::string& name) {
+    for (const input::Side side : {input::Side::Left, input::Side::Right}) {
+        const std::string prefix = "key." + std::string(input::SideName(side)) + ".";
+        if (name.rfind(prefix, 0) != 0) continue;
+        if (const auto action = input::ActionFromName(std::string_view(name).substr(prefix.size())))
+            return std::pair{side, *action};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+UserSettings UserSettings::Load(const std::filesystem::path& path) {
+    UserSettings s;
+    s.file_ = settings::SettingsFile::Load(path);
+    // Every binding first, then the check: a file may well swap two actions' keys.
+    input::Bindings bindings;
+    std::vector<std::string> names;
+    for (const std::string& name : s.file_.Keys()) {
+        const auto which = KeySetting(name);
+        if (!which) continue; // not ours: kept as it stands
+        const std::string value = s.file_.Get(name).value_or("");
+        const std::optional<input::ActionKeys> keys = input::Bindings::ParseKeys(value);
+        if (!keys) {
+            s.file_.Reject(name, "unknown key '" + value + "'");
+            bindings = {};
+            names.clear();
+            break;
+        }
+        bindings.Assign(which->first, which->second, *keys);
+        names.push_back(name);
+    }
+    for (const std::string& name : names) {
+        const auto [side, action] = *KeySetting(name);
+        if (const auto other = bindings.Clash(side, action, bindings.Keys(side, action))) {
+            const bool esc = other->first == side && other->second == action;
+            s.file_.Reject(name,
+                           esc ? std::string("ESCAPE leaves the match and serves nothing else")
+                               : "a key of it also serves " +
+                                     input::Bindings::SettingName(other->first, other->second));
+            bindings = {};
+            break;
+        }
+    }
+    s.bindings_ = bindings;
+    if (!s.file_.Warning().empty())
+        std::fprintf(stderr, "vlnedla: settings: %s\n", s.file_.Warning().c_str());
+    return s;
+}
+
+std::optional<std::pair<input::Side, input::Action>>
+UserSettings::SetKeys(input::Side side, input::Action action, const input::ActionKeys& keys) {
+    if (auto other = bindings_.Set(side, action, keys)) return other;
+    file_.Set(input::Bindings::SettingName(side, action), input::Bindings::FormatKeys(keys));
+    Store();
+    return std::nullopt;
+}
+
+void UserSettings::Store() {
+    std::string error;
+    if (!file_.Save(&error)) std::fprintf(stderr, "vlnedla: settings: %s\n", error.c_str());
+}
+
+} // namespace vl::app

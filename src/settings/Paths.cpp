@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Paths: the user's folders from the environment.
+#include "settings/Paths.h"
+
+#include <cstdlib>
+#include <string>
+
+namespace vl::settings {
+
+namespace {
+
+// An environment variable's value when it is set to an absolute path.
+std::filesystem::path AbsoluteFromEnv(const char* name) {
+    const char* v = std::getenv(name);
+    if (!v || *v == '\0') return {};
+    std::filesystem::path p(v);
+    return p.is_absolute() ? p : std::filesystem::path();
+}
+
+// The folder `xdgName` names, or HOME/`fallback`; on Windows `windowsName`\Vlnedla.
+std::filesystem::path UserDir(const char* xdgName, const char* fallback,
+                              [[maybe_unused]] const char* windowsName) {
+#ifdef _WIN32
+    const std::filesystem::path base = AbsoluteFromEnv(windowsName);
+    return base.empty() ? base : base / "Vlnedla";
+#else
+    std::filesystem::path base = AbsoluteFromEnv(xdgName);
+    if (base.empty()) {
+        const std::filesystem::path home = AbsoluteFromEnv("HOME");
+        if (home.empty()) return {};
+        base = home / fallback;
+    }
+    return base / "vlnedla";
+#endif
+}
+
+} // namespace
+
+std::filesystem::path ConfigDir() {
+    return UserDir("XDG_CONFIG_HOME", ".config", "APPDATA");
+}
+
+std::filesystem::path SettingsPath() {
+    const std::filesystem::path dir = ConfigDir();
+    return dir.empty() ? dir : dir / "settings.ini";
+}
+
+std::filesystem::path DataHome() {
+    return UserDir("XDG_DATA_HOME", ".local/share", "LOCALAPPDATA");
+}
+
+std::filesystem::path LanguageDir(std::string_view code) {
+    return std::filesystem::path("lang") / std::string(code);
+}
+
+} // namespace vl::settings
