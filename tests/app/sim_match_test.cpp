@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
 #include <iterator>
 #include <regex>
 
@@ -214,6 +215,30 @@ TEST_F(SimMatch, EscLeavesTheMatchAndTheMenuSpeaksAgain) {
     const std::string dump = Lines(run, {"\"ev\":\"dump\""}).at(0);
     EXPECT_TRUE(Has(dump, R"("Form1":{"visible":false})"));
     EXPECT_TRUE(Has(dump, R"("sprites":[])"));
+}
+
+// The keys a user set in the settings file play the match, and a damaged file gives the
+// default keys with one warning.
+TEST_F(SimMatch, KeysFromTheSettingsFileFireAndADamagedFileGivesTheDefaults) {
+    const fs::path settings = kWork / "config" / "vlnedla" / "settings.ini";
+    fs::create_directories(settings.parent_path());
+    std::ofstream(settings) << "key.left.gun = K\n";
+    const std::string script = Start() + "wait 200\npress SPACE\nwait 300\npress K\nwait 300\n";
+    SimRun run = Run(script);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    auto shots = Lines(run, {Play("gun")});
+    ASSERT_EQ(shots.size(), 1u); // K, not Space
+    EXPECT_GE(TimeOf(shots[0]), StartTime() + 500);
+
+    std::ofstream(settings) << "key.left.gun = K\nnot a setting\n";
+    run = Run(script);
+    fs::remove_all(settings.parent_path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    shots = Lines(run, {Play("gun")});
+    ASSERT_EQ(shots.size(), 1u); // Space again
+    EXPECT_LT(TimeOf(shots[0]), StartTime() + 500);
+    EXPECT_NE(run.err.find("settings.ini:2: no '='"), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find("settings"), run.err.rfind("settings: ")) << run.err; // once
 }
 
 // The output device pulled in the middle of a match and back half a second later: silence
