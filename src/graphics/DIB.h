@@ -45,6 +45,9 @@ struct TDIBReadOptions {
     // Pictures with more pixels are "DIB is invalid". Whoever tries great numbers of
     // untrusted files (the fuzz targets) gives a smaller budget; the game keeps the limit.
     int64_t maxPixels = kMaxDIBPixels;
+    // The pictures of one picture file hold at most this many pixels in all (never more
+    // than kMaxPictureFilePixels, whatever is asked).
+    int64_t maxFilePixels = kMaxPictureFilePixels;
     // False: everything is read and checked as for decoding, the size and depth kept, but
     // no pixel is decoded or stored (a listing that reports sizes only).
     bool decodePixels = true;

@@ -308,14 +308,13 @@ void TPictureCollectionItem::PictureProperty::ReadProperty(std::string_view name
     if (!SameName(name, "Data")) NoSuchProperty(name);
     TPictureCollection& list = item_.collection_;
     TDIBReadOptions options = list.ReadOptions();
+    const int64_t budget = std::min(options.maxFilePixels, kMaxPictureFilePixels);
     if (options.decodePixels)
-        options.maxPixels =
-            std::min(options.maxPixels, kMaxPictureFilePixels - list.pixelsDecoded_);
+        options.maxPixels = std::min(options.maxPixels, budget - list.pixelsDecoded_);
     item_.picture_.LoadFromData(reader.ReadBinarySpan(), options);
     if (options.decodePixels && item_.picture_.Graphic() != nullptr)
         list.pixelsDecoded_ += int64_t{item_.picture_.Width()} * item_.picture_.Height();
-    VL_CHECK(list.pixelsDecoded_ <= kMaxPictureFilePixels,
-             "the pictures decoded stay within the budget");
+    VL_CHECK(list.pixelsDecoded_ <= budget, "the pictures decoded stay within the budget");
 }
 
 // --- TPictureCollection ----------------------------------------------------------------

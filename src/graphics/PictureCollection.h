@@ -168,9 +168,9 @@ public:
 
     // How the pictures of the items read from now on are decoded: the game's defaults,
     // or a smaller pixel budget, or no pixels at all (items then have sizes but no
-    // Graphic()), for tools and checks that read untrusted files. Whatever the options,
-    // the decoded pictures of one file hold at most kMaxPictureFilePixels pixels in all;
-    // the picture that would pass it is "DIB is invalid".
+    // Graphic()), for tools and checks that read untrusted files. The decoded pictures of
+    // one file hold at most the options' maxFilePixels (at most kMaxPictureFilePixels)
+    // pixels in all; the picture that would pass it is "DIB is invalid".
     void SetReadOptions(const TDIBReadOptions& options) { readOptions_ = options; }
     const TDIBReadOptions& ReadOptions() const { return readOptions_; }
 

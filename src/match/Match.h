@@ -167,6 +167,8 @@ public:
     // computer player seeds its own generator from.
     uint32_t Starts() const { return starts_; }
     uint32_t Seed() const { return seed_; }
+    // Where the match's generator stands now.
+    uint32_t GeneratorState() const { return random_.State(); }
     sprite::TSpriteEngine& Engine() const { return parts_.engine; }
 
     // --- spoken numbers -----------------------------------------------------------------

@@ -17,6 +17,8 @@ public:
     virtual void SetEnabled(bool on) = 0;
     virtual uint32_t Interval() const = 0;
     virtual void SetInterval(uint32_t ms) = 0;
+    // The time since the interval began, in ms.
+    virtual uint32_t Elapsed() const = 0;
 };
 
 // A timer of the match's own time: Advance moves it on and fires it, like the window's
@@ -40,6 +42,7 @@ public:
         interval_ = ms;
         elapsed_ = 0;
     }
+    uint32_t Elapsed() const override { return elapsed_; }
     // `ms` of the match's time have passed.
     void Advance(uint32_t ms) {
         if (!enabled_ || interval_ == 0) return;

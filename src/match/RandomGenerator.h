@@ -16,6 +16,8 @@ public:
     int32_t Random(int32_t n);
     // Reseeds from a clock reading in ms.
     void Randomize(uint32_t clockMs) { seed_ = clockMs; }
+    // Where it stands: the next draws follow from this alone.
+    uint32_t State() const { return seed_; }
 
 private:
     uint32_t seed_ = 0;

@@ -47,6 +47,9 @@ public:
     Inputs Outgoing() const;
     // The last frame up to which all of the peer's inputs are here (-1: none).
     int32_t Contiguous() const;
+    // How many of the peer's frames are held (known or awaited): never more than
+    // kLockstepWindow.
+    size_t HeldInputs() const { return remote_.size(); }
 
 private:
     bool active_ = false;
@@ -63,5 +66,12 @@ private:
 
 // How far ahead of the running frame the peer's inputs are kept (about 10 s).
 inline constexpr uint32_t kLockstepWindow = 1024;
+
+// The input delay the host chooses from the round trip it measured: frames enough for half
+// a round trip, and one more, from 1 to kMaxDelay.
+constexpr uint8_t InputDelayFor(uint32_t roundTripMs) {
+    const uint32_t frames = (roundTripMs / 2 + 9) / 10 + 1;
+    return static_cast<uint8_t>(frames < 1 ? 1 : frames > kMaxDelay ? kMaxDelay : frames);
+}
 
 } // namespace vl::net

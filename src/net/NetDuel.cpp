@@ -33,10 +33,10 @@ namespace {
 
 // How long the joiner keeps trying to reach a host that is not there yet.
 constexpr uint32_t kConnectForMs = 30000;
-// A peer that sends nothing for this long is gone (it sends every 10 ms while it plays and
-// ENet asks for a sign of life every 250 ms); one that does not introduce itself this soon
-// after connecting is a stranger.
-constexpr auto kSilenceLimit = std::chrono::milliseconds(4000);
+// A peer that sends nothing for kSilenceLimitMs is gone (it sends every 10 ms while it
+// plays and ENet asks for a sign of life every 250 ms); one that does not introduce itself
+// this soon after connecting is a stranger.
+constexpr auto kSilenceLimit = std::chrono::milliseconds(kSilenceLimitMs);
 constexpr auto kHelloLimit = std::chrono::milliseconds(3000);
 // Frames between two comparisons of the state (a second of the match).
 constexpr uint32_t kCheckEvery = 100;
@@ -55,12 +55,6 @@ uint64_t DataHash() {
         all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return HashOf(all);
-}
-
-// Frames from a key to its frame: enough for half a round trip, and one more.
-uint8_t DelayFor(uint32_t roundTripMs) {
-    const uint32_t frames = (roundTripMs / 2 + kFrameMs - 1) / kFrameMs + 1;
-    return static_cast<uint8_t>(std::clamp<uint32_t>(frames, 1, kMaxDelay));
 }
 
 } // namespace
@@ -255,7 +249,7 @@ void NetDuel::StartRequested() {
 void NetDuel::HostStart() {
     if (parts_.form1.form.Visible() || lockstep_.Active()) return;
     const uint32_t rtt = link_->RoundTripMs();
-    const Start start{parts_.toolkit.Clock().NowMs(), DelayFor(rtt)};
+    const Start start{parts_.toolkit.Clock().NowMs(), InputDelayFor(rtt)};
     std::fprintf(stderr, "vlnedla: duel: round trip %u ms, input delay %u frames\n", rtt,
                  static_cast<unsigned>(start.delay));
     Send(start, true);
@@ -266,6 +260,9 @@ void NetDuel::HostStart() {
 void NetDuel::BeginMatch(uint32_t seed, uint8_t delay) {
     if (parts_.form1.form.Visible() || lockstep_.Active()) return;
     ++matches_;
+    if (!options_.host)
+        std::fprintf(stderr, "vlnedla: duel: input delay %u frames, as the host chose\n",
+                     static_cast<unsigned>(delay));
     lockstep_.Begin(matches_, delay);
     lastHeard_ = std::chrono::steady_clock::now();
     mine_.clear();

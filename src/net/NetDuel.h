@@ -57,6 +57,8 @@ inline constexpr std::string_view kSayJoined = "netjoinedsp";
 inline constexpr std::string_view kSayLeft = "netleftsp";
 inline constexpr std::string_view kSayLost = "netlostsp";
 inline constexpr std::string_view kSayOtherVersion = "netversionsp";
+// A peer silent this long in a match is gone: the match closes with "netlostsp".
+inline constexpr uint32_t kSilenceLimitMs = 4000;
 // The exit code of a joiner the host refused.
 inline constexpr int kExitRefused = 3;
 

@@ -35,12 +35,22 @@ std::string StateText(const match::Match& match) {
     out += line;
     Record(out, "left", match.propertiesleft);
     Record(out, "right", match.propertiesright);
+    for (size_t t = 0; t < match::kMatchTimerCount; ++t) {
+        const match::MatchTimerBase& timer = match.Timer(static_cast<match::MatchTimer>(t));
+        std::snprintf(line, sizeof line, "timer%zu enabled=%d interval=%u elapsed=%u\n", t,
+                      timer.Enabled(), timer.Interval(), timer.Elapsed());
+        out += line;
+    }
+    std::snprintf(line, sizeof line, "generator=%u\n", match.GeneratorState());
+    out += line;
     const sprite::TSpriteEngine& engine = match.Engine();
     for (int32_t i = 0; i < engine.ChildCount(); ++i) {
         const sprite::TSprite& s = engine.Child(i);
         const std::string_view name = match::SpriteClassName(s);
-        std::snprintf(line, sizeof line, "%.*s x=%.3f y=%.3f visible=%d dead=%d\n",
-                      static_cast<int>(name.size()), name.data(), s.X, s.Y, s.Visible, s.IsDead());
+        const std::string_view picture = match::SpritePictureName(s);
+        std::snprintf(line, sizeof line, "%.*s %.*s x=%.3f y=%.3f z=%d visible=%d dead=%d\n",
+                      static_cast<int>(name.size()), name.data(), static_cast<int>(picture.size()),
+                      picture.data(), s.X, s.Y, s.Z(), s.Visible, s.IsDead());
         out += line;
     }
     return out;

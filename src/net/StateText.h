@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// StateText: the state of a match as text — flags, both records, every sprite's class,
-// place and flags — and its hash, which two machines of a duel compare every second.
+// StateText: the state of a match as text — flags, both records, the timers, the
+// generator, every sprite's class, picture, place and flags — and its hash, which two
+// machines of a duel compare every second.
 #pragma once
 
 #include <cstdint>

@@ -22,11 +22,13 @@
 #include <map>
 #include <mutex>
 #include <random>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/sim_support.h"
+#include "net/NetDuel.h"
 
 extern char** environ;
 
@@ -287,6 +289,13 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     ASSERT_EQ(joiner.Wait(), 0) << joiner.Err() << host.Err();
     ASSERT_EQ(host.Wait(), 0) << host.Err();
     ExpectSameMatch(host, joiner);
+    // Both run on the delay the host chose from its round trip.
+    const std::regex chose("input delay ([0-9]+) frames");
+    std::smatch hostDelay, joinerDelay;
+    const std::string hostErr = host.Err(), joinerErr = joiner.Err();
+    ASSERT_TRUE(std::regex_search(hostErr, hostDelay, chose)) << hostErr;
+    ASSERT_TRUE(std::regex_search(joinerErr, joinerDelay, chose)) << joinerErr;
+    EXPECT_EQ(hostDelay[1], joinerDelay[1]);
     // Each side's shots on the other machine, panned to the shooter.
     EXPECT_TRUE(joiner.Heard("gun", -10000));
     EXPECT_TRUE(host.Heard("gun", 10000));
@@ -338,7 +347,8 @@ TEST_F(SimDuel, TheJoinerStartsAndADifferenceEndsTheMatchOnBothWithAReport) {
     }
 }
 
-TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchWithinFiveSeconds) {
+// The host notices the silence after its limit; the bound leaves a slow machine 2.5 s more.
+TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchAfterTheSilenceLimit) {
     SimProcess host(Work(), "host2", kData, "wait 1800\npress ENTER\nwait 12000\ndump\n",
                     {"--host", std::to_string(Port(1))});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
@@ -363,7 +373,7 @@ TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchWithinFiveSeconds) {
     for (const auto& l : host.Lines())
         if (Has(l.text, "\"ev\":\"hide\"") && Has(l.text, "\"Form1\"")) closed = l.at;
     ASSERT_NE(closed, Clock::time_point{}) << "the host's match was never closed";
-    EXPECT_LT(closed - killed, std::chrono::seconds(5));
+    EXPECT_LT(closed - killed, std::chrono::milliseconds(vl::net::kSilenceLimitMs + 2500));
     EXPECT_TRUE(host.Heard("netlostsp", 0));
 }
 

@@ -304,4 +304,17 @@ TEST_F(SimMatch, TapsDuringAPauseOrBetweenFramesAreNotLost) {
     EXPECT_LE(TimeOf(hide[0]), secondEnd + 20);
 }
 
+// A tap remembered for the next poll is forgotten when the program loses the foreground
+// before that poll: coming back, the player finds nothing acted on.
+TEST_F(SimMatch, ATapBeforeTheFocusIsLostDoesNotActOnReturn) {
+    const std::string script = Start() + "wait 500\npress 1\nwait 30\npress SPACE\ndeactivate\n"
+                                         "wait 400\nactivate\nwait 500\npress SPACE\nwait 300\n";
+    const SimRun run = Run(script);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(Lines(run, {Play("sto"), R"("wait":true)"}).size(), 1u); // the pause was there
+    const auto guns = Lines(run, {Play("gun")});
+    ASSERT_EQ(guns.size(), 1u); // only the tap after the return
+    EXPECT_GE(TimeOf(guns[0]), StartTime() + 930);
+}
+
 } // namespace

@@ -192,5 +192,29 @@ TEST(PictureFile, FailuresAreExactAndKeepTheItemsRead) {
     EXPECT_EQ(pics.Items(0).Name(), "first");
 }
 
+// The pixels of one file count up across its pictures: the one that would pass the file's
+// budget is refused, and a new file starts from nothing.
+TEST(PictureFile, ThePixelsOfOneFileStayWithinItsBudget) {
+    const Bytes three = PictureFile([](ObjectWriter& w) {
+        for (const char* name : {"a", "b", "c"}) {
+            w.BeginItem();
+            w.WriteString("Name", name);
+            w.WriteBinary("Picture.Data", Strip()); // 2000 pixels each
+            w.EndItem();
+        }
+    });
+    TPictureCollection pics;
+    TDIBReadOptions options;
+    options.maxFilePixels = 5000;
+    pics.SetReadOptions(options);
+    EXPECT_NE(LoadFailure(pics, three).find("Picture.Data: DIB is invalid"), std::string::npos);
+    EXPECT_EQ(pics.Count(), 3); // the third was being read
+    EXPECT_NE(pics.Items(1).Picture().Graphic(), nullptr);
+    pics.Clear();
+    options.maxFilePixels = 6000;
+    pics.SetReadOptions(options);
+    EXPECT_EQ(LoadFailure(pics, three), "(no failure)");
+}
+
 } // namespace
 } // namespace vl::graphics

@@ -95,13 +95,27 @@ TEST(Lockstep, AHostilePeerCannotRewriteTheRunOrGrowItsMemory) {
     EXPECT_EQ(a.Take(), (std::pair<uint16_t, uint16_t>{0, 0}));
     ASSERT_TRUE(a.Ready());
     EXPECT_EQ(a.Take(), (std::pair<uint16_t, uint16_t>{1, 3})); // the first word stands
-    // Far-future frames are not kept: the contiguous run ends before them.
+    // Far-future frames are not kept: the contiguous run ends before them, and nothing is
+    // held for them.
+    const size_t held = a.HeldInputs();
     a.Receive(Inputs{5, 0, 5000, {1}});
     EXPECT_EQ(a.Contiguous(), 1);
+    EXPECT_EQ(a.HeldInputs(), held);
+    // A stream of them, near and far, never holds more than the window.
+    for (uint32_t f = 0; f < 100000; f += 7) {
+        a.Receive(Inputs{5, 0, f, {1, 2, 3}});
+        ASSERT_LE(a.HeldInputs(), kLockstepWindow) << f;
+    }
     EXPECT_FALSE(a.Ready()); // frame 2's local input is still to come
     // The outgoing run never reaches past what was confirmed... only what was given.
     const Inputs out = a.Outgoing();
     EXPECT_LE(out.first + out.words.size(), 2U);
+}
+
+// The host's input delay: half the round trip in frames, and one more, within 1..16.
+TEST(Lockstep, TheInputDelayCoversHalfTheRoundTripAndOneFrameMore) {
+    const std::pair<uint32_t, uint8_t> cases[] = {{0, 1}, {17, 2}, {80, 5}, {200, 11}, {1000, 16}};
+    for (const auto& [rtt, delay] : cases) EXPECT_EQ(InputDelayFor(rtt), delay) << rtt;
 }
 
 } // namespace
