@@ -24,8 +24,15 @@ std::optional<std::pair<input::Side, input::Action>> KeySetting(const std::strin
 } // namespace
 
 UserSettings UserSettings::Load(const std::filesystem::path& path) {
+    UserSettings s = FromFile(settings::SettingsFile::Load(path));
+    if (!s.file_.Warning().empty())
+        std::fprintf(stderr, "vlnedla: settings: %s\n", s.file_.Warning().c_str());
+    return s;
+}
+
+UserSettings UserSettings::FromFile(settings::SettingsFile file) {
     UserSettings s;
-    s.file_ = settings::SettingsFile::Load(path);
+    s.file_ = std::move(file);
     // Every binding first, then the check: a file may well swap two actions' keys.
     input::Bindings bindings;
     std::vector<std::string> names;
@@ -56,8 +63,6 @@ UserSettings UserSettings::Load(const std::filesystem::path& path) {
         }
     }
     s.bindings_ = bindings;
-    if (!s.file_.Warning().empty())
-        std::fprintf(stderr, "vlnedla: settings: %s\n", s.file_.Warning().c_str());
     return s;
 }
 

@@ -26,6 +26,8 @@ public:
     // or a value that cannot be used gives the defaults; its one warning line is written
     // to standard error.
     static UserSettings Load(const std::filesystem::path& path);
+    // The same from a file already read; says nothing on standard error.
+    static UserSettings FromFile(settings::SettingsFile file);
 
     const input::Bindings& Bindings() const { return bindings_; }
     // Binds `keys` to `side`'s `action` and stores it; a key bound to another action is

@@ -27,7 +27,7 @@ namespace vl::settings {
 namespace {
 
 // The largest settings file read; a larger one is damaged (nobody writes that by hand).
-constexpr std::uintmax_t kMaxBytes = 1U << 20;
+constexpr size_t kMaxBytes = size_t{1} << 20;
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -87,37 +87,53 @@ SettingsFile SettingsFile::Load(const std::filesystem::path& path) {
     if (path.empty()) return file;
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return file; // the defaults, written on a change
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
     std::ifstream in(path, std::ios::binary);
-    if (ec || !in) {
+    if (!in) {
         // Unreadable: nothing to keep, and nothing to write over it either.
         file.warning_ = path.string() + ": cannot be read; using the default settings";
         file.writable_ = false;
         return file;
     }
-    std::string bytes;
-    if (size <= kMaxBytes)
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    file.bytes_ = bytes;
-    if (size > kMaxBytes) {
-        file.Damaged(0, "larger than 1 MiB", bytes);
+    // One byte past the limit tells a file too large, without reading all of it.
+    std::string bytes(kMaxBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<size_t>(in.gcount()));
+    if (bytes.size() <= kMaxBytes) return FromBytes(path, std::move(bytes));
+    // Too large to hold: kept as .bad by a copy of the whole file.
+    std::filesystem::path bad = path;
+    bad += ".bad";
+    std::filesystem::copy_file(path, bad, std::filesystem::copy_options::overwrite_existing, ec);
+    file.warning_ = path.string() + ": larger than 1 MiB; using the default settings" +
+                    (ec ? " (" + ec.message() + "; the file is left as it is)"
+                        : " (the file is kept as " + bad.string() + ")");
+    file.writable_ = !ec;
+    return file;
+}
+
+SettingsFile SettingsFile::FromBytes(const std::filesystem::path& path, std::string bytes) {
+    SettingsFile file;
+    file.path_ = path;
+    file.writable_ = !path.empty();
+    file.bytes_ = std::move(bytes);
+    const std::string& all = file.bytes_;
+    if (all.size() > kMaxBytes) {
+        file.Damaged(0, "larger than 1 MiB", all);
         return file;
     }
-
     size_t number = 0;
     size_t at = 0;
-    while (at < bytes.size()) {
+    while (at < all.size()) {
         ++number;
-        size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        const std::string_view raw(bytes.data() + at, end - at);
+        size_t end = all.find('\n', at);
+        if (end == std::string::npos) end = all.size();
+        const std::string_view raw(all.data() + at, end - at);
         at = end + 1;
         for (size_t i = 0; i < raw.size();) {
             const auto c = static_cast<unsigned char>(raw[i]);
             const bool control = c < 0x20 && c != '\t' && !(c == '\r' && i + 1 == raw.size());
             const size_t n = Utf8SequenceAt(raw, i);
             if (control || c == 0x7F || n == 0) {
-                file.Damaged(number, "binary bytes", bytes);
+                file.Damaged(number, "binary bytes", all);
                 return file;
             }
             i += n;
@@ -128,13 +144,13 @@ SettingsFile SettingsFile::Load(const std::filesystem::path& path) {
         if (!text.empty() && text.front() != '#') {
             const size_t eq = text.find('=');
             if (eq == std::string_view::npos) {
-                file.Damaged(number, "no '=' in the line", bytes);
+                file.Damaged(number, "no '=' in the line", all);
                 return file;
             }
             line.key = std::string(Trim(text.substr(0, eq)));
             line.value = std::string(Trim(text.substr(eq + 1)));
             if (line.key.empty()) {
-                file.Damaged(number, "no key before '='", bytes);
+                file.Damaged(number, "no key before '='", all);
                 return file;
             }
         }
@@ -143,12 +159,12 @@ SettingsFile SettingsFile::Load(const std::filesystem::path& path) {
     return file;
 }
 
-void SettingsFile::Damaged(size_t lineNumber, std::string_view reason, const std::string& bytes) {
+void SettingsFile::Damaged(size_t lineNumber, std::string_view reason, std::string bytes) {
     lines_.clear();
     std::filesystem::path bad = path_;
     bad += ".bad";
-    std::string error;
-    const bool kept = WriteAtomically(bad, bytes, &error);
+    std::string error = "kept nowhere";
+    const bool kept = !path_.empty() && WriteAtomically(bad, bytes, &error);
     warning_ = path_.string() + (lineNumber > 0 ? ":" + std::to_string(lineNumber) : "") + ": " +
                std::string(reason) + "; using the default settings";
     if (kept) {
@@ -214,9 +230,13 @@ bool SettingsFile::Save(std::string* error) const {
                                    : path_.string() + " is left as it is";
         return false;
     }
+    return WriteAtomically(path_, Text(), error);
+}
+
+std::string SettingsFile::Text() const {
     std::string bytes;
     for (const Line& line : lines_) bytes += line.text + "\n";
-    return WriteAtomically(path_, bytes, error);
+    return bytes;
 }
 
 } // namespace vl::settings

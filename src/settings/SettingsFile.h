@@ -25,6 +25,9 @@ public:
     // Reads `path`; a missing file is an empty one. A damaged file comes back empty and
     // Warning() says why; its bytes are then already kept as PATH.bad.
     static SettingsFile Load(const std::filesystem::path& path);
+    // The same from the file's bytes as read from `path` (empty: kept nowhere, never
+    // written).
+    static SettingsFile FromBytes(const std::filesystem::path& path, std::string bytes);
 
     const std::filesystem::path& Path() const { return path_; }
     // The one line to write to standard error about this file; empty when all is well.
@@ -42,6 +45,8 @@ public:
     // damaged, as if it had a bad line there.
     void Reject(std::string_view key, std::string_view reason);
 
+    // What Save writes: every line as it stands, or as Set wrote it.
+    std::string Text() const;
     // Writes the file atomically, making its folder when missing. False with `error` set
     // when it cannot (the old file is then whole); always false for a file whose damaged
     // bytes could not be kept as PATH.bad, or that has no path.
@@ -53,7 +58,7 @@ private:
         std::string key, value; // empty key: a comment or a blank line
     };
     // Drops every value, says which line was wrong and keeps the bytes as PATH.bad.
-    void Damaged(size_t lineNumber, std::string_view reason, const std::string& bytes);
+    void Damaged(size_t lineNumber, std::string_view reason, std::string bytes);
 
     std::filesystem::path path_;
     std::vector<Line> lines_;

@@ -1,0 +1,32 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Fuzz target: a user's settings file and the settings read from it, on any bytes. A file
+// that is taken (no warning) reads back the same when written again, and the key bindings
+// it gives never serve one key to two actions.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "app/UserSettings.h"
+#include "settings/SettingsFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using vl::input::Action;
+    using vl::input::Side;
+    vl::settings::SettingsFile file = vl::settings::SettingsFile::FromBytes(
+        {}, std::string(reinterpret_cast<const char*>(data), size));
+    const bool taken = file.Warning().empty();
+    if (!taken && !file.Keys().empty()) std::abort(); // a damaged file gives nothing
+    const vl::app::UserSettings s = vl::app::UserSettings::FromFile(file);
+    for (const Side side : {Side::Left, Side::Right})
+        for (size_t a = 0; a < vl::input::kActionCount; ++a) {
+            const auto action = static_cast<Action>(a);
+            if (s.Bindings().Clash(side, action, s.Bindings().Keys(side, action))) std::abort();
+        }
+    if (!taken) return 0;
+    const vl::settings::SettingsFile again = vl::settings::SettingsFile::FromBytes({}, file.Text());
+    if (!again.Warning().empty() || again.Keys() != file.Keys()) std::abort();
+    for (const std::string& key : file.Keys())
+        if (again.Get(key) != file.Get(key)) std::abort();
+    return 0;
+}
