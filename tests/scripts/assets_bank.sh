@@ -3,14 +3,10 @@
 # End-to-end check of the data tool's bank commands: build a bank from sox-made WAVs,
 # list it as JSON, extract it and build it again byte for byte; then the failures
 # (truncated bank, bad manifest line, missing files) and the help texts.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-tool="$VL_BIN/vlnedla-assets"
-work=$(mktemp -d "${VL_BINARY_DIR:-/tmp}/assets_bank.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+tool="$BIN/vlnedla-assets"
 cd "$work"
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # --- sources: three formats, a comment, a blank line ------------------------------------
 mkdir src

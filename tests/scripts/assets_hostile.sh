@@ -5,13 +5,10 @@
 # the game's picture file cost it one picture's memory; PPMs past their
 # limits are refused before converting; names with blanks, quotes and backslashes are
 # taken as given; outputs that cannot be written name the file and the system's reason.
-set -euo pipefail
-tool="${VL_BIN:?}/vlnedla-assets"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+tool="$BIN/vlnedla-assets"
 cd "$work"
-fail() { echo "assets_hostile: $*" >&2; exit 1; }
-[ -x /usr/bin/time ] || { echo "assets_hostile: /usr/bin/time missing"; exit 77; }
+[ -x /usr/bin/time ] || skip "/usr/bin/time missing"
 
 le16() { printf "\\x$(printf %02x $(($1 & 255)))\\x$(printf %02x $(($1 >> 8 & 255)))"; }
 le32() { le16 $(($1 & 65535)); le16 $(($1 >> 16 & 65535)); }

@@ -3,11 +3,8 @@
 # assets_pics: the data tool's picture commands end to end — build a picture file from a
 # PPM (and a BMP when ImageMagick is there), list it as JSON, extract it back, and see
 # that malformed files list what was read and end with the reader's message.
-set -euo pipefail
-tool="${VL_BIN:?}/vlnedla-assets"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "assets_pics: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+tool="$BIN/vlnedla-assets"
 
 # A 4 x 2 picture: two 2 x 2 patterns, magenta corners for the colour key.
 printf 'P6\n# made by the test\n4 2\n255\n' > "$work/tank.ppm"

@@ -2,23 +2,11 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the built menu speech bank data/snd/menu.dat: the seven items the menu plays, their
 # formats and lengths, the speaker test's channel separation, even loudness and peak headroom.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-bank="$VL_DATA_DIR/snd/menu.dat"
-tool="$VL_BIN/vlnedla-assets"
-if [[ ! -e $bank ]] && grep -q '^VLNEDLA_DATA:BOOL=OFF' "$VL_BINARY_DIR/CMakeCache.txt" 2> /dev/null; then
-    echo "data_menu: skipped, this build makes no data (VLNEDLA_DATA=OFF)"
-    exit 0
-fi
-[[ -s $bank ]] || fail "$bank is missing; the build should have made it"
-
-work=$(mktemp -d "${VL_BINARY_DIR:-/tmp}/data_menu.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+need_built_data snd/menu.dat
+bank="$DATA/snd/menu.dat"
+tool="$BIN/vlnedla-assets"
 
 # --- the listing: one JSON object a line -------------------------------------------------------
 "$tool" bank list "$bank" --json > "$work/list.json"

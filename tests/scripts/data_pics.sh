@@ -3,23 +3,11 @@
 # Checks the built picture file data/pics/game.dat against what the match relies on: every
 # picture it names, the counter icons at indexes 4, 5, 8 and 10, sizes that fit the field's
 # geometry, keyed sprites whose left and right twins face each other, seamless opaque tiles.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-pics="$VL_DATA_DIR/pics/game.dat"
-tool="$VL_BIN/vlnedla-assets"
-if [[ ! -e $pics ]] && grep -q '^VLNEDLA_DATA:BOOL=OFF' "$VL_BINARY_DIR/CMakeCache.txt" 2> /dev/null; then
-    echo "data_pics: skipped, this build makes no data (VLNEDLA_DATA=OFF)"
-    exit 0
-fi
-[[ -s $pics ]] || fail "$pics is missing; the build should have made it"
-
-work=$(mktemp -d "${VL_BINARY_DIR:-/tmp}/data_pics.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+need_built_data pics/game.dat
+pics="$DATA/pics/game.dat"
+tool="$BIN/vlnedla-assets"
 
 # --- the listing: one JSON object a line -------------------------------------------------------
 "$tool" pics list "$pics" --json > "$work/list.json"

@@ -3,16 +3,9 @@
 # The speech generator on a machine whose Festival has no Czech voice: it must fall back to
 # espeak-ng by itself and still make every item; a malformed texts file must stop it with a
 # message naming the line.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-
-script="$VL_SOURCE_DIR/assets/speech/make_speech.sh"
-work=$(mktemp -d "${VL_BINARY_DIR:-/tmp}/data_speech.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+script="$SRC/assets/speech/make_speech.sh"
 command -v espeak-ng > /dev/null || fail "espeak-ng is not installed (scripts/setup.sh installs it)"
 
 # A text2wave like Festival's without the voice: it complains and exits 0 without a file.

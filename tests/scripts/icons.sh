@@ -3,10 +3,10 @@
 # icons: the build draws the application icon at every hicolor size as a PNG that decodes
 # cleanly (no CRC or zlib faults) to its size, with alpha: clear at the rounded corners,
 # opaque at the centre.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 icons=${VL_BINARY_DIR:?VL_BINARY_DIR is not set}/packaging/icons
-[ -d "$icons" ] || { echo "icons: SKIPPED: the build drew no icons (no generated data)"; exit 77; }
+[ -d "$icons" ] || skip "the build drew no icons (no generated data)"
 failed=0
 for size in 16 22 24 32 48 64 128 256; do
     f=$icons/${size}x${size}/apps/vlnedla.png

@@ -2,21 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # no_display: the real program started where there is no display to reach ends at once
 # with exit code 1 and says why, instead of running on in a window nobody can see.
-set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-BIN=${VL_BIN:?VL_BIN is not set}
 # A console with a graphics card could carry a real display of its own (KMS/DRM).
-if compgen -G "/dev/dri/card*" >/dev/null; then
-  echo "no_display: SKIPPED: this machine has a graphics card that SDL could open"
-  exit 77
-fi
-
-# Under LeakSanitizer (the sanitizer build), the system libraries' own leftovers are theirs.
-supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+compgen -G "/dev/dri/card*" >/dev/null && skip "this machine has a graphics card that SDL could open"
 
 rc=0
 (cd "$work" && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \

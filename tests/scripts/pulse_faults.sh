@@ -7,39 +7,14 @@
 # opened once, not closed and opened again while the server starts it). "Konec hry" ends it
 # with exit code 0. And a start against a server without any sink: the program says it runs
 # silent, runs, and is heard once a sink is loaded.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 prog_pid=""
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$here/lib/xvfb.sh"
-source "$here/lib/pulse.sh"
-export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-cleanup() {
-    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-    pulse_stop
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "pulse_faults: $*"
-    echo "--- the program said:"
-    cat "$work/prog.log" 2>/dev/null || true
-    exit 1
-}
-
-for f in snd/menu.dat snd/game.dat pics/game.dat; do
-    if [ -z "$DATA" ] || [ ! -f "$DATA/$f" ]; then
-        echo "pulse_faults: SKIPPED: no generated $f"
-        exit 77
-    fi
-done
+at_exit '[ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null'
+need_data snd/menu.dat snd/game.dat pics/game.dat
+use_pulse
 command -v pactl >/dev/null && command -v parec >/dev/null ||
-    { echo "pulse_faults: SKIPPED: no pactl or parec (scripts/setup.sh installs them)"; exit 77; }
-xvfb_start
+    skip "no pactl or parec (scripts/setup.sh installs them)"
+use_xvfb
 
 start_game() {
     (cd "$DATA" && SDL_AUDIODRIVER=pulseaudio exec timeout 180 "$BIN/vlnedla") \

@@ -4,34 +4,11 @@
 # driver, the left player doing nothing. After "Start hry" the right craft climbs towards
 # the left one (its half of the window changes, the left half does not) and then fires on
 # its side (the right channel grows loud with its guns while the left player never fires).
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 prog_pid=""
-source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lib/xvfb.sh"
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  xvfb_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "xvfb_computer: $*"
-  cat "$work/prog.log" 2>/dev/null || true
-  exit 1
-}
-
-for f in snd/menu.dat snd/game.dat pics/game.dat; do
-  if [ -z "$DATA" ] || [ ! -f "$DATA/$f" ]; then
-    echo "xvfb_computer: SKIPPED: no generated $f"
-    exit 77
-  fi
-done
-xvfb_start
-supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+at_exit '[ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null'
+need_data snd/menu.dat snd/game.dat pics/game.dat
+use_xvfb
 
 audio=$work/out.raw
 (cd "$DATA" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \

@@ -6,31 +6,11 @@
 # machines; the host's Esc closes both match windows. Prints the delays from the key to the
 # shot's sound on the joiner's own machine and on the host's (the figures of
 # docs/performance.md), judged from the disk files, which the driver writes in real time.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 pids=()
 xvfbs=()
-cleanup() {
-  for p in "${pids[@]}" "${xvfbs[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "xvfb_duel: $*"
-  cat "$work"/*.log 2>/dev/null || true
-  exit 1
-}
-for f in snd/menu.dat snd/game.dat pics/game.dat; do
-  if [ -z "$DATA" ] || [ ! -f "$DATA/$f" ]; then
-    echo "xvfb_duel: SKIPPED: no generated $f"
-    exit 77
-  fi
-done
-supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+at_exit 'for p in "${pids[@]}" "${xvfbs[@]}"; do kill "$p" 2>/dev/null || true; done'
+need_data snd/menu.dat snd/game.dat pics/game.dat
 
 # An X display of its own: prints its number.
 display() {
@@ -46,7 +26,7 @@ display() {
 }
 hostd=$(display 1)
 joind=$(display 2)
-DISPLAY=$hostd xdotool getdisplaygeometry >/dev/null 2>&1 || { echo "xvfb_duel: SKIPPED: no X client can connect"; exit 77; }
+DISPLAY=$hostd xdotool getdisplaygeometry >/dev/null 2>&1 || skip "no X client can connect"
 port=$((30000 + $$ % 20000))
 
 run() { # NAME DISPLAY ARGS...

@@ -4,26 +4,9 @@
 # bad option is refused (exit 2) with no display at all; under Xvfb SIGTERM ends the real
 # program within 2 s with exit code 143 in the menu, in a match and without data (its error
 # boxes also on standard error), and SIGINT and SIGHUP end it with 130 and 129.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 prog_pid=""
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$here/lib/xvfb.sh"
-export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
-cleanup() {
-    [ -n "$prog_pid" ] && kill -9 "$prog_pid" 2>/dev/null || true
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-    echo "xvfb_ending: $*"
-    cat "$work/prog.log" 2>/dev/null || true
-    exit 1
-}
+at_exit '[ -n "$prog_pid" ] && kill -9 "$prog_pid" 2>/dev/null'
 
 # --- the command line, without a display -------------------------------------------------
 nodisplay() { env -u DISPLAY -u WAYLAND_DISPLAY SDL_AUDIODRIVER=dummy "$BIN/vlnedla" "$@"; }
@@ -45,11 +28,8 @@ grep -q "bad value 'middle' for --computer" "$work/err.txt" ||
 grep -q -- '--computer SIDE' <<<"$out" || fail "--help does not describe --computer: $out"
 
 # --- signals, under Xvfb ---------------------------------------------------------------------
-if [ -z "$DATA" ] || [ ! -f "$DATA/snd/menu.dat" ]; then
-    echo "xvfb_ending: SKIPPED the signals: no generated data"
-    exit 77
-fi
-xvfb_start
+need_data snd/menu.dat
+use_xvfb
 
 # Starts the program in folder $1; waits for a window whose title matches $2.
 start() {

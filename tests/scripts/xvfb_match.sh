@@ -4,29 +4,11 @@
 # the match window and both craft hum, each on its own side; the left player's Space fires
 # (a burst on the left); Esc hides the match window, the hums stop and the menu speaks
 # again, in the middle. The sound is judged from what the program wrote to the disk file.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 prog_pid=""
-source "$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/lib/xvfb.sh"
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  xvfb_stop
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-for f in snd/menu.dat snd/game.dat pics/game.dat; do
-  if [ -z "$DATA" ] || [ ! -f "$DATA/$f" ]; then
-    echo "xvfb_match: SKIPPED: no generated $f"
-    exit 77
-  fi
-done
-xvfb_start
-supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+at_exit '[ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null'
+need_data snd/menu.dat snd/game.dat pics/game.dat
+use_xvfb
 
 audio=$work/out.raw
 (cd "$DATA" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" exec timeout 90 "$BIN/vlnedla") \

@@ -3,18 +3,9 @@
 # xvfb_menu: the real program (SDL windows, real clock) under Xvfb, driven by real key
 # events from xdotool: the menu window appears with its caption, and Down three times and
 # Enter on "Konec hry" end the program with exit code 0.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:-}
-work=$(mktemp -d)
-xvfb_pid="" prog_pid=""
-cleanup() {
-  [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+prog_pid=""
+at_exit '[ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null'
 
 # The menu bank: the generated one when it exists, else a bank of tones.
 if [ -n "$DATA" ] && [ -f "$DATA/snd/menu.dat" ]; then
@@ -30,14 +21,7 @@ else
   "$BIN/vlnedla-assets" bank build "$work/src/manifest.txt" "$run_dir/snd/menu.dat" >/dev/null
 fi
 
-# A display of our own: Xvfb picks a free number and tells it through a pipe. -noreset:
-# by default the server resets whenever its last client leaves (each xdotool call below
-# is one), and a connection made during a reset is refused.
-exec 3<> <(:)
-Xvfb </dev/null -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 num <&3 || { echo "xvfb_menu: Xvfb did not start"; cat "$work/xvfb.log"; exit 1; }
-export DISPLAY=":$num"
+use_xvfb
 
 # What was there to see when the check fails: the servers' and the program's own words.
 diagnose() {
@@ -47,22 +31,6 @@ diagnose() {
   echo "--- windows on the display:"
   xdotool search --name '.' getwindowname %@ 2>&1 | head -20 || true
 }
-
-# The display must answer a plain X client before the program is judged by it: a machine
-# where no X client can connect to Xvfb cannot run this check at all.
-for _ in $(seq 1 100); do
-  xdotool getdisplaygeometry >/dev/null 2>&1 && break
-  sleep 0.1
-done
-if ! xdotool getdisplaygeometry >/dev/null 2>&1; then
-  echo "xvfb_menu: SKIPPED: no X client can connect to Xvfb on this machine"
-  diagnose
-  exit 77
-fi
-
-# Under LeakSanitizer (the sanitizer build), the system libraries' own leftovers are theirs.
-supp="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/system-libraries.lsan"
-export LSAN_OPTIONS="suppressions=$supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 (cd "$run_dir" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") >"$work/prog.log" 2>&1 &
 prog_pid=$!

@@ -4,23 +4,11 @@
 # properties: _NET_WM_NAME in UTF-8, and the older WM_NAME as Latin-1 or compound text that
 # decodes to the same caption (a tool reading only WM_NAME must not see "Pr?vodce zvuky").
 # Checked while the windows are hidden, and again for the guide once the menu has shown it.
-set -euo pipefail
-
-BIN=${VL_BIN:?VL_BIN is not set}
-DATA=${VL_DATA_DIR:?VL_DATA_DIR is not set}
-[ -f "$DATA/snd/menu.dat" ] || { echo "xvfb_titles: SKIPPED: no generated data"; exit 77; }
-work=$(mktemp -d)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 prog_pid=""
-here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-source "$here/lib/xvfb.sh"
-cleanup() {
-    [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
-    xvfb_stop
-    rm -rf "$work"
-}
-trap cleanup EXIT
-xvfb_start
-export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
+at_exit '[ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null'
+need_data snd/menu.dat
+use_xvfb
 
 (cd "$DATA" && SDL_AUDIODRIVER=dummy exec timeout 60 "$BIN/vlnedla") >"$work/prog.log" 2>&1 &
 prog_pid=$!
