@@ -3,14 +3,13 @@
 // damaged file.
 //
 // Index:
-//   - helpers: Trim, WriteAtomically
+//   - helpers: Trim, WriteAndSync, WriteAtomically
 //   - Load, Damaged, Reject
 //   - Get, Keys, Set
 //   - Save
 #include "settings/SettingsFile.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -19,6 +18,7 @@
 #include "container/Error.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -36,7 +36,35 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-// `bytes` to `path` through a temporary file beside it, flushed and renamed over it.
+// `bytes` into a new file at `path`, on the disk before it returns true (errno set when not).
+bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes) {
+#ifndef _WIN32
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<size_t>(n);
+    }
+    const bool ok = done == bytes.size() && ::fsync(fd) == 0;
+    const int err = errno;
+    if (::close(fd) != 0 || !ok) {
+        errno = ok ? errno : err;
+        return false;
+    }
+    return true;
+#else
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.flush();
+    if (!out) errno = EIO;
+    return static_cast<bool>(out);
+#endif
+}
+
+// `bytes` to `path` through a temporary file beside it, on the disk, renamed over it.
 bool WriteAtomically(const std::filesystem::path& path, const std::string& bytes,
                      std::string* error) {
     const auto fail = [error, &path](const std::string& why) {
@@ -51,21 +79,10 @@ bool WriteAtomically(const std::filesystem::path& path, const std::string& bytes
 #ifndef _WIN32
     temp += std::to_string(::getpid());
 #endif
-    {
-        std::FILE* f = std::fopen(temp.string().c_str(), "wb");
-        if (!f) return fail(std::strerror(errno));
-        const bool written =
-            std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size() && std::fflush(f) == 0;
-#ifndef _WIN32
-        const bool synced = written && ::fsync(fileno(f)) == 0;
-#else
-        const bool synced = written;
-#endif
+    if (!WriteAndSync(temp, bytes)) {
         const int err = errno;
-        if (std::fclose(f) != 0 || !synced) {
-            std::filesystem::remove(temp, ec);
-            return fail(std::strerror(err != 0 ? err : EIO));
-        }
+        std::filesystem::remove(temp, ec);
+        return fail(std::strerror(err != 0 ? err : EIO));
     }
     std::filesystem::rename(temp, path, ec);
     if (ec) {
@@ -159,7 +176,7 @@ SettingsFile SettingsFile::FromBytes(const std::filesystem::path& path, std::str
     return file;
 }
 
-void SettingsFile::Damaged(size_t lineNumber, std::string_view reason, std::string bytes) {
+void SettingsFile::Damaged(size_t lineNumber, std::string_view reason, const std::string& bytes) {
     lines_.clear();
     std::filesystem::path bad = path_;
     bad += ".bad";

@@ -58,7 +58,7 @@ private:
         std::string key, value; // empty key: a comment or a blank line
     };
     // Drops every value, says which line was wrong and keeps the bytes as PATH.bad.
-    void Damaged(size_t lineNumber, std::string_view reason, std::string bytes);
+    void Damaged(size_t lineNumber, std::string_view reason, const std::string& bytes);
 
     std::filesystem::path path_;
     std::vector<Line> lines_;
