@@ -11,6 +11,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 #endif
+#ifdef _WIN32
+#include <windows.h>
+#include <winsock2.h> // before windows.h, as ENet's headers (through Program.h) want it
+#endif
 
 #include <atomic>
 #include <cerrno>
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -30,9 +35,9 @@
 namespace {
 
 // A standard stream the program was started without (a launcher that closes standard
-// input, say) gets /dev/null. Otherwise the next descriptor opened takes its number — a
-// data file, the display connection — and whatever the program or a library writes to
-// standard output or error would land in it.
+// input, say) gets /dev/null; on Windows the console it was started from. Otherwise the next
+// descriptor opened takes its number — a data file, the display connection — and whatever the
+// program or a library writes to standard output or error would land in it.
 void KeepStandardStreamsOpen() {
 #if defined(__unix__) || defined(__APPLE__)
     for (int fd = 0; fd <= 2; ++fd) {
@@ -43,6 +48,36 @@ void KeepStandardStreamsOpen() {
             ::close(null);
         }
     }
+#endif
+#ifdef _WIN32
+    // A windowed program has no console of its own: --help, --version and a refusal go to
+    // the console it was started from, unless its output is redirected (a file, a pipe).
+    const auto redirected = [](DWORD which) {
+        const HANDLE h = GetStdHandle(which);
+        return h != nullptr && h != INVALID_HANDLE_VALUE && GetFileType(h) != FILE_TYPE_UNKNOWN;
+    };
+    const bool out = redirected(STD_OUTPUT_HANDLE), err = redirected(STD_ERROR_HANDLE);
+    if ((!out || !err) && AttachConsole(ATTACH_PARENT_PROCESS)) {
+        FILE* ignored = nullptr;
+        if (!out) (void)freopen_s(&ignored, "CONOUT$", "w", stdout);
+        if (!err) (void)freopen_s(&ignored, "CONOUT$", "w", stderr);
+    }
+#endif
+}
+
+// Windows: the data lie beside the program, wherever it was started from (a shortcut, a
+// console in another folder). Elsewhere the `vlnedla` command enters the data folder.
+void EnterProgramFolder() {
+#ifdef _WIN32
+    char* base = SDL_GetBasePath();
+    if (!base) return;
+    const int n = MultiByteToWideChar(CP_UTF8, 0, base, -1, nullptr, 0);
+    if (n > 0) {
+        std::wstring wide(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, base, -1, wide.data(), n);
+        SetCurrentDirectoryW(wide.c_str());
+    }
+    SDL_free(base);
 #endif
 }
 
@@ -100,6 +135,7 @@ int main(int argc, char** argv) {
     case vl::app::CommandLine::Action::Play:
         break;
     }
+    EnterProgramFolder();
     const int code = RunProgram(options.play);
     SDL_Quit();
     return code;

@@ -32,7 +32,11 @@ public:
 
 private:
     std::string path_;
+#ifdef _WIN32
+    void* handle_ = nullptr; // the file's HANDLE
+#else
     int fd_ = -1;
+#endif
     uint64_t size_ = 0;
 };
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // FontCache: SDL2_ttf's initialisation held by reference, the sans-serif face found once
-// through fontconfig, and its sizes opened once each.
+// (fontconfig; on Windows the font beside the program), and its sizes opened once each.
 #include "graphics/FontCache.h"
 
-#include <fontconfig/fontconfig.h>
+#include "platform/SdlToolkit.h"
 
 namespace vl::graphics {
 
@@ -19,24 +19,7 @@ FontCache::~FontCache() = default;
 const std::string& FontCache::FacePath() {
     if (searched_) return facePath_;
     searched_ = true;
-    // A private configuration, so nothing of fontconfig's stays alive past this call.
-    FcConfig* config = FcInitLoadConfigAndFonts();
-    if (!config) return facePath_;
-    FcPattern* pattern = FcNameParse(reinterpret_cast<const FcChar8*>("sans-serif"));
-    if (pattern) {
-        FcConfigSubstitute(config, pattern, FcMatchPattern);
-        FcDefaultSubstitute(pattern);
-        FcResult result = FcResultNoMatch;
-        FcPattern* match = FcFontMatch(config, pattern, &result);
-        if (match) {
-            FcChar8* file = nullptr;
-            if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file)
-                facePath_ = reinterpret_cast<const char*>(file);
-            FcPatternDestroy(match);
-        }
-        FcPatternDestroy(pattern);
-    }
-    FcConfigDestroy(config);
+    facePath_ = platform::FindSansSerifFont();
     return facePath_;
 }
 

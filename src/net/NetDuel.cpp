@@ -17,7 +17,11 @@
 #include <fstream>
 #include <iterator>
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "container/Error.h"
 #include "container/InputFile.h"
@@ -55,6 +59,15 @@ uint64_t DataHash() {
         all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
     return HashOf(all);
+}
+
+// This process's number, to tell apart the files of two programs on one machine.
+long ProcessId() {
+#ifdef _WIN32
+    return _getpid();
+#else
+    return ::getpid();
+#endif
 }
 
 } // namespace
@@ -366,14 +379,14 @@ void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path(ec) /
         ("vlnedla-desync-" + std::to_string(frame) + "-" + (options_.host ? "host" : "joiner") +
-         "-" + std::to_string(::getpid()) + ".txt");
+         "-" + std::to_string(ProcessId()) + ".txt");
     std::ofstream out(file);
     out << "frame " << frame << "\n--- this machine (" << (options_.host ? "host" : "joiner")
         << ")\n"
         << mine << "--- the peer\n"
         << *peerState;
     std::fprintf(stderr, "vlnedla: the duel's states differ at frame %u; both are in %s\n", frame,
-                 file.c_str());
+                 file.string().c_str());
     parts_.toolkit.ShowMessage(platform::kApplicationTitle,
                                std::string(settings::CurrentTexts().duelDesync) + file.string(),
                                platform::MessageIcon::Error);

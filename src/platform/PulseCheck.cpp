@@ -3,6 +3,23 @@
 // run time, to read whether it has a default sink and source.
 #include "platform/PulseCheck.h"
 
+#ifdef _WIN32
+
+namespace vl::platform {
+
+// Windows has no PulseAudio server: SDL's own Windows output is used as it is.
+PulseOutputs AskPulseServer(uint32_t /*timeoutMs*/) {
+    return PulseOutputs::NoServer;
+}
+
+bool SdlMayUsePulse() {
+    return false;
+}
+
+} // namespace vl::platform
+
+#else
+
 #include <dlfcn.h>
 #include <pulse/pulseaudio.h>
 
@@ -128,3 +145,5 @@ bool SdlMayUsePulse() {
 }
 
 } // namespace vl::platform
+
+#endif

@@ -11,7 +11,9 @@
 #include "platform/PulseCheck.h"
 
 #include <SDL.h>
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -38,10 +40,12 @@ constexpr uint32_t kIdleRenderFrames = 4096; // KeepMixerTime renders in pieces 
 // its first pulls and then waits 2 s).
 constexpr uint64_t kStartedAfterNs = 500'000'000;
 
+#ifndef _WIN32
 // ALSA's error handler, kept quiet. The library calls it with printf-style arguments.
 // NOLINTNEXTLINE(cert-dcl50-cpp): the signature is the library's
 void QuietAlsaHandler(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
                       const char* /*fmt*/, ...) {}
+#endif
 
 bool DummyDriver() {
     const char* driver = SDL_GetCurrentAudioDriver();
@@ -54,7 +58,9 @@ bool DummyDriver() {
 
 SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
     : AudioBackend(kWantedRate), options_(std::move(options)) {
+#ifndef _WIN32
     setenv("PULSE_LATENCY_MSEC", kPulseLatencyMs, 0); // before any thread of ours reads it
+#endif
     sdlEventsInit_ = SDL_InitSubSystem(SDL_INIT_EVENTS) == 0;
     sdlAudioInit_ = StartSdlAudio();
     // SDL's "dummy" driver plays nothing on purpose: the sound devices stay closed and
@@ -93,7 +99,9 @@ SdlAudioBackend::~SdlAudioBackend() {
     if (sdlEventsInit_) SDL_QuitSubSystem(SDL_INIT_EVENTS);
     if (alsaLib_ != nullptr) {
         if (alsaQuiet_) QuietAlsa(false);
+#ifndef _WIN32
         dlclose(alsaLib_);
+#endif
     }
 }
 
@@ -194,7 +202,8 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
     return NowNs() > lastCallbackNs_ + watchdog;
 }
 
-void SdlAudioBackend::QuietAlsa(bool quiet) {
+void SdlAudioBackend::QuietAlsa([[maybe_unused]] bool quiet) {
+#ifndef _WIN32
     using Handler = void (*)(const char*, int, const char*, int, const char*, ...);
     using SetHandler = int (*)(Handler);
     // Our own reference keeps the library, and the handler set in it, while SDL loads and
@@ -206,6 +215,7 @@ void SdlAudioBackend::QuietAlsa(bool quiet) {
     if (set == nullptr) return;
     set(quiet ? &QuietAlsaHandler : nullptr); // null: ALSA's own, to standard error
     alsaQuiet_ = quiet;
+#endif
 }
 
 bool SdlAudioBackend::StartSdlAudio() {

@@ -11,16 +11,21 @@
 #include "platform/SdlToolkit.h"
 
 #include <SDL_syswm.h>
+#ifndef _WIN32
 #include <fontconfig/fontconfig.h>
+#endif
 
 #include <algorithm>
 #include <climits>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 
 #include "container/Error.h"
 #include "platform/Keys.h"
 #include "platform/LegacyTitle.h"
 #include "platform/SdlWindowPresenter.h"
+#include "settings/Paths.h"
 
 namespace vl::platform {
 
@@ -33,6 +38,12 @@ void Fill(SDL_Surface* s, int x, int y, int w, int h, Uint32 rgb) {
     SDL_Rect r{x, y, w, h};
     SDL_FillRect(s, &r, SDL_MapRGB(s->format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
 }
+#ifdef _WIN32
+// X11's older title and its error handler: nothing of the kind on Windows.
+void SetLegacyWindowName(SDL_Window* /*window*/, const std::string& /*utf8*/) {}
+void InstallXErrorFilter() {}
+void RemoveXErrorFilter() {}
+#else
 // X11 keeps two titles: _NET_WM_NAME in UTF-8, which SDL sets right, and the older
 // WM_NAME, whose bytes are read by their type (Latin-1 for STRING), but which SDL fills
 // with UTF-8 or locale bytes, so that window managers and tools reading it see
@@ -106,12 +117,22 @@ void RemoveXErrorFilter() {
     if (const SetXErrorHandlerFn set = XlibSetErrorHandler()) set(gPreviousXErrorHandler);
     gPreviousXErrorHandler = nullptr;
 }
+#endif
 
 } // namespace
 
 // ---- font lookup ----------------------------------------------------------------------
 
 std::string FindSansSerifFont() {
+#ifdef _WIN32
+    // The release carries its font beside the program: Windows has no fontconfig.
+    std::string path;
+    if (char* base = SDL_GetBasePath()) {
+        path = std::string(base) + kBundledFont;
+        SDL_free(base);
+    }
+    return path;
+#else
     std::string path;
     FcConfig* config = FcInitLoadConfigAndFonts();
     if (!config) return path;
@@ -130,6 +151,7 @@ std::string FindSansSerifFont() {
     }
     FcConfigDestroy(config);
     return path;
+#endif
 }
 
 // ---- set-up and windows ---------------------------------------------------------------
@@ -436,6 +458,15 @@ void SdlToolkit::BackendMessageBox(std::string_view caption, std::string_view te
     std::string line = c + ": " + t;
     std::replace(line.begin(), line.end(), '\n', ' ');
     std::fprintf(stderr, "%s\n", line.c_str());
+#ifdef _WIN32
+    // A windowed program's standard error goes nowhere: the line is kept in the user's
+    // log, %LOCALAPPDATA%\Vlnedla\vlnedla.log.
+    if (const std::filesystem::path dir = settings::DataHome(); !dir.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(dir, ec);
+        std::ofstream(dir / "vlnedla.log", std::ios::app) << line << "\n";
+    }
+#endif
     SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), parent);
 }
 

@@ -70,7 +70,10 @@ private:
     bool focusLostPending_ = false;
 };
 
-// The file of the system's default sans-serif face (fontconfig); empty when none.
+// The font a Windows release carries in the program's own folder.
+inline constexpr const char* kBundledFont = "DejaVuSans.ttf";
+// The file of the system's default sans-serif face (fontconfig; on Windows kBundledFont in
+// the program's folder); empty when none.
 std::string FindSansSerifFont();
 
 } // namespace vl::platform

@@ -1,18 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// SignalWatch: the handlers, the pipe they write to, and the thread that reads it.
+// SignalWatch: the handlers, the pipe they write to, and the thread that reads it; on
+// Windows the console's control handler, which Windows runs on a thread of its own.
 #include "platform/SignalWatch.h"
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <iterator>
 
 #include "base/Check.h"
 
 namespace vl::platform {
+
+#ifdef _WIN32
+
+namespace {
+
+// The one watch the console's handler reaches.
+std::atomic<SignalWatch*> gWatch{nullptr};
+
+// Ctrl+C and Ctrl+Break are SIGINT's; closing the console is SIGHUP's; the session's
+// logoff and shutdown are SIGTERM's, with the exit codes they have on Linux.
+BOOL WINAPI OnControl(DWORD event) {
+    SignalWatch* watch = gWatch.load();
+    if (!watch) return FALSE;
+    int sig = SIGTERM;
+    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT) sig = SIGINT;
+    if (event == CTRL_CLOSE_EVENT) sig = 1; // SIGHUP
+    watch->Deliver(128 + sig);
+    return TRUE;
+}
+
+} // namespace
+
+SignalWatch::SignalWatch(std::function<void(int)> onSignal, std::chrono::milliseconds grace)
+    : onSignal_(std::move(onSignal)), grace_(grace) {
+    SignalWatch* none = nullptr;
+    VL_CHECK(gWatch.compare_exchange_strong(none, this), "one SignalWatch at a time");
+    SetConsoleCtrlHandler(&OnControl, TRUE);
+}
+
+SignalWatch::~SignalWatch() {
+    SetConsoleCtrlHandler(&OnControl, FALSE);
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    done_.notify_all();
+    gWatch = nullptr;
+}
+
+void SignalWatch::Deliver(int code) {
+    if (exitCode_.exchange(code) >= 0) std::_Exit(code); // asked twice: at once
+    if (onSignal_) onSignal_(code);
+    std::unique_lock lock(mutex_);
+    // Windows ends the process when the handler returns from a close, logoff or shutdown:
+    // the program has the grace to tear itself down first.
+    if (!done_.wait_for(lock, grace_, [this] { return stopping_; })) std::_Exit(code);
+}
+
+void SignalWatch::Watch() {}
+
+#else
 
 namespace {
 
@@ -84,5 +141,9 @@ void SignalWatch::Watch() {
         return;
     }
 }
+
+void SignalWatch::Deliver(int /*code*/) {}
+
+#endif
 
 } // namespace vl::platform

@@ -6,7 +6,9 @@
 // asks the program to end (the callback: the message loop then ends after its current
 // event, and everything is torn down as after a close), and, when the program has not
 // ended within the grace (a modal error box runs a loop of its own), ends the process
-// itself with _exit. A second signal of the same kind also ends it at once.
+// itself with _exit. A second signal of the same kind also ends it at once. On Windows the
+// console's Ctrl+C and Ctrl+Break (SIGINT's code), its closing (SIGHUP's) and the session's
+// logoff and shutdown (SIGTERM's) do the same.
 #pragma once
 
 #include <atomic>
@@ -30,6 +32,8 @@ public:
 
     // The exit code a signal asked for (128 + its number), or -1 when none came.
     int ExitCode() const { return exitCode_.load(); }
+    // Windows: a console event, as `code` (run on the thread Windows gives the handler).
+    void Deliver(int code);
 
 private:
     void Watch();

@@ -9,16 +9,24 @@ namespace vl::settings {
 
 namespace {
 
-// An environment variable's value when it is set to an absolute path.
+// An environment variable's value when it is set to an absolute path. On Windows through
+// the wide-character environment, so a user's folder with any letters in it comes whole.
 std::filesystem::path AbsoluteFromEnv(const char* name) {
+#ifdef _WIN32
+    const std::wstring wide(name, name + std::char_traits<char>::length(name));
+    const wchar_t* v = _wgetenv(wide.c_str());
+    if (!v || *v == L'\0') return {};
+#else
     const char* v = std::getenv(name);
     if (!v || *v == '\0') return {};
+#endif
     std::filesystem::path p(v);
     return p.is_absolute() ? p : std::filesystem::path();
 }
 
 // The folder `xdgName` names, or HOME/`fallback`; on Windows `windowsName`\Vlnedla.
-std::filesystem::path UserDir(const char* xdgName, const char* fallback,
+std::filesystem::path UserDir([[maybe_unused]] const char* xdgName,
+                              [[maybe_unused]] const char* fallback,
                               [[maybe_unused]] const char* windowsName) {
 #ifdef _WIN32
     const std::filesystem::path base = AbsoluteFromEnv(windowsName);

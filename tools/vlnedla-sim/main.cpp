@@ -24,6 +24,10 @@
 #include <sstream>
 #include <string>
 #include <thread>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 #include "Form1Shot.h"
 #include "MatchState.h"
@@ -300,5 +304,9 @@ int Main(int argc, char** argv) {
 } // namespace vl::sim
 
 int main(int argc, char** argv) {
+#ifdef _WIN32
+    // The trace's lines end in "\n" on every system, so traces compare byte for byte.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     return vl::sim::Main(argc, argv);
 }
