@@ -64,3 +64,109 @@ cmp "$work/windows.trace" tests/app/golden/busy_match.trace ||
   fail "the Windows simulator's trace differs from the golden one"
 echo "check_windows: vlnedla-sim.exe gives the golden trace byte for byte"
 rm -rf "$rel/trace-data" "$rel/trace-script.txt"
+
+# --- the real program under Xvfb -------------------------------------------------------------
+prog_pid=""
+source tests/scripts/lib/xvfb.sh
+pids+=("") # the display's pid is added once it runs
+xvfb_start
+pids[-1]=$xvfb_pid
+audio=$work/out.raw
+(cd "$rel" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="Z:${audio//\//\\}" \
+  exec timeout 120 "$wine" ./vlnedla.exe) >"$work/prog.log" 2>&1 &
+prog_pid=$!
+pids+=("$prog_pid")
+menu=$(xvfb_find_window '^Hlavn.* menu$')
+[ -n "$menu" ] || fail "no menu window"
+mark() { stat -c %s "$audio" 2>/dev/null || echo 0; }
+sleep 5 # the greeting
+greeted=$(mark)
+xdotool windowfocus --sync "$menu" key Return
+match=$(xvfb_find_window '^Vlnedla$')
+[ -n "$match" ] || fail "Start hry showed no match window"
+sleep 1.5
+start=$(mark)
+sleep 1
+before=$(mark)
+xdotool windowfocus --sync "$match" keydown space
+sleep 0.3
+xdotool keyup space
+after=$(mark)
+sleep 0.5
+xdotool key Escape
+sleep 3
+back=$(xvfb_find_window '^Hlavn.* menu$')
+[ -n "$back" ] || fail "Esc did not bring the menu back"
+xdotool windowfocus --sync "$back" key Down Down Down Return
+rc=0
+wait "$prog_pid" || rc=$?
+[ "$rc" -eq 0 ] || fail "Konec hry ended the program with $rc"
+python3 - "$audio" "$greeted" "$start" "$before" "$after" <<'PY' || fail "the sound was not as it should be"
+import array, math, sys
+path, greeted, start, before, after = sys.argv[1], *map(int, sys.argv[2:])
+data = array.array('f')
+with open(path, 'rb') as f:
+    data.frombytes(f.read())
+def rms(a, b, ch):
+    s = data[a // 4 + ch:b // 4:2]
+    return math.sqrt(sum(x * x for x in s) / max(len(s), 1))
+menu = max(rms(0, greeted, 0), rms(0, greeted, 1))
+hum_l, hum_r = rms(start, before, 0), rms(start, before, 1)
+fire_l, fire_r = rms(before, after, 0), rms(before, after, 1)
+print(f"check_windows: menu {menu:.4f}; hum L {hum_l:.4f} R {hum_r:.4f}; firing L {fire_l:.4f} R {fire_r:.4f}")
+ok = menu > 0.002 and hum_l > 0.002 and hum_r > 0.002
+ok = ok and fire_l > hum_l * 1.2 and fire_r < hum_r * 1.1
+sys.exit(0 if ok else 1)
+PY
+echo "check_windows: vlnedla.exe spoke its menu, played a match, the left shot on the left only, and ended with 0"
+
+# --- a duel between Linux and Windows ---------------------------------------------------------
+dumps() { local i; for ((i = 0; i < $1; i++)); do printf 'dump\nwait 10\n'; done; }
+{ printf 'wait 1800\npress ENTER\nawait Form1\ndown E\ndown SPACE\n'; dumps 100
+  printf 'up SPACE\nup E\npress X\n'; dumps 100; printf 'wait 2000\ndump\n'; } >"$work/host.txt"
+{ printf 'await Form1\ndown DOWN\npress SHIFT\npress NUMPAD0\n'; dumps 100; printf 'up DOWN\n'
+  dumps 50; printf 'press ESCAPE\nwait 1500\ndump\n'; } >"$rel/joiner.txt"
+port=$((30000 + $$ % 20000))
+timeout 120 "$linux/bin/vlnedla-sim" --host "$port" --data "$linux/data" "$work/host.txt" \
+  >"$work/host.trace" 2>"$work/host.log" &
+host_pid=$!
+pids+=("$host_pid")
+(cd "$rel" && XDG_CONFIG_HOME= timeout 120 "$wine" ./vlnedla-sim.exe --join "127.0.0.1:$port" \
+  --data . joiner.txt >"$work/joiner.trace" 2>"$work/joiner.log") || fail "the Windows joiner failed"
+wait "$host_pid" || fail "the Linux host failed"
+python3 - "$work/host.trace" "$work/joiner.trace" <<'PY' || fail "the two machines' matches differ"
+import json, sys
+def matches(path):
+    out = {}
+    for line in open(path, encoding="utf-8"):
+        if '"ev":"dump"' not in line: continue
+        m = json.loads(line).get("match")
+        if m and m.get("gamerunning") is not None: out[m["frames"]] = json.dumps(m, sort_keys=True)
+    return out
+h, j = matches(sys.argv[1]), matches(sys.argv[2])
+common = [f for f in h if f in j]
+bad = [f for f in common if h[f] != j[f]]
+print(f"check_windows: duel: {len(common)} frames dumped on both, {len(bad)} differ")
+sys.exit(0 if len(common) >= 50 and not bad else 1)
+PY
+rm -f "$rel/joiner.txt"
+
+# --- a release without its data ----------------------------------------------------------------
+mv "$rel/snd" "$rel/snd.away"
+rc=0
+(cd "$rel" && SDL_AUDIODRIVER=dummy timeout 60 "$wine" ./vlnedla.exe) >"$work/nodata.log" 2>&1 &
+prog_pid=$!
+pids+=("$prog_pid")
+box=$(xvfb_find_window '.' any)
+sleep 3
+# Every box is answered with Enter until the program has ended.
+for _ in $(seq 1 20); do
+  kill -0 "$prog_pid" 2>/dev/null || break
+  xdotool key Return 2>/dev/null || true
+  sleep 0.5
+done
+wait "$prog_pid" || rc=$?
+mv "$rel/snd.away" "$rel/snd"
+grep -q "Cannot open file" "$work/nodata.log" || fail "a release without its data said: $(cat "$work/nodata.log")"
+echo "check_windows: without its data the program said so: $(grep -m1 'Cannot open file' "$work/nodata.log" | tr -d '\r')"
+echo "check_windows: all checks passed"

@@ -12,8 +12,10 @@
 #include <unistd.h>
 #endif
 #ifdef _WIN32
+// winsock2.h before windows.h, as ENet's headers (through Program.h) want it.
+#include <winsock2.h>
+
 #include <windows.h>
-#include <winsock2.h> // before windows.h, as ENet's headers (through Program.h) want it
 #endif
 
 #include <atomic>

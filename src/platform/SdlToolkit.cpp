@@ -164,9 +164,11 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
     SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     // Without WAYLAND_DISPLAY and XDG_RUNTIME_DIR no Wayland display can be reached, and
     // libwayland says so on standard error when SDL tries it anyway: leave it out then.
+#ifndef _WIN32
     if (SDL_getenv("SDL_VIDEODRIVER") == nullptr && SDL_getenv("WAYLAND_DISPLAY") == nullptr &&
         SDL_getenv("XDG_RUNTIME_DIR") == nullptr)
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,offscreen,dummy");
+#endif
     InstallXErrorFilter();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         RemoveXErrorFilter();
