@@ -23,6 +23,7 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,9 +31,12 @@
 
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "container/InputFile.h"
 #include "platform/SdlToolkit.h"
 #include "platform/SignalWatch.h"
 #include "settings/Paths.h"
+#include "settings/Resources.h"
+#include "settings/Texts.h"
 
 namespace {
 
@@ -83,6 +87,14 @@ void EnterProgramFolder() {
 #endif
 }
 
+// Whether any of the game's data files is where it looks for them.
+bool DataPresent() {
+    std::error_code ec;
+    for (const std::string_view file : vl::settings::kDataFiles)
+        if (std::filesystem::exists(vl::container::ProgramDataPath(file), ec)) return true;
+    return false;
+}
+
 // How long a signal waits for the program to end by itself (the end of the handler running
 // then, the teardown) before the watch ends the process.
 constexpr std::chrono::milliseconds kSignalGrace{1500};
@@ -100,6 +112,16 @@ int RunProgram(const vl::app::PlayOptions& play) {
     try {
         auto clock = std::make_unique<vl::platform::RealClock>();
         auto toolkit = std::make_unique<vl::platform::SdlToolkit>(*clock);
+        if (!DataPresent()) {
+            // Not one of its files where the game looks: a broken installation, said once,
+            // rather than a menu without a sound.
+            std::error_code ec;
+            toolkit->ShowMessage(vl::platform::kApplicationTitle,
+                                 std::string(vl::settings::CurrentTexts().dataMissing) +
+                                     std::filesystem::current_path(ec).string(),
+                                 vl::platform::MessageIcon::Error);
+            return 1;
+        }
         vl::platform::Toolkit* shown = toolkit.get();
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
         vl::app::Program program(vl::app::ProgramParts{std::move(clock), std::move(audio),

@@ -21,6 +21,8 @@ struct Texts {
     std::array<std::string_view, kGuideEntryCount> guideEntries;
     // The match's one message: the display cannot draw.
     std::string_view displayFailure;
+    // None of the data files is where the program looks (the folder follows).
+    std::string_view dataMissing;
     // The duel's messages: a host with other data or version refused us; the host could
     // not be reached (the address follows); the two machines' states differ (the file
     // follows).
@@ -55,6 +57,8 @@ inline constexpr Texts kCzechTexts{
                      "Zbraň nebo energie sestřelena",
                      "Návrat do hlavního menu"},
     .displayFailure = "Chybná instalace DirectX",
+    .dataMissing = "Hra nenašla svá data (snd\\menu.dat, snd\\guide.dat, snd\\game.dat, "
+                   "pics\\game.dat) ve složce ",
     .duelRefused = "Soupeř má jinou verzi hry nebo jiná data. Hru po síti nelze začít.",
     .duelNoHost = "Soupeře se nepodařilo zastihnout: ",
     .duelDesync = "Hra se na obou počítačích rozešla a byla ukončena. Stav obou je v souboru ",

@@ -384,9 +384,11 @@ TEST_F(SimDuel, AJoinerWithOtherDataIsRefusedWithExitCodeThree) {
     for (const char* f : {"snd/game.dat", "snd/menu.dat", "snd/guide.dat", "pics/game.dat"})
         fs::copy_file(kData / f, other / f, fs::copy_options::overwrite_existing);
     std::ofstream(other / "snd" / "guide.dat", std::ios::app) << 'x';
-    SimProcess host(Work(), "host3", kData, "wait 4000\n", {"--host", std::to_string(Port(2))});
+    // The joiner ends when it is refused; its script only bounds a run where it is not
+    // (long enough for a slow, loaded machine's start-up).
+    SimProcess host(Work(), "host3", kData, "wait 12000\n", {"--host", std::to_string(Port(2))});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    SimProcess joiner(Work(), "joiner3", other, "wait 3000\n",
+    SimProcess joiner(Work(), "joiner3", other, "wait 10000\n",
                       {"--join", "127.0.0.1:" + std::to_string(Port(2))});
     EXPECT_EQ(joiner.Wait(), 3);
     EXPECT_EQ(host.Wait(), 0);
