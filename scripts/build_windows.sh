@@ -49,49 +49,48 @@ fetch() {
   ls "$cache/src"/$2 >/dev/null 2>&1 || { echo "build_windows: Debian's source of $1 could not be had"; exit 1; }
 }
 
-# lib NAME STAMP: true when NAME is already built in the cache.
+# built NAME: true when NAME is already built in the cache.
 built() { [ -f "$prefix/.built-$1" ]; }
 
 export VLNEDLA_WIN_PREFIX=$prefix
 toolchain=$root/cmake/mingw-w64-x86_64.cmake
 mkdir -p "$prefix" "$cache/work"
 
+# cmake_lib NAME SOURCE ARGS...: configures, builds and installs one library into the prefix.
+cmake_lib() {
+  local name=$1 source=$2
+  shift 2
+  cmake -S "$source" -B "$cache/work/$name-build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+    -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" \
+    "$@" >/dev/null
+  cmake --build "$cache/work/$name-build" -j"$jobs" >/dev/null
+  cmake --install "$cache/work/$name-build" >/dev/null
+  touch "$prefix/.built-$name"
+}
+# unpack TARBALL: into the work folder, afresh.
+unpack() { tar -C "$cache/work" -xf "$cache/src/$1"; }
+
 if ! built sdl2; then
   fetch libsdl2/bookworm 'libsdl2_2.26.5+dfsg.orig.tar.gz'
-  rm -rf "$cache/work/SDL2-2.26.5" && tar -C "$cache/work" -xf "$cache"/src/libsdl2_2.26.5+dfsg.orig.tar.gz
-  cmake -S "$cache/work/SDL2-2.26.5" -B "$cache/work/sdl2-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF >/dev/null
-  cmake --build "$cache/work/sdl2-build" -j"$jobs" >/dev/null
-  cmake --install "$cache/work/sdl2-build" >/dev/null
-  touch "$prefix/.built-sdl2"
+  rm -rf "$cache/work/SDL2-2.26.5" && unpack libsdl2_2.26.5+dfsg.orig.tar.gz
+  cmake_lib sdl2 "$cache/work/SDL2-2.26.5" -DSDL_SHARED=ON -DSDL_STATIC=OFF -DSDL_TEST=OFF
 fi
 if ! built freetype; then
   fetch freetype/bookworm 'freetype_2.12.1+dfsg.orig.tar.xz'
-  rm -rf "$cache/work/freetype-2.12.1" && tar -C "$cache/work" -xf "$cache"/src/freetype_2.12.1+dfsg.orig.tar.xz
-  cmake -S "$cache/work/freetype-2.12.1" -B "$cache/work/freetype-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DBUILD_SHARED_LIBS=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
-    -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON \
-    -DFT_DISABLE_BROTLI=ON >/dev/null
-  cmake --build "$cache/work/freetype-build" -j"$jobs" >/dev/null
-  cmake --install "$cache/work/freetype-build" >/dev/null
-  touch "$prefix/.built-freetype"
+  rm -rf "$cache/work/freetype-2.12.1" && unpack freetype_2.12.1+dfsg.orig.tar.xz
+  cmake_lib freetype "$cache/work/freetype-2.12.1" -DBUILD_SHARED_LIBS=OFF \
+    -DCMAKE_POSITION_INDEPENDENT_CODE=ON -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=ON \
+    -DFT_DISABLE_PNG=ON -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 fi
 if ! built sdl2_ttf; then
   fetch libsdl2-ttf/bookworm 'libsdl2-ttf_2.20.1+dfsg.orig.tar.xz'
-  rm -rf "$cache/work/SDL2_ttf-2.20.1" && tar -C "$cache/work" -xf "$cache"/src/libsdl2-ttf_2.20.1+dfsg.orig.tar.xz
-  cmake -S "$cache/work/SDL2_ttf-2.20.1" -B "$cache/work/ttf-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_PREFIX_PATH="$prefix" -DBUILD_SHARED_LIBS=ON -DSDL2TTF_VENDORED=OFF \
-    -DSDL2TTF_HARFBUZZ=OFF -DSDL2TTF_SAMPLES=OFF >/dev/null
-  cmake --build "$cache/work/ttf-build" -j"$jobs" >/dev/null
-  cmake --install "$cache/work/ttf-build" >/dev/null
-  touch "$prefix/.built-sdl2_ttf"
+  rm -rf "$cache/work/SDL2_ttf-2.20.1" && unpack libsdl2-ttf_2.20.1+dfsg.orig.tar.xz
+  cmake_lib sdl2_ttf "$cache/work/SDL2_ttf-2.20.1" -DBUILD_SHARED_LIBS=ON \
+    -DSDL2TTF_VENDORED=OFF -DSDL2TTF_HARFBUZZ=OFF -DSDL2TTF_SAMPLES=OFF
 fi
 if ! built enet; then
   fetch enet/trixie 'enet_1.3.18+ds.orig.tar.xz'
-  rm -rf "$cache/work/enet-1.3.18+ds" && tar -C "$cache/work" -xf "$cache"/src/enet_1.3.18+ds.orig.tar.xz
+  rm -rf "$cache/work/enet-1.3.18+ds" && unpack enet_1.3.18+ds.orig.tar.xz
   # ENet's own build makes a static library without install rules: compiled here.
   e=$cache/work/enet-1.3.18+ds
   mkdir -p "$e/obj" "$prefix/lib/pkgconfig" "$prefix/include"

@@ -170,4 +170,7 @@ mv "$rel/pics.away" "$rel/pics"
 [ "$rc" -eq 1 ] && grep -q "Hra nenašla svá data" "$work/nodata.log" ||
   fail "a release without its data ended with $rc and said: $(cat "$work/nodata.log")"
 echo "check_windows: without its data: $(tr -d '\r' <"$work/nodata.log" | head -1)"
+# A windowed program's standard error reaches nobody: the box's text is in the user's log.
+log=$(find "$WINEPREFIX/drive_c/users" -path '*AppData/Local/Vlnedla/vlnedla.log' | head -1)
+[ -n "$log" ] && grep -q "Hra nenašla svá data" "$log" || fail "the message is not in %LOCALAPPDATA%\\Vlnedla\\vlnedla.log"
 echo "check_windows: all checks passed"
