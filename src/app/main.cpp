@@ -87,6 +87,14 @@ void EnterProgramFolder() {
 #endif
 }
 
+// A Windows release runs from its own folder, whose data come with it: none there is a
+// broken installation. Elsewhere the Parts' way holds: a box per missing file, then the menu.
+#ifdef _WIN32
+constexpr bool kCheckDataAtStart = true;
+#else
+constexpr bool kCheckDataAtStart = false;
+#endif
+
 // Whether any of the game's data files is where it looks for them.
 bool DataPresent() {
     std::error_code ec;
@@ -112,7 +120,7 @@ int RunProgram(const vl::app::PlayOptions& play) {
     try {
         auto clock = std::make_unique<vl::platform::RealClock>();
         auto toolkit = std::make_unique<vl::platform::SdlToolkit>(*clock);
-        if (!DataPresent()) {
+        if (kCheckDataAtStart && !DataPresent()) {
             // Not one of its files where the game looks: a broken installation, said once,
             // rather than a menu without a sound.
             std::error_code ec;
