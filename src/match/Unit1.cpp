@@ -126,8 +126,10 @@ void TForm1::FormClose() {
 }
 
 void TForm1::SetSource(IFrameSource* source) {
-    VL_CHECK(game.player1 == nullptr && game.player2 == nullptr,
-             "a match's input source changes on an empty field");
+    // Back to the devices at any time (a duel torn down mid-match); a source of its own
+    // only before a match.
+    VL_CHECK(!source || (game.player1 == nullptr && game.player2 == nullptr),
+             "a match's own input source is given on an empty field");
     driver.SetSource(source);
 }
 

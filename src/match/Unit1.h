@@ -105,8 +105,8 @@ public:
 
     // --- the match's input ---------------------------------------------------------------
     // From now on every frame takes its input from `source` (a duel's lockstep, a
-    // replay); null: this machine's devices and computer players again. Changed only on
-    // an empty field.
+    // replay), given only on an empty field; null: this machine's devices and computer
+    // players again, at any time.
     void SetSource(IFrameSource* source);
     // The computer plays `side` at `level` (1..3) in every local match from now on; level
     // 0 gives the side back to the keyboard.

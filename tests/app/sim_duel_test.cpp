@@ -239,8 +239,9 @@ protected:
     static fs::path Work() {
         return fs::path(VL_BINARY_DIR) / "test-app-duel" / std::to_string(getpid());
     }
-    // A port of this test run's own.
-    static uint16_t Port(int n) { return static_cast<uint16_t>(30000 + (getpid() % 9000) * 3 + n); }
+    // A port of this test run's own: eight a process (n 0..7), so that tests running side
+    // by side never share one.
+    static uint16_t Port(int n) { return static_cast<uint16_t>(30000 + (getpid() % 3000) * 8 + n); }
     static void TearDownTestSuite() {
         std::error_code ec;
         fs::remove_all(Work(), ec);
@@ -375,6 +376,20 @@ TEST_F(SimDuel, AJoinerThatDiesMidMatchClosesTheHostsMatchAfterTheSilenceLimit) 
     ASSERT_NE(closed, Clock::time_point{}) << "the host's match was never closed";
     EXPECT_LT(closed - killed, std::chrono::milliseconds(vl::net::kSilenceLimitMs + 2500));
     EXPECT_TRUE(host.Heard("netlostsp", 0));
+}
+
+// A program that ends while its duel's match runs (its script ends: a signal, in the real
+// program) tears the duel down cleanly, and the peer hears that it left.
+TEST_F(SimDuel, AHostThatEndsMidMatchEndsCleanlyAndTheJoinerHearsIt) {
+    const std::string port = std::to_string(Port(4));
+    SimProcess host(Work(), "host6", kData, "wait 1800\npress ENTER\nawait Form1\nwait 500\n",
+                    {"--host", port});
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    SimProcess joiner(Work(), "joiner6", kData, "await Form1\nwait 4000\n",
+                      {"--join", "127.0.0.1:" + port});
+    EXPECT_EQ(host.Wait(), 0) << host.Err();
+    EXPECT_EQ(joiner.Wait(), 0) << joiner.Err();
+    EXPECT_TRUE(joiner.Heard("netleftsp", 0));
 }
 
 TEST_F(SimDuel, AJoinerWithOtherDataIsRefusedWithExitCodeThree) {
