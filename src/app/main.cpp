@@ -88,7 +88,8 @@ void EnterProgramFolder() {
 }
 
 // A Windows release runs from its own folder, whose data come with it: none there is a
-// broken installation. Elsewhere the Parts' way holds: a box per missing file, then the menu.
+// broken installation. Elsewhere the game goes on as it always has: a box per missing file,
+// then the menu.
 #ifdef _WIN32
 constexpr bool kCheckDataAtStart = true;
 #else
