@@ -34,8 +34,13 @@ UserSettings UserSettings::FromFile(settings::SettingsFile file) {
     UserSettings s;
     s.file_ = std::move(file);
     // Every binding first, then the check: a file may well swap two actions' keys.
+    struct Read {
+        std::string name;
+        input::Side side;
+        input::Action action;
+    };
     input::Bindings bindings;
-    std::vector<std::string> names;
+    std::vector<Read> read;
     for (const std::string& name : s.file_.Keys()) {
         const auto which = KeySetting(name);
         if (!which) continue; // not ours: kept as it stands
@@ -44,14 +49,13 @@ UserSettings UserSettings::FromFile(settings::SettingsFile file) {
         if (!keys) {
             s.file_.Reject(name, "unknown key '" + value + "'");
             bindings = {};
-            names.clear();
+            read.clear();
             break;
         }
         bindings.Assign(which->first, which->second, *keys);
-        names.push_back(name);
+        read.push_back({name, which->first, which->second});
     }
-    for (const std::string& name : names) {
-        const auto [side, action] = *KeySetting(name);
+    for (const auto& [name, side, action] : read) {
         if (const auto other = bindings.Clash(side, action, bindings.Keys(side, action))) {
             const bool esc = other->first == side && other->second == action;
             s.file_.Reject(name,

@@ -47,8 +47,6 @@ public:
     constexpr uint16_t Bits() const { return bits_; }
     constexpr bool Has(Action a) const { return (bits_ & Bit(a)) != 0; }
     constexpr void Add(Action a) { bits_ = static_cast<uint16_t>(bits_ | Bit(a)); }
-    constexpr void Remove(Action a) { bits_ = static_cast<uint16_t>(bits_ & ~Bit(a)); }
-    constexpr bool Empty() const { return bits_ == 0; }
     friend constexpr bool operator==(ActionSet, ActionSet) = default;
 
 private:
