@@ -10,11 +10,11 @@ set -euo pipefail
 
 # Building the game and making its data: the compiler and build tools, SDL2, SDL2_ttf,
 # fontconfig and a font, the PulseAudio client headers, ENet (the network duel), zlib (the
-# icons), Festival's Czech voice or espeak-ng for the speech, sox for the sounds.
+# icons), Festival's Czech and US English voices or espeak-ng for the speech, sox for the sounds.
 packages=(
   build-essential cmake ninja-build g++ pkg-config
   libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpulse-dev libenet-dev zlib1g-dev fonts-dejavu-core
-  festival festival-czech festvox-czech-dita espeak-ng sox
+  festival festival-czech festvox-czech-dita festvox-us-slt-hts espeak-ng sox
 )
 case "${1:-}" in
   --game) ;;

@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 
 #include "match/ComputerPlayer.h"
+#include "settings/Language.h"
 
 namespace vl::app {
 
@@ -68,6 +69,16 @@ bool ParseJoinOption(std::string_view value, PlayOptions& play, std::string& rea
     return true;
 }
 
+bool ParseLanguageOption(std::string_view value, PlayOptions& play, std::string& reason) {
+    if (!settings::FindLanguage(value)) {
+        reason = "unknown language '" + std::string(value) +
+                 "' for --language: expected one of " + settings::LanguageList();
+        return false;
+    }
+    play.language = std::string(value);
+    return true;
+}
+
 CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
     CommandLine out;
     const auto refuse = [&out](std::string reason) {
@@ -97,6 +108,19 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
             if (!ParseComputerOption(value, out.play, reason)) return refuse(reason);
             continue;
         }
+        if (arg == "--language" || arg.starts_with("--language=")) {
+            std::string_view value;
+            if (arg == "--language") {
+                if (i + 1 >= args.size()) return refuse("--language needs a value");
+                value = args[++i];
+            } else {
+                value = arg.substr(std::string_view("--language=").size());
+            }
+            if (!out.play.language.empty()) return refuse("--language given twice");
+            std::string reason;
+            if (!ParseLanguageOption(value, out.play, reason)) return refuse(reason);
+            continue;
+        }
         if (arg == "--host" || arg == "--join") {
             if (out.play.network != PlayOptions::Network::None)
                 return refuse("only one of --host and --join, once");
@@ -124,23 +148,8 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
     return out;
 }
 
-std::string Usage() {
-    return "Usage: vlnedla [OPTION]...\n"
-           "A two-player hovercraft duel played by ear (menus and speech in Czech).\n"
-           "Without options the game starts with its spoken main menu; it reads its data\n"
-           "from snd/ and pics/ in the current folder.\n"
-           "\n"
-           "  -h, --help     show this help and end\n"
-           "      --version  show the version and end\n"
-           "      --computer SIDE[:LEVEL]\n"
-           "                 the computer plays the craft of SIDE (left or right) in every\n"
-           "                 match, at LEVEL 1 (beginner), 2 (default) or 3 (hard); give it\n"
-           "                 once for each side to watch the computer play itself\n"
-           "      --host [PORT]\n"
-           "                 wait for an opponent on another machine, who joins over the\n"
-           "                 network (UDP port PORT, 27461 if none is given); you play left\n"
-           "      --join HOST[:PORT]\n"
-           "                 join the opponent who hosts on HOST; you play right\n";
+std::string Usage(const settings::Texts& texts) {
+    return std::string(texts.usage);
 }
 
 } // namespace vl::app

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // CommandLine: the options of the vlnedla command. Without any the program behaves as it
 // always has; --help and --version answer without a display or a sound device;
-// --computer SIDE[:LEVEL] lets the computer play a craft.
+// --computer SIDE[:LEVEL] lets the computer play a craft; --language CODE chooses the language.
 #pragma once
 
 #include <array>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/Protocol.h"
+#include "settings/Texts.h"
 
 namespace vl::app {
 
@@ -28,6 +29,8 @@ struct PlayOptions {
     uint16_t port = net::kDefaultPort; // the host's
     // The simulator's duel: a frame waits for the peer where it stands (see NetDuel).
     bool waitInFrame = false;
+    // --language's code, one of settings::Languages(); empty: not given.
+    std::string language;
 };
 
 struct CommandLine {
@@ -51,7 +54,12 @@ bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string&
 bool ParseHostOption(std::string_view port, PlayOptions& play, std::string& reason);
 bool ParseJoinOption(std::string_view value, PlayOptions& play, std::string& reason);
 
-// The usage, one line an option: what --help prints, and the tail of a refusal.
-std::string Usage();
+// Reads --language's value into `play`. False, with the reason naming the languages, for a
+// code the game does not have.
+bool ParseLanguageOption(std::string_view value, PlayOptions& play, std::string& reason);
+
+// The usage in `texts`' language, one line an option: what --help prints, and the tail of a
+// refusal.
+std::string Usage(const settings::Texts& texts);
 
 } // namespace vl::app

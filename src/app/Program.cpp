@@ -12,7 +12,8 @@ namespace vl::app {
 Program::Program(ProgramParts parts)
     : clock_(std::move(parts.clock)), audio_(std::move(parts.audio)),
       toolkit_(std::move(parts.toolkit)), trace_(parts.trace), play_(parts.play),
-      settings_(UserSettings::Load(parts.settingsPath)) {}
+      settings_(UserSettings::Load(parts.settingsPath)),
+      language_(ChooseProgramLanguage(play_.language, settings_.Language(), true)) {}
 
 Program::~Program() {
     // The duel lets go of the windows first; windows go before the toolkit their forms
@@ -25,7 +26,7 @@ Program::~Program() {
 
 bool Program::CreateWindows() {
     const sound::WindowContext context{*toolkit_, sound::SoundContext{audio_.get(), clock_.get()},
-                                       trace_};
+                                       trace_, language_};
     try {
         mainmenu_ = std::make_unique<Tmainmenuform>(context);
         toolkit_->Invoke(mainmenu_->form.OnCreate);

@@ -60,6 +60,8 @@ public:
     match::TForm1* Form1() const { return form1_.get(); }
     Tguideform* guideform() const { return guide_.get(); }
     UserSettings& Settings() { return settings_; }
+    // What the windows show and speak: chosen at start (ChooseProgramLanguage).
+    const settings::Language& Language() const { return language_; }
 
 private:
     // Gives the windows the game's icon, drawn from the match window's pictures.
@@ -74,6 +76,7 @@ private:
     sound::SoundTrace* trace_;
     PlayOptions play_;
     UserSettings settings_;
+    const settings::Language& language_;
     std::unique_ptr<Tmainmenuform> mainmenu_;
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;

@@ -14,7 +14,8 @@ TSpokenListForm::TSpokenListForm(const sound::WindowContext& context,
                               544, 375)),
       list(form.AddListBox(std::string(layout.listName), layout.listLeft, layout.listTop,
                            layout.listWidth, layout.listHeight)),
-      layout_(layout), owner_(form), device(context.sound, &owner_),
+      layout_(layout), bankPath_(settings::BankPath(context.language, layout.bankFile)),
+      owner_(form), device(context.sound, &owner_),
       bank(std::string(layout.bankName)) {
     // Form data: the list box and the wave list's link to the device.
     list.ItemHeight = 13;
@@ -27,7 +28,7 @@ TSpokenListForm::TSpokenListForm(const sound::WindowContext& context,
 }
 
 void TSpokenListForm::LoadBank() {
-    bank.Items().LoadFromFile(std::string(layout_.bankFile));
+    bank.Items().LoadFromFile(bankPath_);
 }
 
 void TSpokenListForm::Greet() {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "platform/Toolkit.h"
@@ -21,7 +22,7 @@ struct SpokenListLayout {
     int listLeft, listTop, listWidth, listHeight;
     bool autoComplete;
     std::string_view bankName; // the wave list's name, as the trace shows it
-    std::string_view bankFile; // the program's data path of the bank
+    std::string_view bankFile; // the program's data path of the Czech bank
     std::string_view greeting; // spoken with wait when the window comes to the front
     std::span<const std::string_view> entries, entrySounds;
 };
@@ -55,6 +56,7 @@ protected:
 
 private:
     const SpokenListLayout layout_;
+    const std::string bankPath_; // the bank in the window's language
     sound::FormSoundOwner owner_;
 
 public:

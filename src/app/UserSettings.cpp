@@ -2,7 +2,10 @@
 // UserSettings: reading the known settings with their checks, and storing a change.
 #include "app/UserSettings.h"
 
+#include "base/Check.h"
+
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -68,6 +71,21 @@ UserSettings UserSettings::FromFile(settings::SettingsFile file) {
     }
     s.bindings_ = bindings;
     return s;
+}
+
+void UserSettings::SetLanguage(std::string_view code) {
+    VL_CHECK(settings::FindLanguage(code) != nullptr, "a stored language is one the game has");
+    file_.Set("language", code);
+    Store();
+}
+
+const settings::Language& ChooseProgramLanguage(std::string_view option, std::string_view setting,
+                                                bool checkBanks) {
+    const settings::LanguageChoice choice = settings::ChooseLanguage(
+        option, setting, settings::ProcessEnvironment, settings::SystemLocaleName(),
+        checkBanks ? settings::BanksPresent : std::function<bool(const settings::Language&)>());
+    if (!choice.warning.empty()) std::fprintf(stderr, "%s\n", choice.warning.c_str());
+    return *choice.language;
 }
 
 std::optional<std::pair<input::Side, input::Action>>

@@ -6,14 +6,17 @@
 //
 // Settings so far: the keys of each player, "key.left.climb = E", "key.right.gun = SHIFT,
 // CONTROL" (action names in input/ActionTable.h, key names as the simulator's scripts
-// write them).
+// write them); the language, "language = en" (settings::Languages()).
 #pragma once
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <string_view>
 #include <utility>
 
 #include "input/Bindings.h"
+#include "settings/Language.h"
 #include "settings/SettingsFile.h"
 
 namespace vl::app {
@@ -36,6 +39,12 @@ public:
     std::optional<std::pair<input::Side, input::Action>>
     SetKeys(input::Side side, input::Action action, const input::ActionKeys& keys);
 
+    // The language the file asks for; empty when it names none. A code the game does not
+    // have is left for the choice to refuse (ChooseProgramLanguage), the file kept whole.
+    std::string Language() const { return file_.Get("language").value_or(""); }
+    // Stores `code` (one of settings::Languages()) as the language of the next start.
+    void SetLanguage(std::string_view code);
+
     const settings::SettingsFile& File() const { return file_; }
 
 private:
@@ -45,5 +54,11 @@ private:
     settings::SettingsFile file_;
     input::Bindings bindings_;
 };
+
+// The language the program runs in: `option` (--language), else the file's `language`, else
+// the environment (settings::ChooseLanguage). With `checkBanks` a language whose banks are
+// missing is not used. Writes the choice's one warning line, if any, to standard error.
+const settings::Language& ChooseProgramLanguage(std::string_view option, std::string_view setting,
+                                                bool checkBanks);
 
 } // namespace vl::app

@@ -36,7 +36,8 @@
 #include "platform/SignalWatch.h"
 #include "settings/Paths.h"
 #include "settings/Resources.h"
-#include "settings/Texts.h"
+#include "settings/Language.h"
+#include "settings/SettingsFile.h"
 
 namespace {
 
@@ -109,6 +110,7 @@ bool DataPresent() {
 constexpr std::chrono::milliseconds kSignalGrace{1500};
 
 int RunProgram(const vl::app::PlayOptions& play) {
+    const std::filesystem::path settingsPath = vl::settings::SettingsPath();
     // The toolkit a signal asks to end, once there is one.
     std::atomic<vl::platform::Toolkit*> running{nullptr};
     const vl::platform::SignalWatch signals(
@@ -125,8 +127,11 @@ int RunProgram(const vl::app::PlayOptions& play) {
             // Not one of its files where the game looks: a broken installation, said once,
             // rather than a menu without a sound.
             std::error_code ec;
+            const vl::settings::Language& language = vl::app::ChooseProgramLanguage(
+                play.language, vl::settings::SettingsFile::Peek(settingsPath).Get("language").value_or(""),
+                false);
             toolkit->ShowMessage(vl::platform::kApplicationTitle,
-                                 std::string(vl::settings::CurrentTexts().dataMissing) +
+                                 std::string(language.texts.dataMissing) +
                                      std::filesystem::current_path(ec).string(),
                                  vl::platform::MessageIcon::Error);
             return 1;
@@ -135,7 +140,7 @@ int RunProgram(const vl::app::PlayOptions& play) {
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
         vl::app::Program program(vl::app::ProgramParts{std::move(clock), std::move(audio),
                                                        std::move(toolkit), nullptr, play,
-                                                       vl::settings::SettingsPath()});
+                                                       settingsPath});
         running = shown;
         if (const int code = signals.ExitCode(); code >= 0) return code; // came at start-up
         const int code = program.Run();
@@ -154,16 +159,24 @@ int main(int argc, char** argv) {
     KeepStandardStreamsOpen();
     const std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     const vl::app::CommandLine options = vl::app::ParseCommandLine(args);
+    // The usage speaks the language the program would: no data are needed to choose it.
+    const auto usage = [&options] {
+        const std::string setting = vl::settings::SettingsFile::Peek(vl::settings::SettingsPath())
+                                        .Get("language")
+                                        .value_or("");
+        return vl::app::Usage(
+            vl::app::ChooseProgramLanguage(options.play.language, setting, false).texts);
+    };
     switch (options.action) {
     case vl::app::CommandLine::Action::Help:
-        std::fputs(vl::app::Usage().c_str(), stdout);
+        std::fputs(usage().c_str(), stdout);
         return 0;
     case vl::app::CommandLine::Action::Version:
         std::printf("%s %s\n", vl::app::kProgramName.data(), vl::app::kProgramVersion.data());
         return 0;
     case vl::app::CommandLine::Action::Refuse:
         std::fprintf(stderr, "%s: %s\n%s", vl::app::kProgramName.data(), options.reason.c_str(),
-                     vl::app::Usage().c_str());
+                     usage().c_str());
         return 2;
     case vl::app::CommandLine::Action::Play:
         break;

@@ -10,9 +10,11 @@ namespace vl::app {
 
 namespace {
 
-constexpr SpokenListLayout kLayout{
+// The form data in the window's language.
+SpokenListLayout Layout(const settings::Texts& texts) {
+    return {
     .formName = "mainmenuform",
-    .caption = settings::kCzechTexts.menuTitle,
+    .caption = texts.menuTitle,
     .listName = "mainmenulist",
     .listLeft = 216,
     .listTop = 136,
@@ -22,14 +24,15 @@ constexpr SpokenListLayout kLayout{
     .bankName = "DXWaveListmenu",
     .bankFile = settings::kMenuBank,
     .greeting = "mainmenusp",
-    .entries = Tmainmenuform::kEntries,
+    .entries = texts.menuEntries,
     .entrySounds = Tmainmenuform::kEntrySounds,
-};
+    };
+}
 
 } // namespace
 
 Tmainmenuform::Tmainmenuform(const sound::WindowContext& context)
-    : TSpokenListForm(context, kLayout) {
+    : TSpokenListForm(context, Layout(context.language.texts)) {
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };

@@ -43,8 +43,6 @@ public:
     void mainmenulistDblClick();
     void FormClose();
 
-    static constexpr const std::array<std::string_view, 4>& kEntries =
-        settings::kCzechTexts.menuEntries;
     static constexpr std::array<std::string_view, 4> kEntrySounds{
         "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp", "endgameitemsp"};
 

@@ -12,9 +12,11 @@ namespace vl::app {
 
 namespace {
 
-constexpr SpokenListLayout kLayout{
+// The form data in the window's language.
+SpokenListLayout Layout(const settings::Texts& texts) {
+    return {
     .formName = "guideform",
-    .caption = settings::kCzechTexts.guideTitle,
+    .caption = texts.guideTitle,
     .listName = "guidelist",
     .listLeft = 160,
     .listTop = 136,
@@ -24,13 +26,14 @@ constexpr SpokenListLayout kLayout{
     .bankName = "DXWaveListguide",
     .bankFile = settings::kGuideBank,
     .greeting = "introguidesp",
-    .entries = Tguideform::kEntries,
+    .entries = texts.guideEntries,
     .entrySounds = Tguideform::kEntrySounds,
-};
+    };
+}
 
 } // namespace
 
-Tguideform::Tguideform(const sound::WindowContext& context) : TSpokenListForm(context, kLayout) {
+Tguideform::Tguideform(const sound::WindowContext& context) : TSpokenListForm(context, Layout(context.language.texts)) {
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };

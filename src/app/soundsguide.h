@@ -32,8 +32,6 @@ public:
 
     static constexpr size_t kEntryCount = 20;
     static constexpr int kReturnEntry = 19; // "Návrat do hlavního menu"
-    static constexpr const std::array<std::string_view, kEntryCount>& kEntries =
-        settings::kCzechTexts.guideEntries;
     static constexpr std::array<std::string_view, kEntryCount> kEntrySounds{
         "levitstanditemsp",  "levitrunitemsp",      "bulletitemsp",
         "missileitemsp",     "machgunitemsp",       "emptygunitemsp",

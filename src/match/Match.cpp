@@ -24,7 +24,6 @@
 #include "match/Player.h"
 #include "match/Radar.h"
 #include "match/Shot.h"
-#include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
 
 namespace vl::match {
@@ -418,7 +417,7 @@ void Match::sayword(int32_t player, std::string_view name) {
 }
 
 void Match::saynumber(int32_t player, int32_t value, bool sayzero) {
-    for (const std::string& word : NumberWords(value, sayzero)) sayword(player, word);
+    for (const std::string& word : parts_.numberWords(value, sayzero)) sayword(player, word);
 }
 
 } // namespace vl::match

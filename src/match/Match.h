@@ -26,6 +26,7 @@
 #include "match/Properties.h"
 #include "match/RandomGenerator.h"
 #include "match/Side.h"
+#include "settings/NumberWords.h"
 #include "sound/DXSounds.h"
 #include "sprite/ImageSprite.h"
 #include "sprite/SpriteEngine.h"
@@ -65,6 +66,8 @@ struct MatchParts {
     sound::TWaveCollection& waves;
     std::array<MatchTimerBase*, kMatchTimerCount> timers;
     std::function<int32_t()> fieldHeight; // the display's surface height
+    // The rules by which counters are spoken: the bank's language's.
+    settings::NumberWordsFn numberWords = settings::CzechNumberWords;
 };
 
 // The steps of a frame that are the window's: drawing and presenting. Harmless defaults,
@@ -174,7 +177,7 @@ public:
     // --- spoken numbers -----------------------------------------------------------------
     // Plays `name` on the side of `player` (1 left, any other value right) with wait.
     void sayword(int32_t player, std::string_view name);
-    // Speaks `value` in Czech number words, each with wait; see NumberWords.
+    // Speaks `value` in the bank's number words, each with wait; see NumberWords.
     void saynumber(int32_t player, int32_t value, bool sayzero);
 
     // --- the state ----------------------------------------------------------------------

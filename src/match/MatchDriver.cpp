@@ -41,7 +41,8 @@ MatchDriver::MatchDriver(const DriverParts& parts)
                      parts.pictures,
                      parts.waves,
                      {&timers_[0], &timers_[1], &timers_[2], &timers_[3], &timers_[4], &timers_[5]},
-                     parts.fieldHeight}) {}
+                     parts.fieldHeight,
+                     parts.numberWords}) {}
 
 void MatchDriver::Start(uint32_t seed) {
     for (FrameTimer& t : timers_) t.SetEnabled(false);

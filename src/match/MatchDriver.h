@@ -70,6 +70,7 @@ struct DriverParts {
     graphics::TPictureCollection& pictures;
     sound::TWaveCollection& waves;
     std::function<int32_t()> fieldHeight;
+    settings::NumberWordsFn numberWords = settings::CzechNumberWords;
 };
 
 class MatchDriver {

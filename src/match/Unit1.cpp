@@ -14,7 +14,7 @@
 #include "base/Check.h"
 #include "input/KeyMap.h"
 #include "settings/Resources.h"
-#include "settings/Texts.h"
+#include "settings/Language.h"
 
 namespace vl::match {
 
@@ -22,13 +22,15 @@ namespace vl::match {
 
 TForm1::TForm1(const sound::WindowContext& context)
     : toolkit(context.toolkit),
-      form(toolkit.CreateForm("Form1", std::string(settings::CurrentTexts().matchTitle), 192, 107,
-                              544, 375)),
+      language(context.language),
+      form(toolkit.CreateForm("Form1", std::string(language.texts.matchTitle), 192, 107, 544,
+                              375)),
       owner_(form), inputOwner_(form), presenter_(toolkit.CreatePresenter(form)),
       DXSound1(context.sound, &owner_), DXWaveList1("DXWaveList1"),
       DXInput1(input::InputEnvironment{&inputOwner_, &toolkit, &toolkit, &toolkit}),
-      DXTimer1(toolkit), driver(DriverParts{DXSpriteEngine1.Engine(), DXImageList1.Items(),
-                                            DXWaveList1.Items(), [this] { return FieldHeight(); }}),
+      DXTimer1(toolkit),
+      driver(DriverParts{DXSpriteEngine1.Engine(), DXImageList1.Items(), DXWaveList1.Items(),
+                         [this] { return FieldHeight(); }, language.numberWords}),
       game(driver.Game()) {
     using graphics::TDXDrawOption;
     // DXDraw1: a windowed display filling the client area, initialised on first show.
@@ -99,7 +101,7 @@ TForm1::TForm1(const sound::WindowContext& context)
 // --- lifecycle ------------------------------------------------------------------------
 
 void TForm1::FormCreate() {
-    DXWaveList1.Items().LoadFromFile(std::string(settings::kGameBank));
+    DXWaveList1.Items().LoadFromFile(settings::BankPath(language, settings::kGameBank));
     DXImageList1.Items().LoadFromFile(std::string(settings::kGamePictures));
     game.Reset();
 }
@@ -141,7 +143,7 @@ input::FrameInput TForm1::DevicesInput() const {
 
 void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount*/) {
     if (!DXDraw1.CanDraw()) {
-        toolkit.ShowMessage(platform::kApplicationTitle, settings::CurrentTexts().displayFailure,
+        toolkit.ShowMessage(platform::kApplicationTitle, language.texts.displayFailure,
                             platform::MessageIcon::None);
         form.Close();
         return;

@@ -57,8 +57,8 @@ public:
     TForm1& operator=(const TForm1&) = delete;
 
     // --- lifecycle ----------------------------------------------------------------------
-    // Creation handler (run through the toolkit's boundary): reads snd\game.dat and
-    // pics\game.dat, then gives both players a new record. Throws the readers' errors (a
+    // Creation handler (run through the toolkit's boundary): reads the language's
+    // snd\game.dat and pics\game.dat, then gives both players a new record. Throws the readers' errors (a
     // missing file: "Cannot open file ..."); the window is created all the same.
     void FormCreate();
     // A new match from a seed of the clock's (StartMatch). The menu only starts one on a
@@ -125,6 +125,7 @@ public:
     platform::IPresenter& Presenter() { return *presenter_; }
 
     platform::Toolkit& toolkit;
+    const settings::Language& language; // what the window shows and its bank speaks
     platform::Form& form;
 
 private:

@@ -29,7 +29,8 @@
 #include "match/Unit1.h"
 #include "net/StateText.h"
 #include "settings/Resources.h"
-#include "settings/Texts.h"
+#include "settings/Language.h"
+#include "sound/DXSounds.h"
 
 namespace vl::net {
 
@@ -48,15 +49,36 @@ constexpr uint32_t kCheckEvery = 100;
 constexpr size_t kCheckpointsKept = 8;
 constexpr uint32_t kFrameMs = 10;
 
-// The four data files, as the program reads them: a peer with other data plays another
-// game. A missing file counts as empty.
-uint64_t DataHash() {
-    std::string all;
-    for (const std::string_view file : settings::kDataFiles) {
-        const std::string path = container::ProgramDataPath(file);
-        std::ifstream in(path, std::ios::binary);
-        all += path;
-        all.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A file's bytes; a missing file counts as empty.
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// What decides a match, whatever language either player speaks: the pictures, and every
+// effect of the match bank — its name, flags and wave, so its timing too — but none of the
+// spoken words, which are the language's and only ever sound. A peer with other data plays
+// another game. A bank that cannot be read counts as its bytes.
+uint64_t DataHash(const settings::Language& language) {
+    std::string all = FileBytes(container::ProgramDataPath(settings::kGamePictures));
+    all += '\0';
+    const std::string bank = settings::BankPath(language, settings::kGameBank);
+    try {
+        sound::TWaveCollection items;
+        items.LoadFromFile(bank);
+        for (int32_t i = 0; i < items.Count(); ++i) {
+            const sound::TWaveCollectionItem& item = items.Items(i);
+            if (settings::IsSpokenGameItem(item.Name())) continue;
+            all += item.Name();
+            all += '\0';
+            all += item.Looped() ? 'L' : '-';
+            all += std::to_string(item.MaxPlayingCount());
+            all.append(item.Wave().Format.begin(), item.Wave().Format.end());
+            all.append(item.Wave().Data.begin(), item.Wave().Data.end());
+        }
+    } catch (const std::exception&) {
+        all += "unreadable";
+        all += FileBytes(container::ProgramDataPath(bank));
     }
     return HashOf(all);
 }
@@ -78,7 +100,7 @@ NetDuel::NetDuel(DuelParts parts, const DuelOptions& options)
     : parts_(std::move(parts)), options_(options),
       link_(options.host ? NetLink::Listen(options.port)
                          : NetLink::Connect(options.address, options.port)),
-      tick_(parts_.toolkit, kFrameMs, true), dataHash_(DataHash()) {
+      tick_(parts_.toolkit, kFrameMs, true), dataHash_(DataHash(parts_.form1.language)) {
     connectUntilMs_ = parts_.toolkit.Clock().NowMs() + kConnectForMs;
     tick_.OnTimer = [this] { Tick(); };
     // The match window's close handler, then the duel's.
@@ -122,7 +144,7 @@ void NetDuel::Tick() {
             gaveUp_ = true;
             Say(kSayLost);
             parts_.toolkit.ShowMessage(platform::kApplicationTitle,
-                                       std::string(settings::CurrentTexts().duelNoHost) +
+                                       std::string(parts_.form1.language.texts.duelNoHost) +
                                            options_.address + ":" + std::to_string(options_.port),
                                        platform::MessageIcon::Error);
             parts_.toolkit.RequestExit(1);
@@ -205,7 +227,7 @@ void NetDuel::OnMessage(const Message& message) {
     if (std::holds_alternative<Refuse>(message) && !options_.host) {
         Say(kSayOtherVersion);
         parts_.toolkit.ShowMessage(platform::kApplicationTitle,
-                                   settings::CurrentTexts().duelRefused,
+                                   parts_.form1.language.texts.duelRefused,
                                    platform::MessageIcon::Error);
         parts_.toolkit.RequestExit(kExitRefused);
         return;
@@ -388,7 +410,7 @@ void NetDuel::Desynced(uint32_t frame, const std::string* peerState) {
     std::fprintf(stderr, "vlnedla: the duel's states differ at frame %u; both are in %s\n", frame,
                  file.string().c_str());
     parts_.toolkit.ShowMessage(platform::kApplicationTitle,
-                               std::string(settings::CurrentTexts().duelDesync) + file.string(),
+                               std::string(parts_.form1.language.texts.duelDesync) + file.string(),
                                platform::MessageIcon::Error);
 }
 

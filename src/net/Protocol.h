@@ -41,7 +41,7 @@ inline constexpr uint16_t kInputMask = (1U << 11) - 1;
 // Either side, first thing: who it is.
 struct Hello {
     uint16_t protocol = kProtocolVersion;
-    uint64_t dataHash = 0; // of the four data files
+    uint64_t dataHash = 0; // of what decides a match: the pictures and the effects
 };
 // The host refuses the joiner: another protocol or other data.
 struct Refuse {

@@ -57,8 +57,4 @@ std::filesystem::path DataHome() {
     return UserDir("XDG_DATA_HOME", ".local/share", "LOCALAPPDATA");
 }
 
-std::filesystem::path LanguageDir(std::string_view code) {
-    return std::filesystem::path("lang") / std::string(code);
-}
-
 } // namespace vl::settings

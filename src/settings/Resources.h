@@ -13,7 +13,7 @@ inline constexpr std::string_view kGuideBank = "snd\\guide.dat";
 inline constexpr std::string_view kGameBank = "snd\\game.dat";
 inline constexpr std::string_view kGamePictures = "pics\\game.dat";
 
-// Every data file, in the order a duel's data hash reads them.
+// Every data file of the game in Czech (another language adds its banks: BankPath).
 inline constexpr std::array<std::string_view, 4> kDataFiles = {kGameBank, kMenuBank, kGuideBank,
                                                                kGamePictures};
 

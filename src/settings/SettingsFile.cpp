@@ -127,6 +127,15 @@ SettingsFile SettingsFile::Load(const std::filesystem::path& path) {
     return file;
 }
 
+SettingsFile SettingsFile::Peek(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes(kMaxBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(in ? bytes.size() : static_cast<size_t>(in.gcount()));
+    if (bytes.size() > kMaxBytes) return {};
+    return FromBytes({}, std::move(bytes));
+}
+
 SettingsFile SettingsFile::FromBytes(const std::filesystem::path& path, std::string bytes) {
     SettingsFile file;
     file.path_ = path;

@@ -25,6 +25,9 @@ public:
     // Reads `path`; a missing file is an empty one. A damaged file comes back empty and
     // Warning() says why; its bytes are then already kept as PATH.bad.
     static SettingsFile Load(const std::filesystem::path& path);
+    // Reads `path` and touches nothing: a damaged or too large file comes back empty, kept
+    // nowhere, never written, with its warning (for a glance before the program starts).
+    static SettingsFile Peek(const std::filesystem::path& path);
     // The same from the file's bytes as read from `path` (empty: kept nowhere, never
     // written).
     static SettingsFile FromBytes(const std::filesystem::path& path, std::string bytes);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Texts: everything the program shows by name — window titles, list entries, message boxes —
-// in one table per language. The spoken items are the banks' (the sound items keep one name
-// in every language); these are the words on the screen and in the boxes.
+// Texts: everything the program shows by name — window titles, list entries, message boxes,
+// the usage of --help — in one table per language. The spoken items are the banks' (the sound
+// items keep one name in every language); these are the words on the screen and in the boxes.
 #pragma once
 
 #include <array>
@@ -29,6 +29,8 @@ struct Texts {
     std::string_view duelRefused;
     std::string_view duelNoHost;
     std::string_view duelDesync;
+    // What --help prints, and the tail of a refused command line.
+    std::string_view usage;
 };
 
 inline constexpr Texts kCzechTexts{
@@ -62,11 +64,83 @@ inline constexpr Texts kCzechTexts{
     .duelRefused = "Soupeř má jinou verzi hry nebo jiná data. Hru po síti nelze začít.",
     .duelNoHost = "Soupeře se nepodařilo zastihnout: ",
     .duelDesync = "Hra se na obou počítačích rozešla a byla ukončena. Stav obou je v souboru ",
+    .usage = "Usage: vlnedla [OPTION]...\n"
+             "Souboj dvou vlnedel hraný po sluchu.\n"
+             "Bez přepínačů začne hra mluveným hlavním menu; svá data čte ze složek snd/ a\n"
+             "pics/ v aktuální složce.\n"
+             "\n"
+             "  -h, --help     vypíše tuto nápovědu a skončí\n"
+             "      --version  vypíše verzi a skončí\n"
+             "      --language CODE\n"
+             "                 jazyk menu a řeči CODE: cs (čeština) nebo en (angličtina); bez\n"
+             "                 něj rozhoduje položka language v souboru nastavení, potom\n"
+             "                 prostředí (LANGUAGE, LC_ALL, LC_MESSAGES, LANG), jinak čeština\n"
+             "      --computer SIDE[:LEVEL]\n"
+             "                 počítač řídí vlnedlo na straně SIDE (left vlevo, right vpravo)\n"
+             "                 v každé hře, na úrovni LEVEL 1 (začátečník), 2 (výchozí) nebo\n"
+             "                 3 (těžká); zadáno pro obě strany hraje počítač sám se sebou\n"
+             "      --host [PORT]\n"
+             "                 čeká na soupeře z jiného počítače, který se připojí po síti\n"
+             "                 (UDP port PORT, bez něj 27461); hrajete vlevo\n"
+             "      --join HOST[:PORT]\n"
+             "                 připojí se k soupeři, který hru založil na počítači HOST;\n"
+             "                 hrajete vpravo\n",
 };
 
-// The texts of the language the program runs in (Czech: the only one so far).
-constexpr const Texts& CurrentTexts() {
-    return kCzechTexts;
-}
+inline constexpr Texts kEnglishTexts{
+    .matchTitle = "Vlnedla",
+    .menuTitle = "Main menu",
+    .guideTitle = "Sound guide",
+    .menuEntries = {"Start game", "Speaker test", "Sound guide", "Quit game"},
+    .guideEntries = {"Hovercraft standing",
+                     "Hovercraft moving",
+                     "Cannon",
+                     "Missile",
+                     "Machine gun",
+                     "Out of ammunition",
+                     "Magnet",
+                     "Energy critical",
+                     "Hit",
+                     "Navigation of the left hovercraft",
+                     "Navigation of the right hovercraft",
+                     "An obstacle ahead of the left hovercraft",
+                     "An obstacle ahead of the right hovercraft",
+                     "Obstacles appear",
+                     "Obstacle not shot down",
+                     "A weapon or energy appears",
+                     "Position of the weapon or energy",
+                     "Weapon or energy collected",
+                     "Weapon or energy shot down",
+                     "Back to the main menu"},
+    .displayFailure = "DirectX is not installed correctly",
+    .dataMissing = "The game did not find its data (snd\\menu.dat, snd\\guide.dat, snd\\game.dat, "
+                   "pics\\game.dat) in the folder ",
+    .duelRefused = "The opponent has another version of the game or other data. The network game "
+                   "cannot start.",
+    .duelNoHost = "The opponent could not be reached: ",
+    .duelDesync = "The game went apart on the two computers and was ended. The state of both is "
+                  "in the file ",
+    .usage = "Usage: vlnedla [OPTION]...\n"
+             "A two-player hovercraft duel played by ear.\n"
+             "Without options the game starts with its spoken main menu; it reads its data\n"
+             "from snd/ and pics/ in the current folder.\n"
+             "\n"
+             "  -h, --help     show this help and end\n"
+             "      --version  show the version and end\n"
+             "      --language CODE\n"
+             "                 the language of the menus and the speech: cs (Czech) or en\n"
+             "                 (English); without it the settings file's language, then the\n"
+             "                 environment (LANGUAGE, LC_ALL, LC_MESSAGES, LANG) decide, else\n"
+             "                 Czech\n"
+             "      --computer SIDE[:LEVEL]\n"
+             "                 the computer plays the craft of SIDE (left or right) in every\n"
+             "                 match, at LEVEL 1 (beginner), 2 (default) or 3 (hard); give it\n"
+             "                 once for each side to watch the computer play itself\n"
+             "      --host [PORT]\n"
+             "                 wait for an opponent on another machine, who joins over the\n"
+             "                 network (UDP port PORT, 27461 if none is given); you play left\n"
+             "      --join HOST[:PORT]\n"
+             "                 join the opponent who hosts on HOST; you play right\n",
+};
 
 } // namespace vl::settings

@@ -232,6 +232,11 @@ private:
 
 class SimDuel : public ::testing::Test {
 protected:
+    // The simulators speak what their options choose, never the machine's locale.
+    static void SetUpTestSuite() {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"}) unsetenv(name);
+        setenv("LANG", "C.UTF-8", 1);
+    }
     void SetUp() override {
         if (!fs::exists(kData / "snd" / "game.dat") || !fs::exists(kData / "pics" / "game.dat"))
             GTEST_SKIP() << "no generated data in " << kData;
@@ -282,14 +287,24 @@ void ExpectSameMatch(SimProcess& host, SimProcess& joiner) {
     EXPECT_TRUE(Has(h.rbegin()->second, "\"gamerunning\"")) << h.rbegin()->second;
 }
 
+// The host speaks Czech and the joiner English: each hears its own language, and the match
+// is the same.
 TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
+    ASSERT_TRUE(fs::exists(kData / "lang" / "en" / "snd" / "game.dat"));
     SimProcess host(Work(), "host", kData, kHostScript, {"--host", std::to_string(Port(0))});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SimProcess joiner(Work(), "joiner", kData, kJoinerScript,
-                      {"--join", "127.0.0.1:" + std::to_string(Port(0))});
+                      {"--join", "127.0.0.1:" + std::to_string(Port(0)), "--language", "en"});
     ASSERT_EQ(joiner.Wait(), 0) << joiner.Err() << host.Err();
     ASSERT_EQ(host.Wait(), 0) << host.Err();
     ExpectSameMatch(host, joiner);
+    const auto english = [](SimProcess& p) {
+        for (const auto& l : p.Lines())
+            if (Has(l.text, "\"ev\":\"dump\"")) return Has(l.text, "\"language\":\"en\"");
+        return false;
+    };
+    EXPECT_TRUE(english(joiner));
+    EXPECT_FALSE(english(host));
     // Both run on the delay the host chose from its round trip.
     const std::regex chose("input delay ([0-9]+) frames");
     std::smatch hostDelay, joinerDelay;
@@ -398,7 +413,7 @@ TEST_F(SimDuel, AJoinerWithOtherDataIsRefusedWithExitCodeThree) {
     fs::create_directories(other / "pics");
     for (const char* f : {"snd/game.dat", "snd/menu.dat", "snd/guide.dat", "pics/game.dat"})
         fs::copy_file(kData / f, other / f, fs::copy_options::overwrite_existing);
-    std::ofstream(other / "snd" / "guide.dat", std::ios::app) << 'x';
+    std::ofstream(other / "pics" / "game.dat", std::ios::app) << 'x';
     // The joiner ends when it is refused; its script only bounds a run where it is not
     // (long enough for a slow, loaded machine's start-up).
     SimProcess host(Work(), "host3", kData, "wait 12000\n", {"--host", std::to_string(Port(2))});

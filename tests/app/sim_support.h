@@ -84,8 +84,10 @@ inline SimRun Sim(const fs::path& work, const fs::path& dataDir, const std::stri
     fs::create_directories(work);
     const fs::path scriptFile = work / "script.txt", errFile = work / "stderr.txt";
     std::ofstream(scriptFile) << script;
-    // The user's settings: the run's own scratch folder, never the machine's.
-    const std::string cmd = "XDG_CONFIG_HOME='" + fs::absolute(work / "config").string() + "' '" +
+    // The user's settings: the run's own scratch folder, never the machine's; the language
+    // only what `args` choose, never the machine's locale.
+    const std::string cmd = "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 XDG_CONFIG_HOME='" +
+                            fs::absolute(work / "config").string() + "' '" +
                             (kBin / "vlnedla-sim").string() + "' " + args + " --data '" +
                             dataDir.string() + "' '" + scriptFile.string() + "' 2>'" +
                             errFile.string() + "'";

@@ -23,13 +23,18 @@
 #include <vector>
 
 #include "app/soundsguide.h"
+#include "settings/Language.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
 const fs::path kTool = fs::path(VL_BINARY_DIR) / "bin" / "vlnedla-assets";
-const fs::path kSnd = fs::path(VL_DATA_DIR) / "snd";
+// A language's bank folder: Czech's snd/, another's lang/<code>/snd/.
+fs::path SndOf(const std::string& code) {
+    return code == "cs" ? fs::path(VL_DATA_DIR) / "snd"
+                        : fs::path(VL_DATA_DIR) / "lang" / code / "snd";
+}
 
 struct Entry {
     bool looped = false;
@@ -75,11 +80,11 @@ std::vector<std::vector<double>> ReadWav(const fs::path& path) {
 }
 
 // Lists and extracts a bank; empty when the data tool fails.
-Bank Load(const std::string& file) {
+Bank Load(const fs::path& bankFile) {
     Bank bank;
     const fs::path dir = fs::path(VL_BINARY_DIR) / ("test-data-" + std::to_string(getpid()));
     fs::remove_all(dir);
-    const std::string bankPath = (kSnd / file).string();
+    const std::string bankPath = bankFile.string();
     if (std::system(("'" + kTool.string() + "' bank extract '" + bankPath + "' '" + dir.string() +
                      "' >/dev/null")
                         .c_str()) != 0)
@@ -140,39 +145,59 @@ const std::vector<std::string> kEffects = {
     "explos", "explweap", "getweap", "glass",      "alarm",       "phone",
     "camera", "objapp",   "weapapp", "snavigleft", "snavigright", "machgunhitobject"};
 const std::vector<std::string> kKindWords = {"energysp", "bulletsp", "missilesp", "machgunsp"};
-std::vector<std::string> NumberWords() {
-    std::vector<std::string> w;
-    for (int i = 0; i <= 20; ++i) w.push_back(std::to_string(i));
-    for (int i = 30; i <= 90; i += 10) w.push_back(std::to_string(i));
-    for (const char* s :
-         {"dva", "sto", "sta", "set", "tisic", "tisice", "milion", "miliony", "milionu"})
-        w.emplace_back(s);
-    return w;
-}
-
-class GeneratedBanks : public ::testing::Test {
+// Each language's banks are checked alike: the same items by name, the same levels, number
+// words as short. Read once a language.
+class GeneratedBanks : public ::testing::TestWithParam<std::string> {
 protected:
+    struct Banks {
+        Bank game, guide, menu;
+    };
     static void SetUpTestSuite() {
         std::ifstream cache(fs::path(VL_BINARY_DIR) / "CMakeCache.txt");
         std::stringstream text;
         text << cache.rdbuf();
         noData_ = text.str().find("VLNEDLA_DATA:BOOL=OFF") != std::string::npos &&
-                  !fs::exists(kSnd / "game.dat");
-        if (noData_) return;
-        game_ = Load("game.dat");
-        guide_ = Load("guide.dat");
-        menu_ = Load("menu.dat");
+                  !fs::exists(SndOf("cs") / "game.dat");
     }
     void SetUp() override {
         if (noData_) GTEST_SKIP() << "this build makes no data (VLNEDLA_DATA=OFF)";
-        ASSERT_FALSE(game_.empty()) << "snd/game.dat is missing or unreadable";
-        ASSERT_FALSE(guide_.empty()) << "snd/guide.dat is missing or unreadable";
+        const std::string& code = GetParam();
+        if (!banks_.count(code)) {
+            const fs::path snd = SndOf(code);
+            banks_[code] = {Load(snd / "game.dat"), Load(snd / "guide.dat"), Load(snd / "menu.dat")};
+        }
+        const Banks& b = banks_[code];
+        game_ = b.game, guide_ = b.guide, menu_ = b.menu;
+        ASSERT_FALSE(game_.empty()) << SndOf(code) / "game.dat" << " is missing or unreadable";
+        ASSERT_FALSE(guide_.empty()) << SndOf(code) / "guide.dat" << " is missing or unreadable";
+        ASSERT_FALSE(menu_.empty()) << SndOf(code) / "menu.dat" << " is missing or unreadable";
+    }
+    // The pieces the language's number rules speak.
+    std::vector<std::string> NumberWords() const {
+        const vl::settings::Language* language = vl::settings::FindLanguage(GetParam());
+        std::vector<std::string> w;
+        for (const std::string_view piece : language->numberPieces()) w.emplace_back(piece);
+        return w;
     }
     static inline bool noData_ = false;
-    static inline Bank game_, guide_, menu_;
+    static inline std::map<std::string, Banks> banks_;
+    Bank game_, guide_, menu_;
 };
 
-TEST_F(GeneratedBanks, GameHoldsEveryItemTheMatchLooksUpWithItsLooping) {
+INSTANTIATE_TEST_SUITE_P(Languages, GeneratedBanks, ::testing::Values("cs", "en"));
+
+TEST_P(GeneratedBanks, MenuHoldsTheSameItemsInEveryLanguage) {
+    const std::set<std::string> names = {
+        "mainmenusp",  "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
+        "endgameitemsp", "testspeakers",  "endofgamesp",        "netwaitsp",
+        "netjoinedsp", "netleftsp",       "netlostsp",          "netversionsp"};
+    std::set<std::string> got;
+    for (const auto& [name, e] : menu_) got.insert(name);
+    EXPECT_EQ(got, names);
+    EXPECT_EQ(menu_["testspeakers"].channels, 2);
+}
+
+TEST_P(GeneratedBanks, GameHoldsEveryItemTheMatchLooksUpWithItsLooping) {
     std::vector<std::string> oneShots = kEffects;
     for (const auto& w : kKindWords) oneShots.push_back(w);
     for (const auto& w : NumberWords()) oneShots.push_back(w);
@@ -218,7 +243,7 @@ int BasePeriod(const std::vector<double>& s) {
     return 0;
 }
 
-TEST_F(GeneratedBanks, EchoesAndBeaconShareTheNavigationTonesPeriod) {
+TEST_P(GeneratedBanks, EchoesAndBeaconShareTheNavigationTonesPeriod) {
     // The match plays them all at one rate for one height, so one period means one pitch.
     const int navig = BasePeriod(game_["navig1"].samples[0]);
     EXPECT_EQ(navig, 100);
@@ -227,7 +252,7 @@ TEST_F(GeneratedBanks, EchoesAndBeaconShareTheNavigationTonesPeriod) {
         EXPECT_EQ(BasePeriod(game_[name].samples[0]), navig) << name;
 }
 
-TEST_F(GeneratedBanks, NumberWordsAreShortAndEventSoundsStartAtOnceAndEndQuietly) {
+TEST_P(GeneratedBanks, NumberWordsAreShortAndEventSoundsStartAtOnceAndEndQuietly) {
     std::vector<long> ms;
     for (const auto& w : NumberWords()) {
         EXPECT_LE(game_[w].durationMs, 600) << w;
@@ -249,7 +274,7 @@ TEST_F(GeneratedBanks, NumberWordsAreShortAndEventSoundsStartAtOnceAndEndQuietly
     }
 }
 
-TEST_F(GeneratedBanks, LoopsJoinWithoutAStep) {
+TEST_P(GeneratedBanks, LoopsJoinWithoutAStep) {
     for (const auto& name : kLooped) {
         const auto& s = game_[name].samples[0];
         double steepest = 0;
@@ -259,7 +284,7 @@ TEST_F(GeneratedBanks, LoopsJoinWithoutAStep) {
     }
 }
 
-TEST_F(GeneratedBanks, EveryItemIsLevelledWithTheMenuAndPeaksBelowMinusOneDb) {
+TEST_P(GeneratedBanks, EveryItemIsLevelledWithTheMenuAndPeaksBelowMinusOneDb) {
     // A player's continuous sounds stand lower on purpose, under the spoken counters.
     const std::set<std::string> bed = {"tankstoji", "tankjede", "tankstoji2", "tankjede2",
                                        "navig1",    "navig2",   "snavigleft", "snavigright"};
@@ -276,7 +301,7 @@ TEST_F(GeneratedBanks, EveryItemIsLevelledWithTheMenuAndPeaksBelowMinusOneDb) {
     }
 }
 
-TEST_F(GeneratedBanks, GuideHoldsItsIntroductionAndEveryEntryWithNavigationHighThenLowOnItsSide) {
+TEST_P(GeneratedBanks, GuideHoldsItsIntroductionAndEveryEntryWithNavigationHighThenLowOnItsSide) {
     EXPECT_EQ(guide_.size(), 21u);
     EXPECT_TRUE(guide_.count("introguidesp"));
     for (const auto name : vl::app::Tguideform::kEntrySounds) {

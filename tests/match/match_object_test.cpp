@@ -18,7 +18,6 @@
 #include "match/Player.h"
 #include "match/Radar.h"
 #include "match/Shot.h"
-#include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
 #include "match/match_fixture.h"
 #include "platform/HeadlessToolkit.h"
@@ -159,14 +158,6 @@ TEST_F(MatchObject, EachPickupKindRefillsItsCounterAndSpeaksTheNewValue) {
     // Nothing else changed: the left record is as Start left it.
     EXPECT_EQ(match.propertiesleft.bullets, 50);
     EXPECT_EQ(match.propertiesleft.energy, 100);
-}
-
-TEST_F(MatchObject, HundredsAndThousandsOfTwoToFourTakeTheirFewForm) {
-    using Words = std::vector<std::string>;
-    EXPECT_EQ(NumberWords(300, true), (Words{"3", "sta"}));
-    EXPECT_EQ(NumberWords(400, true), (Words{"4", "sta"}));
-    EXPECT_EQ(NumberWords(4000, true), (Words{"4", "tisice"}));
-    EXPECT_EQ(NumberWords(4000000, true), (Words{"4", "miliony"}));
 }
 
 TEST_F(MatchObject, AStartedMatchRunsAndCloseLeavesAnEmptyFieldAndSilence) {

@@ -7,7 +7,6 @@
 #include "match/Player.h"
 #include "match/Radar.h"
 #include "match/Shot.h"
-#include "match/SpokenNumbers.h"
 #include "match/Weapon.h"
 #include "match_fixture.h"
 
@@ -15,42 +14,6 @@ namespace vl::match {
 namespace {
 
 using Words = std::vector<std::string>;
-
-TEST(SpokenNumbers, WorkedExamplesAndEdges) {
-    const std::vector<std::pair<int32_t, Words>> rows = {
-        {7, {"7"}},
-        {20, {"20"}},
-        {22, {"20", "dva"}},
-        {45, {"40", "5"}},
-        {100, {"sto"}},
-        {200, {"2", "sta"}},
-        {512, {"5", "set", "12"}},
-        {1000, {"tisic"}},
-        {2345, {"dva", "tisice", "3", "sta", "40", "5"}},
-        {5000, {"5", "tisic"}},
-        {22000, {"20", "dva", "tisic"}},
-        {250000, {"2", "sta", "50", "tisic"}},
-        {1250000, {"milion", "2", "sta", "50", "tisic"}},
-        {7000000, {"7", "milionu"}},
-        {1, {"1"}},
-        {2, {"2"}},
-        {21, {"20", "1"}},
-        {32, {"30", "dva"}},
-        {101, {"sto", "1"}},
-        {110, {"sto", "10"}},
-        {121, {"sto", "20", "1"}},
-        {1001, {"tisic", "1"}},
-        {1100, {"tisic", "sto"}},
-        {2000000, {"dva", "miliony"}},
-        {3000000, {"3", "miliony"}},
-    };
-    for (const auto& [value, words] : rows) {
-        EXPECT_EQ(NumberWords(value, true), words) << value;
-        EXPECT_EQ(NumberWords(value, false), words) << value;
-    }
-    EXPECT_EQ(NumberWords(0, true), Words{"0"});
-    EXPECT_TRUE(NumberWords(0, false).empty());
-}
 
 class Match : public MatchFixture {
 protected:

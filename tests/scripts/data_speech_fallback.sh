@@ -5,7 +5,7 @@
 # message naming the line.
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-script="$SRC/assets/speech/make_speech.sh"
+script="$SRC/assets/lang/make_speech.sh"
 command -v espeak-ng > /dev/null || fail "espeak-ng is not installed (scripts/setup.sh installs it)"
 
 # A text2wave like Festival's without the voice: it complains and exits 0 without a file.

@@ -94,6 +94,7 @@ void TraceWriter::OnSet(std::string_view bank, std::string_view item, std::strin
 void TraceWriter::Dump(uint64_t t, const platform::Toolkit& toolkit, const std::string& match) {
     const platform::Form* active = toolkit.IsActive() ? toolkit.ActiveForm() : nullptr;
     std::string m = ",\"active\":" + (active ? JsonString(active->Name()) : std::string("null"));
+    if (!language_.empty()) m += ",\"language\":" + JsonString(language_);
     m += ",\"windows\":{";
     bool first = true;
     for (const auto& form : toolkit.Forms()) {

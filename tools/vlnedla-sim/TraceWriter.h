@@ -34,6 +34,8 @@ public:
     // The program as it is now, stamped with the timeline's time `t`; `match` is the match
     // window's JSON object, empty before that window exists.
     void Dump(uint64_t t, const platform::Toolkit& toolkit, const std::string& match);
+    // The program's language when it is not Czech: every dump then names it.
+    void SetLanguage(std::string_view code) { language_ = std::string(code); }
     void Exit(int code);
     void End(uint64_t t);
 
@@ -43,6 +45,7 @@ private:
 
     std::FILE* out_;
     platform::VirtualClock& clock_;
+    std::string language_; // empty: Czech
 };
 
 } // namespace vl::sim

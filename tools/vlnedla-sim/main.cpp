@@ -3,7 +3,7 @@
 // a user's actions, and writes a trace of what the program did.
 //
 //   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]...
-//               [--host PORT | --join HOST:PORT] SCRIPT
+//               [--host PORT | --join HOST:PORT] [--language CODE] SCRIPT
 //
 // Index:
 //   - Timeline: applies the script's actions as virtual time reaches them
@@ -164,7 +164,7 @@ private:
 
 int Usage() {
     std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... "
-                 "[--host PORT | --join HOST:PORT] SCRIPT\n";
+                 "[--host PORT | --join HOST:PORT] [--language CODE] SCRIPT\n";
     return 2;
 }
 
@@ -185,6 +185,12 @@ int Main(int argc, char** argv) {
                 return Usage();
             }
             play.waitInFrame = true;
+        } else if (arg == "--language" && i + 1 < argc) {
+            std::string reason;
+            if (!play.language.empty() || !app::ParseLanguageOption(argv[++i], play, reason)) {
+                if (!reason.empty()) std::cerr << "vlnedla-sim: " << reason << "\n";
+                return Usage();
+            }
         } else if (arg == "--computer" && i + 1 < argc) {
             std::string reason;
             if (!app::ParseComputerOption(argv[++i], play, reason)) {
@@ -261,6 +267,7 @@ int Main(int argc, char** argv) {
         // The match window's back surface as it stands; nothing before the window exists or
         // its display was first shown. A file that cannot be written fails the run at its end.
         bool shotFailed = false;
+        if (&program.Language() != &settings::Czech()) trace.SetLanguage(program.Language().code);
         timeline.SetMatch([&program] { return program.Form1(); });
         timeline.SetShotHandler([&](const std::string& path) {
             match::TForm1* form1 = program.Form1();

@@ -6,7 +6,8 @@
 #   here            the scripts' folder; BIN, DATA, SRC: the built programs, the generated
 #                   data (may be empty) and the source tree
 #   work            a scratch folder, removed at exit; the user's settings and data folders
-#                   (XDG_CONFIG_HOME, XDG_DATA_HOME) point inside it, never at the machine's
+#                   (XDG_CONFIG_HOME, XDG_DATA_HOME) point inside it, never at the machine's;
+#                   the locale is C.UTF-8 (the game in Czech) unless a check chooses
 #   fail MSG        "CHECK: MSG", then every *.log in $work, and exit 1
 #   skip MSG        "CHECK: SKIPPED: MSG" and exit 77 (the test counts as skipped)
 #   need_data F...  skips unless each generated data file F (snd/menu.dat, ...) exists
@@ -26,6 +27,8 @@ DATA=${VL_DATA_DIR:-}
 SRC=${VL_SOURCE_DIR:-$(cd "$here/../.." && pwd)}
 work=$(mktemp -d "${TMPDIR:-/tmp}/vl-$check.XXXXXX")
 export XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/share"
+unset LANGUAGE LC_ALL LC_MESSAGES
+export LANG=C.UTF-8
 export LSAN_OPTIONS="suppressions=$here/system-libraries.lsan${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 
 _vl_exit_cmds=()

@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Synthesises the menu's Czech announcements into WAV files and writes their bank manifest.
+# Synthesises a language's spoken items into WAV files and writes their bank manifest.
 #
-# usage: make_speech.sh [--engine auto|festival|espeak] [--stretch F] [--lead S] [--tail S]
-#                       TEXTS OUTDIR
+# usage: make_speech.sh [--engine auto|festival|espeak] [--voice FILE] [--stretch F] [--lead S]
+#                       [--tail S] TEXTS OUTDIR
 #
 # TEXTS holds one item a line, NAME<TAB>TEXT in UTF-8 ('#' lines and blank lines are skipped);
 # TEXT "LEFT|RIGHT" makes a stereo item (LEFT in the left channel only, a pause, RIGHT in the
 # right channel only). OUTDIR receives NAME.wav for every item and, written last so that a build
 # can depend on it, manifest.txt for 'vlnedla-assets bank build'.
 #
-# The voice is Festival's Czech voice (czech_dita) when it works here, else espeak-ng's Czech
-# voice; 'auto' (the default) probes Festival once and falls back without failing. Every word
+# The voice is the language's Festival voice when it works here, else espeak-ng's voice of the
+# language; 'auto' (the default) probes Festival once and falls back without failing. --voice
+# names a language's voice.txt (lines KEY<TAB>VALUE: 'festival' the voice's function, 'charset'
+# the encoding Festival reads, 'espeak' espeak-ng's voice, 'stretch' either 'festival' for
+# Festival's Duration_Stretch or 'tempo' for a voice that ignores it, whose words sox then
+# speeds up with their pitch unchanged); without it the voice is Czech. Every word
 # is trimmed of leading and trailing silence, brought to one RMS level, limited so that no
 # peak exceeds -1 dBFS, and stored as 16-bit PCM at one sample rate, so the menu sounds even
 # whichever voice spoke it.
@@ -38,6 +42,7 @@ die() {
 }
 
 engine=auto
+voice_file=
 stretch=1
 lead=0.02
 tail=0.04
@@ -45,6 +50,7 @@ while [[ ${1:-} == --* ]]; do
     [[ $# -ge 2 ]] || die "$1 needs a value"
     case $1 in
     --engine) engine=$2 ;;
+    --voice) voice_file=$2 ;;
     --stretch) stretch=$2 ;;
     --lead) lead=$2 ;;
     --tail) tail=$2 ;;
@@ -52,7 +58,7 @@ while [[ ${1:-} == --* ]]; do
     esac
     shift 2
 done
-[[ $# -eq 2 ]] || die "usage: make_speech.sh [--engine E] [--stretch F] [--lead S] [--tail S] TEXTS OUTDIR"
+[[ $# -eq 2 ]] || die "usage: make_speech.sh [--engine E] [--voice FILE] [--stretch F] [--lead S] [--tail S] TEXTS OUTDIR"
 texts=$1
 outdir=$2
 case $engine in auto | festival | espeak) ;; *) die "unknown engine '$engine'" ;; esac
@@ -61,6 +67,30 @@ for value in "$stretch" "$lead" "$tail"; do
 done
 [[ -r $texts ]] || die "cannot read the texts file '$texts'"
 command -v sox > /dev/null || die "sox is missing (Debian package sox)"
+
+# The voice: Czech unless a voice file names another.
+festival_voice=voice_czech_dita
+festival_charset=ISO-8859-2
+espeak_voice=cs
+stretch_by=festival
+if [[ -n $voice_file ]]; then
+    [[ -r $voice_file ]] || die "cannot read the voice file '$voice_file'"
+    while IFS=$'\t' read -r key value || [[ -n $key ]]; do
+        key=${key%$'\r'}
+        value=${value%$'\r'}
+        [[ -z $key || $key == \#* ]] && continue
+        case $key in
+        festival) festival_voice=$value ;;
+        charset) festival_charset=$value ;;
+        espeak) espeak_voice=$value ;;
+        stretch) stretch_by=$value ;;
+        *) die "$voice_file: unknown key '$key'" ;;
+        esac
+    done < "$voice_file"
+    [[ $festival_voice =~ ^[A-Za-z0-9_]+$ ]] || die "$voice_file: bad Festival voice '$festival_voice'"
+    [[ $stretch_by == festival || $stretch_by == tempo ]] ||
+        die "$voice_file: stretch is 'festival' or 'tempo', not '$stretch_by'"
+fi
 
 mkdir -p "$outdir"
 work=$(mktemp -d "$outdir/.work.XXXXXX")
@@ -84,10 +114,12 @@ seconds_of() { sox --info -D "$1"; }
 # is whether a wave with samples comes out.
 festival_speak() { # TEXT OUT.wav
     local text=$1 out=$2
-    printf '%s\n' "$text" | iconv -f UTF-8 -t ISO-8859-2 > "$work/festival.txt" ||
-        die "the text '$text' cannot be written in ISO-8859-2 for Festival"
+    printf '%s\n' "$text" | iconv -f UTF-8 -t "$festival_charset" > "$work/festival.txt" ||
+        die "the text '$text' cannot be written in $festival_charset for Festival"
     rm -f "$out"
-    text2wave -eval '(voice_czech_dita)' -eval "(Parameter.set 'Duration_Stretch $stretch)" \
+    local duration=$stretch
+    [[ $stretch_by == festival ]] || duration=1
+    text2wave -eval "($festival_voice)" -eval "(Parameter.set 'Duration_Stretch $duration)" \
         "$work/festival.txt" -o "$out" > /dev/null 2>&1 || true
     [[ -s $out ]] && [[ $(sox --info -s "$out" 2> /dev/null || echo 0) -gt 0 ]]
 }
@@ -97,7 +129,7 @@ espeak_speak() { # TEXT OUT.wav
     rm -f "$out"
     local speed
     speed=$(awk -v s="$stretch" 'BEGIN { printf "%d", 175 / s }') # 175 words a minute at 1
-    espeak-ng -v cs -s "$speed" -w "$out" -- "$text" > /dev/null 2>&1 || return 1
+    espeak-ng -v "$espeak_voice" -s "$speed" -w "$out" -- "$text" > /dev/null 2>&1 || return 1
     [[ -s $out ]]
 }
 
@@ -106,11 +138,11 @@ if [[ $engine == auto ]]; then
         engine=festival
     else
         engine=espeak
-        echo "make_speech.sh: Festival's Czech voice is not usable here; speaking with espeak-ng" >&2
+        echo "make_speech.sh: Festival's voice $festival_voice is not usable here; speaking with espeak-ng" >&2
     fi
 fi
 if [[ $engine == espeak ]]; then
-    command -v espeak-ng > /dev/null || die "neither Festival's Czech voice nor espeak-ng is installed"
+    command -v espeak-ng > /dev/null || die "neither Festival's voice $festival_voice nor espeak-ng is installed"
 fi
 
 # --- one spoken word --------------------------------------------------------------------------
@@ -120,6 +152,12 @@ speak() { # TEXT OUT.wav
     local text=$1 out=$2 raw="$work/raw.wav" trimmed="$work/trimmed.wav"
     if [[ $engine == festival ]]; then
         festival_speak "$text" "$raw" || die "Festival produced no sound for '$text'"
+        if [[ $stretch_by == tempo && $stretch != 1 ]]; then
+            local factor
+            factor=$(awk -v s="$stretch" 'BEGIN { printf "%.4f", 1 / s }')
+            sox -D "$raw" "$work/tempo.wav" tempo -s "$factor"
+            mv -f "$work/tempo.wav" "$raw"
+        fi
     else
         espeak_speak "$text" "$raw" || die "espeak-ng produced no sound for '$text'"
     fi
