@@ -120,7 +120,7 @@ PKG_CONFIG_LIBDIR=$prefix/lib/pkgconfig cmake -S . -B "$out" -G Ninja \
 cmake --build "$out" -j"$jobs"
 
 # --- the release ----------------------------------------------------------------------------
-for f in snd/menu.dat snd/guide.dat snd/game.dat pics/game.dat; do
+for f in snd/menu.dat snd/guide.dat snd/game.dat pics/game.dat lang/en/snd/game.dat; do
   [ -f "$linux_build/data/$f" ] || { echo "build_windows: $linux_build/data/$f is missing: build for Linux first (./test.sh)"; exit 1; }
 done
 name=vlnedla-$version-windows-x64
@@ -133,9 +133,11 @@ for dll in libstdc++-6.dll libgcc_s_seh-1.dll; do cp "$gcc_dir/$dll" "$stage/"; 
 cp /usr/x86_64-w64-mingw32/lib/libwinpthread-1.dll "$stage/"
 cp "$linux_build"/data/snd/*.dat "$stage/snd/"
 cp "$linux_build"/data/pics/game.dat "$stage/pics/"
+cp -r "$linux_build"/data/lang "$stage/" # the other languages' banks
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$stage/"
 cp /usr/share/doc/fonts-dejavu-core/copyright "$stage/DejaVuSans-LICENSE.txt"
 sed 's/$/\r/' packaging/README >"$stage/README.txt"
+sed 's/$/\r/' packaging/README.cs >"$stage/README.cs.txt"
 sed 's/$/\r/' LICENSE >"$stage/LICENSE.txt"
 mkdir -p dist
 rm -f "dist/$name.zip"

@@ -30,6 +30,10 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "check_windows: $*"; for l in "$work"/*.log; do [ -f "$l" ] && { echo "--- $l"; tail -n 30 "$l"; }; done; exit 1; }
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# The game follows the locale, then Windows' own language (Wine's, from the host's locale):
+# the checks below are of the game in Czech, one check of the locale's choice apart.
+export LANG=cs_CZ.UTF-8
+unset LANGUAGE LC_ALL LC_MESSAGES
 # The user's folders of the Wine user stay inside the scratch folder too.
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
@@ -39,7 +43,7 @@ unzip -q "$zip" -d "$here"
 rel="$here/vlnedla-$version-windows-x64"
 files=$(cd "$rel" && find . -type f | sort)
 echo "check_windows: the release: $(echo "$files" | wc -l) files, $(du -sk "$rel" | cut -f1) KB unpacked, $(du -k "$zip" | cut -f1) KB zipped"
-for f in vlnedla.exe vlnedla-sim.exe vlnedla-assets.exe SDL2.dll SDL2_ttf.dll snd/menu.dat snd/game.dat snd/guide.dat pics/game.dat DejaVuSans.ttf README.txt LICENSE.txt; do
+for f in vlnedla.exe vlnedla-sim.exe vlnedla-assets.exe SDL2.dll SDL2_ttf.dll snd/menu.dat snd/game.dat snd/guide.dat pics/game.dat lang/en/snd/menu.dat lang/en/snd/game.dat lang/en/snd/guide.dat DejaVuSans.ttf README.txt LICENSE.txt; do
   [ -f "$rel/$f" ] || fail "the release has no $f"
 done
 head -c 2000 "$rel/README.txt" | grep -q $'\r$' || fail "README.txt has no Windows line ends"
@@ -49,6 +53,8 @@ out=$(cd "$rel" && "$wine" ./vlnedla.exe --version 2>&1 | tr -d '\r') || fail "-
 [ "$out" = "vlnedla $version" ] || fail "--version said: $out"
 out=$(cd "$rel" && "$wine" ./vlnedla.exe --help 2>&1 | tr -d '\r') || true
 grep -q -- '--computer' <<<"$out" || fail "--help said: $out"
+out=$(cd "$rel" && LANG=de_DE.UTF-8 "$wine" ./vlnedla.exe --help 2>&1 | tr -d '\r') || true
+grep -q 'A two-player hovercraft duel' <<<"$out" || fail "--help in German's locale is not English: $out"
 rc=0; (cd "$rel" && "$wine" ./vlnedla.exe --speed 3 >"$work/refuse.txt" 2>&1) || rc=$?
 [ "$rc" -eq 2 ] && grep -q "unknown option '--speed'" "$work/refuse.txt" || fail "a bad option: $rc $(cat "$work/refuse.txt")"
 
@@ -131,7 +137,7 @@ timeout 120 "$linux/bin/vlnedla-sim" --host "$port" --data "$linux/data" "$work/
   >"$work/host.trace" 2>"$work/host.log" &
 host_pid=$!
 pids+=("$host_pid")
-(cd "$rel" && XDG_CONFIG_HOME= timeout 120 "$wine" ./vlnedla-sim.exe --join "127.0.0.1:$port" \
+(cd "$rel" && XDG_CONFIG_HOME= timeout 120 "$wine" ./vlnedla-sim.exe --language en --join "127.0.0.1:$port" \
   --data . joiner.txt >"$work/joiner.trace" 2>"$work/joiner.log") || fail "the Windows joiner failed"
 wait "$host_pid" || fail "the Linux host failed"
 python3 - "$work/host.trace" "$work/joiner.trace" <<'PY' || fail "the two machines' matches differ"

@@ -1,0 +1,70 @@
+Vlnedla — souboj vznášedel hraný po sluchu
+==========================================
+
+Dva hráči u jedné klávesnice létají se svými vlnedly nahoru a dolů po dvou stranách pole
+a střílejí na sebe z kanónu, raketami, kulometem a magnety, zatímco se mezi nimi objevují
+předměty a zbraně. Všechno je slyšet: zvuky každého hráče znějí z jeho strany, výška
+vlnedla je výška tónu jeho navigace, předmět před vlnedlem odpovídá ozvěnou v téže výšce
+a stav zbraní a energie se na požádání vysloví. Obraz pole se také kreslí, ale nic ve hře
+na něm nezávisí: nevidomí a vidící hráči hrají za stejných podmínek.
+
+Hrajte se stereofonními sluchátky nebo dvěma reproduktory: na levé a pravé straně záleží.
+
+Hra mluví česky nebo anglicky (README je tento text anglicky). Česky mluví, když je jazyk
+systému čeština nebo není nastaven (proměnné LANG, LC_MESSAGES, LC_ALL, LANGUAGE; ve
+Windows jazyk Windows), jinak anglicky. Natrvalo zvolíte jazyk řádkem "language = cs"
+nebo "language = en" v souboru nastavení (~/.config/vlnedla/settings.ini, ve Windows
+%APPDATA%\Vlnedla\settings.ini) nebo jednorázově "vlnedla --language cs". Soupeři po síti
+mohou hrát každý ve svém jazyce.
+
+Hlavní menu se čte, jak se v něm pohybujete šipkami; Enter volí:
+
+  Start hry           začne hru
+  Test reproduktorů   vlevo, potom vpravo
+  Průvodce zvuky      každý zvuk hry s jeho významem
+  Konec hry           ukončí hru
+
+Klávesy ve hře
+
+  akce                       levý hráč     pravý hráč
+  nahoru                     E             šipka nahoru
+  dolů                       C             šipka dolů
+  kanón                      mezerník      Shift
+  raketa                     Tab           Enter
+  kulomet                    X             0 na numerické klávesnici
+  magnet                     F             šipka vlevo
+  vyslov energii             1             1 na numerické klávesnici
+  vyslov náboje kanónu       2             2 na numerické klávesnici
+  vyslov rakety              3             3 na numerické klávesnici
+  vyslov náboje kulometu     4             4 na numerické klávesnici
+
+Esc opustí hru a vrátí se do menu. Zásah ubírá energii; vlnedlo, kterému energie dojde,
+je zničeno a hra končí. Magnet sebere zbraň nebo energii.
+
+Konec: zvolte v menu "Konec hry" nebo zavřete okno menu.
+
+Spuštění: "vlnedla" z terminálu, nebo Vlnedla mezi hrami v nabídce pracovní plochy.
+"vlnedla --help" vypíše přepínače; zbytek říká manuálová stránka vlnedla(6).
+
+Ve Windows: rozbalte vlnedla-VERZE-windows-x64.zip do libovolné složky (stačí vaše
+uživatelská složka, instalace ani správce nejsou potřeba) a spusťte v ní vlnedla.exe;
+zástupce na ploše nebo v nabídce Start ji spustí stejně. Poprvé může Windows SmartScreen
+říct, že chránil počítač před neznámým programem: zvolte "Další informace" a potom
+"Přesto spustit". Přepínače fungují z příkazového řádku v té složce ("vlnedla.exe
+--computer right"); zprávy hry se ukládají také do %LOCALAPPDATA%\Vlnedla\vlnedla.log.
+Když hru po síti zakládáte, brána Windows Defender Firewall se zeptá, zda smí Vlnedla
+komunikovat v sítích: povolte to (doma stačí privátní sítě); kdo se připojuje, nepotřebuje
+nic. Odečítač obrazovky může zůstat zapnutý: hra mluví sama a klávesy bere, dokud je její
+okno vpředu.
+
+Hra po síti: jeden hráč spustí "vlnedla --host" (a povolí UDP port 27461 ve firewallu),
+druhý "vlnedla --join POČÍTAČ" se jménem nebo adresou počítače prvního. Kdo hru založil,
+řídí levé vlnedlo, kdo se připojil, pravé, každý kterýmikoli klávesami; "Start hry" a Esc
+platí na obou počítačích.
+
+Hra proti počítači: "vlnedla --computer right" nechá počítač řídit pravé vlnedlo (totéž
+dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:3" mu dá levé vlnedlo
+na nejtěžší ze tří úrovní, "--computer left:1" na nejlehčí.
+
+Vlnedla jsou svobodný software pod licencí GNU General Public License verze 3 nebo
+pozdější.
