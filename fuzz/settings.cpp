@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a user's settings file and the settings read from it, on any bytes. A file
 // that is taken (no warning) reads back the same when written again, and the key bindings
-// it gives never serve one key to two actions.
+// it gives never serve one key to two actions; its language, and every value of it taken as a
+// locale, choose a language (never none), with a warning only for what names none the game
+// has.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "app/UserSettings.h"
+#include "settings/Language.h"
 #include "settings/SettingsFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,6 +27,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const auto action = static_cast<Action>(a);
             if (s.Bindings().Clash(side, action, s.Bindings().Keys(side, action))) std::abort();
         }
+    const std::string language = s.Language();
+    const auto env = [&language](const char*) -> std::optional<std::string> { return language; };
+    const vl::settings::LanguageChoice fromFile =
+        vl::settings::ChooseLanguage("", language, env, "", nullptr);
+    const vl::settings::LanguageChoice fromLocale =
+        vl::settings::ChooseLanguage("", "", env, language, nullptr);
+    if (!fromFile.language || !fromLocale.language) std::abort();
+    if (fromFile.warning.empty() != (language.empty() || vl::settings::FindLanguage(language)))
+        std::abort();
     if (!taken) return 0;
     const vl::settings::SettingsFile again = vl::settings::SettingsFile::FromBytes({}, file.Text());
     if (!again.Warning().empty() || again.Keys() != file.Keys()) std::abort();

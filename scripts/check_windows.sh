@@ -30,10 +30,12 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "check_windows: $*"; for l in "$work"/*.log; do [ -f "$l" ] && { echo "--- $l"; tail -n 30 "$l"; }; done; exit 1; }
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# The game follows the locale, then Windows' own language (Wine's, from the host's locale):
-# the checks below are of the game in Czech, one check of the locale's choice apart.
-export LANG=cs_CZ.UTF-8
-unset LANGUAGE LC_ALL LC_MESSAGES
+# The game follows the locale, then Windows' own language (Wine's, from the host's locale).
+# The checks below are of the game in Czech, one check of the locale's choice apart:
+# LANGUAGE chooses it, since the host has no Czech locale for LANG (Wine would then lose the
+# Czech letters of the folder's name).
+export LANG=C.UTF-8 LANGUAGE=cs
+unset LC_ALL LC_MESSAGES
 # The user's folders of the Wine user stay inside the scratch folder too.
 "$wine" wineboot --init >/dev/null 2>&1 || true
 
@@ -53,7 +55,7 @@ out=$(cd "$rel" && "$wine" ./vlnedla.exe --version 2>&1 | tr -d '\r') || fail "-
 [ "$out" = "vlnedla $version" ] || fail "--version said: $out"
 out=$(cd "$rel" && "$wine" ./vlnedla.exe --help 2>&1 | tr -d '\r') || true
 grep -q -- '--computer' <<<"$out" || fail "--help said: $out"
-out=$(cd "$rel" && LANG=de_DE.UTF-8 "$wine" ./vlnedla.exe --help 2>&1 | tr -d '\r') || true
+out=$(cd "$rel" && LANGUAGE=de "$wine" ./vlnedla.exe --help 2>&1 | tr -d '\r') || true
 grep -q 'A two-player hovercraft duel' <<<"$out" || fail "--help in German's locale is not English: $out"
 rc=0; (cd "$rel" && "$wine" ./vlnedla.exe --speed 3 >"$work/refuse.txt" 2>&1) || rc=$?
 [ "$rc" -eq 2 ] && grep -q "unknown option '--speed'" "$work/refuse.txt" || fail "a bad option: $rc $(cat "$work/refuse.txt")"

@@ -71,8 +71,8 @@ bool ParseJoinOption(std::string_view value, PlayOptions& play, std::string& rea
 
 bool ParseLanguageOption(std::string_view value, PlayOptions& play, std::string& reason) {
     if (!settings::FindLanguage(value)) {
-        reason = "unknown language '" + std::string(value) +
-                 "' for --language: expected one of " + settings::LanguageList();
+        reason = "unknown language '" + std::string(value) + "' for --language: expected one of " +
+                 settings::LanguageList();
         return false;
     }
     play.language = std::string(value);

@@ -15,8 +15,7 @@ TSpokenListForm::TSpokenListForm(const sound::WindowContext& context,
       list(form.AddListBox(std::string(layout.listName), layout.listLeft, layout.listTop,
                            layout.listWidth, layout.listHeight)),
       layout_(layout), bankPath_(settings::BankPath(context.language, layout.bankFile)),
-      owner_(form), device(context.sound, &owner_),
-      bank(std::string(layout.bankName)) {
+      owner_(form), device(context.sound, &owner_), bank(std::string(layout.bankName)) {
     // Form data: the list box and the wave list's link to the device.
     list.ItemHeight = 13;
     list.AutoComplete = layout.autoComplete;

@@ -34,9 +34,9 @@
 #include "container/InputFile.h"
 #include "platform/SdlToolkit.h"
 #include "platform/SignalWatch.h"
+#include "settings/Language.h"
 #include "settings/Paths.h"
 #include "settings/Resources.h"
-#include "settings/Language.h"
 #include "settings/SettingsFile.h"
 
 namespace {
@@ -128,8 +128,8 @@ int RunProgram(const vl::app::PlayOptions& play) {
             // rather than a menu without a sound.
             std::error_code ec;
             const vl::settings::Language& language = vl::app::ChooseProgramLanguage(
-                play.language, vl::settings::SettingsFile::Peek(settingsPath).Get("language").value_or(""),
-                false);
+                play.language,
+                vl::settings::SettingsFile::Peek(settingsPath).Get("language").value_or(""), false);
             toolkit->ShowMessage(vl::platform::kApplicationTitle,
                                  std::string(language.texts.dataMissing) +
                                      std::filesystem::current_path(ec).string(),
@@ -138,9 +138,8 @@ int RunProgram(const vl::app::PlayOptions& play) {
         }
         vl::platform::Toolkit* shown = toolkit.get();
         auto audio = std::make_unique<vl::platform::SdlAudioBackend>();
-        vl::app::Program program(vl::app::ProgramParts{std::move(clock), std::move(audio),
-                                                       std::move(toolkit), nullptr, play,
-                                                       settingsPath});
+        vl::app::Program program(vl::app::ProgramParts{
+            std::move(clock), std::move(audio), std::move(toolkit), nullptr, play, settingsPath});
         running = shown;
         if (const int code = signals.ExitCode(); code >= 0) return code; // came at start-up
         const int code = program.Run();

@@ -13,19 +13,19 @@ namespace {
 // The form data in the window's language.
 SpokenListLayout Layout(const settings::Texts& texts) {
     return {
-    .formName = "mainmenuform",
-    .caption = texts.menuTitle,
-    .listName = "mainmenulist",
-    .listLeft = 216,
-    .listTop = 136,
-    .listWidth = 121,
-    .listHeight = 97,
-    .autoComplete = false,
-    .bankName = "DXWaveListmenu",
-    .bankFile = settings::kMenuBank,
-    .greeting = "mainmenusp",
-    .entries = texts.menuEntries,
-    .entrySounds = Tmainmenuform::kEntrySounds,
+        .formName = "mainmenuform",
+        .caption = texts.menuTitle,
+        .listName = "mainmenulist",
+        .listLeft = 216,
+        .listTop = 136,
+        .listWidth = 121,
+        .listHeight = 97,
+        .autoComplete = false,
+        .bankName = "DXWaveListmenu",
+        .bankFile = settings::kMenuBank,
+        .greeting = "mainmenusp",
+        .entries = texts.menuEntries,
+        .entrySounds = Tmainmenuform::kEntrySounds,
     };
 }
 

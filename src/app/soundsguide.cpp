@@ -15,25 +15,26 @@ namespace {
 // The form data in the window's language.
 SpokenListLayout Layout(const settings::Texts& texts) {
     return {
-    .formName = "guideform",
-    .caption = texts.guideTitle,
-    .listName = "guidelist",
-    .listLeft = 160,
-    .listTop = 136,
-    .listWidth = 233,
-    .listHeight = 97,
-    .autoComplete = true, // incremental search on, as the toolkit's default
-    .bankName = "DXWaveListguide",
-    .bankFile = settings::kGuideBank,
-    .greeting = "introguidesp",
-    .entries = texts.guideEntries,
-    .entrySounds = Tguideform::kEntrySounds,
+        .formName = "guideform",
+        .caption = texts.guideTitle,
+        .listName = "guidelist",
+        .listLeft = 160,
+        .listTop = 136,
+        .listWidth = 233,
+        .listHeight = 97,
+        .autoComplete = true, // incremental search on, as the toolkit's default
+        .bankName = "DXWaveListguide",
+        .bankFile = settings::kGuideBank,
+        .greeting = "introguidesp",
+        .entries = texts.guideEntries,
+        .entrySounds = Tguideform::kEntrySounds,
     };
 }
 
 } // namespace
 
-Tguideform::Tguideform(const sound::WindowContext& context) : TSpokenListForm(context, Layout(context.language.texts)) {
+Tguideform::Tguideform(const sound::WindowContext& context)
+    : TSpokenListForm(context, Layout(context.language.texts)) {
     form.OnCreate = [this] { FormCreate(); };
     form.OnActivate = [this] { FormActivate(); };
     form.OnClose = [this] { FormClose(); };

@@ -13,18 +13,16 @@
 
 #include "base/Check.h"
 #include "input/KeyMap.h"
-#include "settings/Resources.h"
 #include "settings/Language.h"
+#include "settings/Resources.h"
 
 namespace vl::match {
 
 // --- form data ------------------------------------------------------------------------
 
 TForm1::TForm1(const sound::WindowContext& context)
-    : toolkit(context.toolkit),
-      language(context.language),
-      form(toolkit.CreateForm("Form1", std::string(language.texts.matchTitle), 192, 107, 544,
-                              375)),
+    : toolkit(context.toolkit), language(context.language),
+      form(toolkit.CreateForm("Form1", std::string(language.texts.matchTitle), 192, 107, 544, 375)),
       owner_(form), inputOwner_(form), presenter_(toolkit.CreatePresenter(form)),
       DXSound1(context.sound, &owner_), DXWaveList1("DXWaveList1"),
       DXInput1(input::InputEnvironment{&inputOwner_, &toolkit, &toolkit, &toolkit}),

@@ -58,8 +58,8 @@ public:
 
     // --- lifecycle ----------------------------------------------------------------------
     // Creation handler (run through the toolkit's boundary): reads the language's
-    // snd\game.dat and pics\game.dat, then gives both players a new record. Throws the readers' errors (a
-    // missing file: "Cannot open file ..."); the window is created all the same.
+    // snd\game.dat and pics\game.dat, then gives both players a new record. Throws the readers'
+    // errors (a missing file: "Cannot open file ..."); the window is created all the same.
     void FormCreate();
     // A new match from a seed of the clock's (StartMatch). The menu only starts one on a
     // hidden window, so the field is empty.

@@ -28,8 +28,8 @@
 #include "match/Side.h"
 #include "match/Unit1.h"
 #include "net/StateText.h"
-#include "settings/Resources.h"
 #include "settings/Language.h"
+#include "settings/Resources.h"
 #include "sound/DXSounds.h"
 
 namespace vl::net {

@@ -104,8 +104,8 @@ std::string BankPath(const Language& language, std::string_view bank) {
 bool BanksPresent(const Language& language) {
     std::error_code ec;
     for (const std::string_view bank : {kMenuBank, kGuideBank, kGameBank})
-        if (!std::filesystem::is_regular_file(
-                container::ProgramDataPath(BankPath(language, bank)), ec))
+        if (!std::filesystem::is_regular_file(container::ProgramDataPath(BankPath(language, bank)),
+                                              ec))
             return false;
     return true;
 }

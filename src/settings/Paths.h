@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Paths: the one place that knows where the user's files are (the program's data lie relative
-// to the folder it runs in: Resources, Language): settings under $XDG_CONFIG_HOME/vlnedla (~/.config/vlnedla; on Windows
-// %APPDATA%\Vlnedla) and data such as replays under $XDG_DATA_HOME/vlnedla
+// to the folder it runs in: Resources, Language): settings under $XDG_CONFIG_HOME/vlnedla
+// (~/.config/vlnedla; on Windows %APPDATA%\Vlnedla) and data such as replays under
+// $XDG_DATA_HOME/vlnedla
 // (~/.local/share/vlnedla; on Windows %LOCALAPPDATA%\Vlnedla).
 #pragma once
 

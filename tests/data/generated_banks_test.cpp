@@ -164,13 +164,17 @@ protected:
         const std::string& code = GetParam();
         if (!banks_.count(code)) {
             const fs::path snd = SndOf(code);
-            banks_[code] = {Load(snd / "game.dat"), Load(snd / "guide.dat"), Load(snd / "menu.dat")};
+            banks_[code] = {Load(snd / "game.dat"), Load(snd / "guide.dat"),
+                            Load(snd / "menu.dat")};
         }
         const Banks& b = banks_[code];
         game_ = b.game, guide_ = b.guide, menu_ = b.menu;
-        ASSERT_FALSE(game_.empty()) << SndOf(code) / "game.dat" << " is missing or unreadable";
-        ASSERT_FALSE(guide_.empty()) << SndOf(code) / "guide.dat" << " is missing or unreadable";
-        ASSERT_FALSE(menu_.empty()) << SndOf(code) / "menu.dat" << " is missing or unreadable";
+        ASSERT_FALSE(game_.empty()) << SndOf(code) / "game.dat"
+                                    << " is missing or unreadable";
+        ASSERT_FALSE(guide_.empty()) << SndOf(code) / "guide.dat"
+                                     << " is missing or unreadable";
+        ASSERT_FALSE(menu_.empty()) << SndOf(code) / "menu.dat"
+                                    << " is missing or unreadable";
     }
     // The pieces the language's number rules speak.
     std::vector<std::string> NumberWords() const {
@@ -188,9 +192,9 @@ INSTANTIATE_TEST_SUITE_P(Languages, GeneratedBanks, ::testing::Values("cs", "en"
 
 TEST_P(GeneratedBanks, MenuHoldsTheSameItemsInEveryLanguage) {
     const std::set<std::string> names = {
-        "mainmenusp",  "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
-        "endgameitemsp", "testspeakers",  "endofgamesp",        "netwaitsp",
-        "netjoinedsp", "netleftsp",       "netlostsp",          "netversionsp"};
+        "mainmenusp",    "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
+        "endgameitemsp", "testspeakers",    "endofgamesp",        "netwaitsp",
+        "netjoinedsp",   "netleftsp",       "netlostsp",          "netversionsp"};
     std::set<std::string> got;
     for (const auto& [name, e] : menu_) got.insert(name);
     EXPECT_EQ(got, names);

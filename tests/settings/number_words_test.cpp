@@ -86,7 +86,8 @@ TEST(NumberWords, EnglishReadsAsAnEnglishSpeakerDoes) {
 TEST(NumberWords, EveryWordIsOneOfItsLanguagesPieces) {
     for (const Language& language : Languages()) {
         const auto pieces = language.numberPieces();
-        for (int64_t value = 0; value <= INT32_MAX; value = value < 3000 ? value + 1 : value * 7 + 13) {
+        for (int64_t value = 0; value <= INT32_MAX;
+             value = value < 3000 ? value + 1 : value * 7 + 13) {
             for (const std::string& w : language.numberWords(static_cast<int32_t>(value), true)) {
                 ASSERT_NE(std::find(pieces.begin(), pieces.end(), w), pieces.end())
                     << language.code << " " << value << ": " << w;
