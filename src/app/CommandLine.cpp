@@ -96,29 +96,29 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
                     arg == "--version" ? CommandLine::Action::Version : CommandLine::Action::Help;
             continue;
         }
-        if (arg == "--computer" || arg.starts_with("--computer=")) {
-            std::string_view value;
-            if (arg == "--computer") {
-                if (i + 1 >= args.size()) return refuse("--computer needs a value");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string_view("--computer=").size());
+        // An option with a value: "--name VALUE" or "--name=VALUE".
+        std::string_view value;
+        bool missing = false;
+        const auto valued = [&](std::string_view name) {
+            if (arg == name) {
+                missing = i + 1 >= args.size();
+                if (!missing) value = args[++i];
+                return true;
             }
+            if (!arg.starts_with(name) || arg.size() <= name.size() || arg[name.size()] != '=')
+                return false;
+            value = arg.substr(name.size() + 1);
+            return true;
+        };
+        if (valued("--computer") || valued("--language")) {
+            const std::string name(arg.substr(0, arg.find('=')));
+            if (missing) return refuse(name + " needs a value");
             std::string reason;
-            if (!ParseComputerOption(value, out.play, reason)) return refuse(reason);
-            continue;
-        }
-        if (arg == "--language" || arg.starts_with("--language=")) {
-            std::string_view value;
-            if (arg == "--language") {
-                if (i + 1 >= args.size()) return refuse("--language needs a value");
-                value = args[++i];
-            } else {
-                value = arg.substr(std::string_view("--language=").size());
-            }
-            if (!out.play.language.empty()) return refuse("--language given twice");
-            std::string reason;
-            if (!ParseLanguageOption(value, out.play, reason)) return refuse(reason);
+            if (name == "--language" && !out.play.language.empty())
+                return refuse("--language given twice");
+            const bool ok = name == "--computer" ? ParseComputerOption(value, out.play, reason)
+                                                 : ParseLanguageOption(value, out.play, reason);
+            if (!ok) return refuse(reason);
             continue;
         }
         if (arg == "--host" || arg == "--join") {
