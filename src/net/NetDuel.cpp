@@ -25,9 +25,10 @@
 
 #include "container/Error.h"
 #include "container/InputFile.h"
+#include "match/DataHash.h"
 #include "match/Side.h"
+#include "match/StateText.h"
 #include "match/Unit1.h"
-#include "net/StateText.h"
 #include "settings/Language.h"
 #include "settings/Resources.h"
 #include "sound/DXSounds.h"
@@ -49,40 +50,6 @@ constexpr uint32_t kCheckEvery = 100;
 constexpr size_t kCheckpointsKept = 8;
 constexpr uint32_t kFrameMs = 10;
 
-// A file's bytes; a missing file counts as empty.
-std::string FileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// What decides a match, whatever language either player speaks: the pictures, and every
-// effect of the match bank — its name, flags and wave, so its timing too — but none of the
-// spoken words, which are the language's and only ever sound. A peer with other data plays
-// another game. A bank that cannot be read counts as its bytes.
-uint64_t DataHash(const settings::Language& language) {
-    std::string all = FileBytes(container::ProgramDataPath(settings::kGamePictures));
-    all += '\0';
-    const std::string bank = settings::BankPath(language, settings::kGameBank);
-    try {
-        sound::TWaveCollection items;
-        items.LoadFromFile(bank);
-        for (int32_t i = 0; i < items.Count(); ++i) {
-            const sound::TWaveCollectionItem& item = items.Items(i);
-            if (settings::IsSpokenGameItem(item.Name())) continue;
-            all += item.Name();
-            all += '\0';
-            all += item.Looped() ? 'L' : '-';
-            all += std::to_string(item.MaxPlayingCount());
-            all.append(item.Wave().Format.begin(), item.Wave().Format.end());
-            all.append(item.Wave().Data.begin(), item.Wave().Data.end());
-        }
-    } catch (const std::exception&) {
-        all += "unreadable";
-        all += FileBytes(container::ProgramDataPath(bank));
-    }
-    return HashOf(all);
-}
-
 // This process's number, to tell apart the files of two programs on one machine.
 long ProcessId() {
 #ifdef _WIN32
@@ -100,7 +67,8 @@ NetDuel::NetDuel(DuelParts parts, const DuelOptions& options)
     : parts_(std::move(parts)), options_(options),
       link_(options.host ? NetLink::Listen(options.port)
                          : NetLink::Connect(options.address, options.port)),
-      tick_(parts_.toolkit, kFrameMs, true), dataHash_(DataHash(parts_.form1.language)) {
+      tick_(parts_.toolkit, kFrameMs, true),
+      dataHash_(match::MatchDataHash(parts_.form1.language)) {
     connectUntilMs_ = parts_.toolkit.Clock().NowMs() + kConnectForMs;
     tick_.OnTimer = [this] { Tick(); };
     // The match window's close handler, then the duel's.
@@ -369,8 +337,8 @@ std::optional<input::FrameInput> NetDuel::NextFrame(const input::FrameInput& dev
 void NetDuel::FrameRan(const match::Match& match) {
     const uint32_t frame = lockstep_.Frame();
     if (frame % kCheckEvery != 0) return;
-    std::string text = StateText(match);
-    const uint64_t hash = HashOf(text);
+    std::string text = match::StateText(match);
+    const uint64_t hash = match::HashOf(text);
     mine_[frame] = {hash, std::move(text)};
     while (mine_.size() > kCheckpointsKept) mine_.erase(mine_.begin());
     Send(Hash{matches_, frame, hash}, true);

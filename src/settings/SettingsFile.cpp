@@ -95,6 +95,11 @@ bool WriteAtomically(const std::filesystem::path& path, const std::string& bytes
 
 } // namespace
 
+bool WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes,
+                         std::string* error) {
+    return WriteAtomically(path, bytes, error);
+}
+
 // --- reading --------------------------------------------------------------------------
 
 SettingsFile SettingsFile::Load(const std::filesystem::path& path) {

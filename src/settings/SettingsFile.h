@@ -70,4 +70,10 @@ private:
     bool writable_ = false;
 };
 
+// Writes `bytes` to `path` through a temporary file beside it, synced to the disk and renamed
+// over it, making its folder when missing: a crash leaves the old file or the new, whole. False
+// with `error` ("cannot write PATH: why") when it cannot.
+bool WriteFileAtomically(const std::filesystem::path& path, const std::string& bytes,
+                         std::string* error = nullptr);
+
 } // namespace vl::settings

@@ -11,6 +11,8 @@
 #include "MatchState.h"
 #include "graphics/DXDraws.h"
 #include "match/MatchDriver.h"
+#include "match/Replay.h"
+#include "match/StateText.h"
 #include "platform/Presenter.h"
 #include "sound/DXSounds.h"
 #include "support/match_rig.h"
@@ -27,12 +29,14 @@ public:
         uint32_t seed = 0;
         std::vector<input::FrameInput> inputs;
         std::vector<std::string> dumps;
+        uint64_t finalState = 0;
     };
     explicit Recorder(const match::MatchDriver& driver) : driver_(driver) {}
     void MatchStarted(uint32_t seed) override { matches.push_back({seed, {}, {}}); }
     void FrameTaken(const input::FrameInput& in) override { matches.back().inputs.push_back(in); }
-    void FrameDone(const match::Match& /*match*/) override {
+    void FrameDone(const match::Match& match) override {
         matches.back().dumps.push_back(sim::MatchJson(driver_, driver_.MatchFrames(), true, 10));
+        matches.back().finalState = match::HashOf(match::StateText(match));
     }
     std::vector<Recorded> matches;
 
@@ -86,15 +90,24 @@ TEST(DriverReplay, KeyboardMatchesPlayAgainFromTheirSeedsAndInputsAlone) {
     match::FrameView view;
     size_t frames = 0;
     for (const Recorder::Recorded& m : recorder.matches) {
+        // Through the replay file's bytes: what is kept is what plays again.
+        match::Replay kept;
+        kept.programVersion = "test";
+        kept.seed = m.seed;
+        kept.frames = m.inputs;
+        kept.finalState = m.finalState;
+        const match::Replay replay = match::DecodeReplay(match::EncodeReplay(kept));
+        ASSERT_EQ(replay, kept);
         driver.Game().Close();
-        driver.Start(m.seed);
-        ASSERT_EQ(m.inputs.size(), m.dumps.size());
-        for (size_t i = 0; i < m.inputs.size(); ++i) {
-            ASSERT_TRUE(driver.Step(m.inputs[i], view));
+        driver.Start(replay.seed);
+        ASSERT_EQ(replay.frames.size(), m.dumps.size());
+        for (size_t i = 0; i < replay.frames.size(); ++i) {
+            ASSERT_TRUE(driver.Step(replay.frames[i], view));
             ASSERT_EQ(sim::MatchJson(driver, driver.MatchFrames(), true, 10), m.dumps[i])
                 << "seed " << m.seed << ", frame " << i + 1;
             clock.SleepMs(10);
         }
+        EXPECT_EQ(match::HashOf(match::StateText(driver.Game())), replay.finalState);
         frames += m.inputs.size();
     }
     images.SetDXDraw(nullptr);

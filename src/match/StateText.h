@@ -10,11 +10,11 @@
 
 #include "match/Match.h"
 
-namespace vl::net {
+namespace vl::match {
 
 // One line of flags, one per record, one per sprite in the engine's order.
-std::string StateText(const match::Match& match);
+std::string StateText(const Match& match);
 // FNV-1a, 64 bits.
 uint64_t HashOf(std::string_view text);
 
-} // namespace vl::net
+} // namespace vl::match

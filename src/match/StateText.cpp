@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // StateText: writing the match's state and hashing it.
-#include "net/StateText.h"
+#include "match/StateText.h"
 
 #include <cstdio>
 
 #include "match/SpriteClass.h"
 
-namespace vl::net {
+namespace vl::match {
 
 namespace {
 
@@ -24,7 +24,7 @@ void Record(std::string& out, const char* name, const match::tproperties& r) {
 
 } // namespace
 
-std::string StateText(const match::Match& match) {
+std::string StateText(const Match& match) {
     std::string out;
     char line[256];
     std::snprintf(line, sizeof line,
@@ -65,4 +65,4 @@ uint64_t HashOf(std::string_view text) {
     return h;
 }
 
-} // namespace vl::net
+} // namespace vl::match

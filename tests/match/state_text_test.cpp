@@ -11,11 +11,11 @@
 #include <string>
 
 #include "match/Properties.h"
-#include "net/StateText.h"
+#include "match/StateText.h"
 #include "support/match_data.h"
 #include "support/match_rig.h"
 
-namespace vl::net {
+namespace vl::match {
 namespace {
 
 namespace fs = std::filesystem;
@@ -99,4 +99,4 @@ TEST(StateText, EveryFieldOfTheMatchChangesTheHash) {
 }
 
 } // namespace
-} // namespace vl::net
+} // namespace vl::match
