@@ -62,6 +62,11 @@ druhý "vlnedla --join POČÍTAČ" se jménem nebo adresou počítače prvního.
 řídí levé vlnedlo, kdo se připojil, pravé, každý kterýmikoli klávesami; "Start hry" a Esc
 platí na obou počítačích.
 
+Každá hra se uloží jako záznam do ~/.local/share/vlnedla/replays (ve Windows
+%LOCALAPPDATA%\Vlnedla\replays), pojmenovaný datem, časem a druhem hry; zůstává
+nejnovějších 100. "vlnedla --record SOUBOR" zapíše příští hru do SOUBORU; řádek
+"record = false" v souboru nastavení neukládá žádnou.
+
 Hra proti počítači: "vlnedla --computer right" nechá počítač řídit pravé vlnedlo (totéž
 dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:3" mu dá levé vlnedlo
 na nejtěžší ze tří úrovní, "--computer left:1" na nejlehčí.

@@ -110,12 +110,18 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
             value = arg.substr(name.size() + 1);
             return true;
         };
-        if (valued("--computer") || valued("--language")) {
+        if (valued("--computer") || valued("--language") || valued("--record")) {
             const std::string name(arg.substr(0, arg.find('=')));
             if (missing) return refuse(name + " needs a value");
             std::string reason;
-            if (name == "--language" && !out.play.language.empty())
-                return refuse("--language given twice");
+            if ((name == "--language" && !out.play.language.empty()) ||
+                (name == "--record" && !out.play.recordFile.empty()))
+                return refuse(name + " given twice");
+            if (name == "--record") {
+                if (value.empty()) return refuse("--record needs a file");
+                out.play.recordFile = std::string(value);
+                continue;
+            }
             const bool ok = name == "--computer" ? ParseComputerOption(value, out.play, reason)
                                                  : ParseLanguageOption(value, out.play, reason);
             if (!ok) return refuse(reason);

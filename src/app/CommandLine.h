@@ -31,6 +31,12 @@ struct PlayOptions {
     bool waitInFrame = false;
     // --language's code, one of settings::Languages(); empty: not given.
     std::string language;
+    // --record FILE: the next match's replay goes there instead of the user's folder.
+    std::string recordFile;
+    // The simulator's --record DIR: every match as DIR/1.vlr, 2.vlr, ...; when set (or when
+    // `recordOff`), nothing goes to the user's folder.
+    std::string recordFolder;
+    bool recordOff = false;
 };
 
 struct CommandLine {

@@ -16,8 +16,10 @@ Program::Program(ProgramParts parts)
       language_(ChooseProgramLanguage(play_.language, settings_.Language(), true)) {}
 
 Program::~Program() {
-    // The duel lets go of the windows first; windows go before the toolkit their forms
-    // belong to; the match window before the menu that points at it.
+    // A match still open when the program ends is kept too. The duel lets go of the windows
+    // first; windows go before the toolkit their forms belong to; the match window before the
+    // menu that points at it.
+    if (replays_ && form1_) replays_->MatchClosing(*form1_);
     duel_.reset();
     guide_.reset();
     form1_.reset();
@@ -38,6 +40,8 @@ bool Program::CreateWindows() {
         form1_->SetComputer(match::Side::Left, play_.computer[0]);
         form1_->SetComputer(match::Side::Right, play_.computer[1]);
         form1_->SetBindings(settings_.Bindings());
+        replays_ = std::make_unique<ReplayKeeper>(play_, settings_.RecordOff() || play_.recordOff);
+        replays_->Attach(*form1_);
     } catch (const std::exception& e) {
         toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
                               platform::MessageIcon::Error);

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "app/CommandLine.h"
+#include "app/ReplayKeeper.h"
 #include "app/UserSettings.h"
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
@@ -80,7 +81,8 @@ private:
     std::unique_ptr<Tmainmenuform> mainmenu_;
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;
-    std::unique_ptr<net::NetDuel> duel_; // goes first: it holds on to the windows
+    std::unique_ptr<ReplayKeeper> replays_; // hooked onto the match window
+    std::unique_ptr<net::NetDuel> duel_;    // goes first: it holds on to the windows
 };
 
 } // namespace vl::app

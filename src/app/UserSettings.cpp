@@ -70,6 +70,12 @@ UserSettings UserSettings::FromFile(settings::SettingsFile file) {
         }
     }
     s.bindings_ = bindings;
+    if (const std::optional<std::string> record = s.file_.Get("record")) {
+        if (*record == "false" || *record == "true")
+            s.recordOff_ = *record == "false";
+        else
+            s.file_.Reject("record", "expected true or false, not '" + *record + "'");
+    }
     return s;
 }
 

@@ -6,7 +6,8 @@
 //
 // Settings so far: the keys of each player, "key.left.climb = E", "key.right.gun = SHIFT,
 // CONTROL" (action names in input/ActionTable.h, key names as the simulator's scripts
-// write them); the language, "language = en" (settings::Languages()).
+// write them); the language, "language = en" (settings::Languages()); "record = false" keeps
+// no replays.
 #pragma once
 
 #include <filesystem>
@@ -42,6 +43,8 @@ public:
     // The language the file asks for; empty when it names none. A code the game does not
     // have is left for the choice to refuse (ChooseProgramLanguage), the file kept whole.
     std::string Language() const { return file_.Get("language").value_or(""); }
+    // Whether the file says "record = false": no match is kept as a replay.
+    bool RecordOff() const { return recordOff_; }
     // Stores `code` (one of settings::Languages()) as the language of the next start.
     void SetLanguage(std::string_view code);
 
@@ -53,6 +56,7 @@ private:
 
     settings::SettingsFile file_;
     input::Bindings bindings_;
+    bool recordOff_ = false;
 };
 
 // The language the program runs in: `option` (--language), else the file's `language`, else

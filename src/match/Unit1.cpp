@@ -121,6 +121,7 @@ void TForm1::StartMatch(uint32_t seed) {
 }
 
 void TForm1::FormClose() {
+    if (OnMatchClosing) OnMatchClosing();
     game.Close();
     DXTimer1.SetEnabled(false);
 }

@@ -17,6 +17,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string_view>
@@ -115,6 +116,9 @@ public:
     int32_t ComputerLevel(Side side) const { return driver.Local().ComputerLevel(side); }
     // Which keys perform which action (the settings' keys, or the defaults).
     void SetBindings(const input::Bindings& bindings) { bindings_ = bindings; }
+    // Told when the window closes on a match, before the match is closed: the last frame's
+    // state still stands (a replay takes it).
+    std::function<void()> OnMatchClosing;
     const input::Bindings& Bindings() const { return bindings_; }
     // This frame's actions as this machine's keyboard and joystick give them now.
     input::FrameInput DevicesInput() const;

@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "app/sim_support.h"
+#include "match/Replay.h"
 #include "net/NetDuel.h"
 
 extern char** environ;
@@ -291,10 +292,13 @@ void ExpectSameMatch(SimProcess& host, SimProcess& joiner) {
 // is the same.
 TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     ASSERT_TRUE(fs::exists(kData / "lang" / "en" / "snd" / "game.dat"));
-    SimProcess host(Work(), "host", kData, kHostScript, {"--host", std::to_string(Port(0))});
+    const fs::path hostReplays = Work() / "host-replays", joinerReplays = Work() / "joiner-replays";
+    SimProcess host(Work(), "host", kData, kHostScript,
+                    {"--host", std::to_string(Port(0)), "--record", hostReplays.string()});
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     SimProcess joiner(Work(), "joiner", kData, kJoinerScript,
-                      {"--join", "127.0.0.1:" + std::to_string(Port(0)), "--language", "en"});
+                      {"--join", "127.0.0.1:" + std::to_string(Port(0)), "--language", "en",
+                       "--record", joinerReplays.string()});
     ASSERT_EQ(joiner.Wait(), 0) << joiner.Err() << host.Err();
     ASSERT_EQ(host.Wait(), 0) << host.Err();
     ExpectSameMatch(host, joiner);
@@ -305,6 +309,20 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     };
     EXPECT_TRUE(english(joiner));
     EXPECT_FALSE(english(host));
+    // Both kept the same match: the same seed, frames and final state.
+    const auto kept = [](const fs::path& file) {
+        std::ifstream in(file, std::ios::binary);
+        return vl::match::DecodeReplay(
+            std::vector<uint8_t>{std::istreambuf_iterator<char>(in), {}});
+    };
+    const vl::match::Replay h = kept(hostReplays / "1.vlr"), j = kept(joinerReplays / "1.vlr");
+    EXPECT_EQ(h.mode, vl::match::ReplayMode::NetworkHost);
+    EXPECT_EQ(j.mode, vl::match::ReplayMode::NetworkJoin);
+    EXPECT_EQ(h.seed, j.seed);
+    EXPECT_GT(h.frames.size(), 100U);
+    EXPECT_TRUE(h.frames == j.frames);
+    EXPECT_EQ(h.finalState, j.finalState);
+    EXPECT_EQ(h.dataHash, j.dataHash); // English and Czech data decide the same match
     // Both run on the delay the host chose from its round trip.
     const std::regex chose("input delay ([0-9]+) frames");
     std::smatch hostDelay, joinerDelay;

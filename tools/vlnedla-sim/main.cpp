@@ -3,7 +3,7 @@
 // a user's actions, and writes a trace of what the program did.
 //
 //   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]...
-//               [--host PORT | --join HOST:PORT] [--language CODE] SCRIPT
+//               [--host PORT | --join HOST:PORT] [--language CODE] [--record DIR] SCRIPT
 //
 // Index:
 //   - Timeline: applies the script's actions as virtual time reaches them
@@ -164,13 +164,14 @@ private:
 
 int Usage() {
     std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... "
-                 "[--host PORT | --join HOST:PORT] [--language CODE] SCRIPT\n";
+                 "[--host PORT | --join HOST:PORT] [--language CODE] [--record DIR] SCRIPT\n";
     return 2;
 }
 
 int Main(int argc, char** argv) {
     std::string dataDir, wavPath, scriptPath;
     app::PlayOptions play;
+    play.recordOff = true; // a run keeps replays only where --record says
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
@@ -185,6 +186,15 @@ int Main(int argc, char** argv) {
                 return Usage();
             }
             play.waitInFrame = true;
+        } else if (arg == "--record" && i + 1 < argc && play.recordFolder.empty()) {
+            std::error_code ec;
+            play.recordFolder = std::filesystem::absolute(argv[++i], ec).string();
+            std::filesystem::create_directories(play.recordFolder, ec);
+            if (ec) {
+                std::cerr << "vlnedla-sim: cannot make " << play.recordFolder << ": "
+                          << ec.message() << "\n";
+                return 2;
+            }
         } else if (arg == "--language" && i + 1 < argc) {
             std::string reason;
             if (!play.language.empty() || !app::ParseLanguageOption(argv[++i], play, reason)) {
