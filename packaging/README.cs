@@ -65,7 +65,8 @@ platí na obou počítačích.
 Každá hra se uloží jako záznam do ~/.local/share/vlnedla/replays (ve Windows
 %LOCALAPPDATA%\Vlnedla\replays), pojmenovaný datem, časem a druhem hry; zůstává
 nejnovějších 100. "vlnedla --record SOUBOR" zapíše příští hru do SOUBORU; řádek
-"record = false" v souboru nastavení neukládá žádnou.
+"record = false" v souboru nastavení neukládá žádnou. "vlnedla --replay SOUBOR" přehraje
+uloženou hru přesně tak, jak se hrála; mezerník ji pozastaví a Esc ukončí.
 
 Hra proti počítači: "vlnedla --computer right" nechá počítač řídit pravé vlnedlo (totéž
 dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:3" mu dá levé vlnedlo

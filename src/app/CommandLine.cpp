@@ -110,13 +110,20 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
             value = arg.substr(name.size() + 1);
             return true;
         };
-        if (valued("--computer") || valued("--language") || valued("--record")) {
+        if (valued("--computer") || valued("--language") || valued("--record") ||
+            valued("--replay")) {
             const std::string name(arg.substr(0, arg.find('=')));
             if (missing) return refuse(name + " needs a value");
             std::string reason;
             if ((name == "--language" && !out.play.language.empty()) ||
                 (name == "--record" && !out.play.recordFile.empty()))
                 return refuse(name + " given twice");
+            if (name == "--replay") {
+                if (value.empty() || !out.play.replayFile.empty())
+                    return refuse("--replay needs one file");
+                out.play.replayFile = std::string(value);
+                continue;
+            }
             if (name == "--record") {
                 if (value.empty()) return refuse("--record needs a file");
                 out.play.recordFile = std::string(value);
@@ -150,6 +157,10 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
     if (out.play.network != PlayOptions::Network::None &&
         (out.play.computer[0] != 0 || out.play.computer[1] != 0))
         return refuse("--computer cannot be combined with --host or --join");
+    if (!out.play.replayFile.empty() &&
+        (out.play.network != PlayOptions::Network::None || out.play.computer[0] != 0 ||
+         out.play.computer[1] != 0 || !out.play.recordFile.empty()))
+        return refuse("--replay cannot be combined with --computer, --host, --join or --record");
     out.action = answer;
     return out;
 }

@@ -37,6 +37,8 @@ struct PlayOptions {
     // `recordOff`), nothing goes to the user's folder.
     std::string recordFolder;
     bool recordOff = false;
+    // --replay FILE: the program plays that replay's match and ends.
+    std::string replayFile;
 };
 
 struct CommandLine {

@@ -3,6 +3,8 @@
 #include "app/Program.h"
 
 #include "graphics/AppIcon.h"
+#include "match/DataHash.h"
+#include "match/StateText.h"
 
 #include <cstdio>
 #include <exception>
@@ -40,8 +42,11 @@ bool Program::CreateWindows() {
         form1_->SetComputer(match::Side::Left, play_.computer[0]);
         form1_->SetComputer(match::Side::Right, play_.computer[1]);
         form1_->SetBindings(settings_.Bindings());
-        replays_ = std::make_unique<ReplayKeeper>(play_, settings_.RecordOff() || play_.recordOff);
-        replays_->Attach(*form1_);
+        if (play_.replayFile.empty()) {
+            replays_ =
+                std::make_unique<ReplayKeeper>(play_, settings_.RecordOff() || play_.recordOff);
+            replays_->Attach(*form1_);
+        }
     } catch (const std::exception& e) {
         toolkit_->ShowMessage(kApplicationErrorCaption, platform::ErrorBoxText(e.what()),
                               platform::MessageIcon::Error);
@@ -85,8 +90,51 @@ bool Program::StartDuel() {
     return true;
 }
 
+bool Program::StartReplay() {
+    match::Replay replay;
+    try {
+        replay = match::ReadReplayFile(play_.replayFile, match::MatchDataHash(language_));
+    } catch (const match::EReplayError& e) {
+        toolkit_->ShowMessage(platform::kApplicationTitle, e.what(), platform::MessageIcon::Error);
+        return false;
+    }
+    replayFinalState_ = replay.finalState;
+    replay_ = std::make_unique<match::ReplaySource>(std::move(replay.frames));
+    mainmenu_->Greets = false;
+    // The last recorded frame left the match, or the window closes now it has run.
+    replay_->OnFinished = [this] {
+        if (form1_->form.Visible()) form1_->form.Close();
+    };
+    form1_->OnMatchClosing = [this] {
+        int code = 0;
+        if (replay_->Finished() &&
+            match::HashOf(match::StateText(form1_->game)) != replayFinalState_) {
+            std::fprintf(stderr,
+                         "vlnedla: the replay %s ended in another state than it was recorded "
+                         "in: a fault of the program\n",
+                         play_.replayFile.c_str());
+            code = 1;
+        }
+        toolkit_->RequestExit(code);
+    };
+    // The match starts once the loop runs and the menu stands behind it.
+    replayStart_ = std::make_unique<platform::Timer>(*toolkit_, 1, true);
+    replayStart_->OnTimer = [this, seed = replay.seed] {
+        replayStart_->SetEnabled(false);
+        form1_->SetSource(replay_.get());
+        form1_->StartMatch(seed);
+        form1_->form.Show();
+    };
+    return true;
+}
+
 int Program::Run() {
-    if (!CreateWindows() || !StartDuel()) return 1;
+    if (!CreateWindows()) return 1;
+    if (!play_.replayFile.empty()) {
+        if (!StartReplay()) return 2;
+    } else if (!StartDuel()) {
+        return 1;
+    }
     return toolkit_->Run();
 }
 

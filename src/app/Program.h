@@ -14,11 +14,13 @@
 #include "app/UserSettings.h"
 #include "app/mainmenu.h"
 #include "app/soundsguide.h"
+#include "match/ReplaySource.h"
 #include "match/Unit1.h"
 #include "net/NetDuel.h"
 #include "platform/Clock.h"
 #include "platform/Mixer.h"
 #include "platform/Toolkit.h"
+#include "platform/ToolkitTimer.h"
 #include "sound/SoundTrace.h"
 
 namespace vl::app {
@@ -69,6 +71,10 @@ private:
     void ShowIcon();
     // Hosts or joins the duel the options ask for; false after an error box.
     bool StartDuel();
+    // Reads --replay's file and starts its match as the loop begins; false after an error
+    // box (a refused file). The program ends when the match does: 0, or 1 when the match
+    // ended in another state than it was recorded in.
+    bool StartReplay();
 
     // Declared in the order they depend on each other; destroyed in reverse.
     std::unique_ptr<platform::IClock> clock_;
@@ -82,7 +88,10 @@ private:
     std::unique_ptr<match::TForm1> form1_;
     std::unique_ptr<Tguideform> guide_;
     std::unique_ptr<ReplayKeeper> replays_; // hooked onto the match window
-    std::unique_ptr<net::NetDuel> duel_;    // goes first: it holds on to the windows
+    std::unique_ptr<match::ReplaySource> replay_;
+    uint64_t replayFinalState_ = 0;
+    std::unique_ptr<platform::Timer> replayStart_;
+    std::unique_ptr<net::NetDuel> duel_; // goes first: it holds on to the windows
 };
 
 } // namespace vl::app

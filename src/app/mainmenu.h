@@ -37,7 +37,11 @@ public:
 
     // Handlers, as the toolkit calls them.
     void FormCreate() { LoadBank(); }
-    void FormActivate() { Greet(); }
+    void FormActivate() {
+        if (Greets) Greet();
+    }
+    // False while a replay plays: the menu stays silent behind it.
+    bool Greets = true;
     void mainmenulistClick() { SpeakSelected(); }
     void mainmenulistKeyPress(char32_t& key);
     void mainmenulistDblClick();

@@ -3,7 +3,8 @@
 // a user's actions, and writes a trace of what the program did.
 //
 //   vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]...
-//               [--host PORT | --join HOST:PORT] [--language CODE] [--record DIR] SCRIPT
+//               [--host PORT | --join HOST:PORT] [--language CODE] [--record DIR]
+//               [--replay FILE] SCRIPT
 //
 // Index:
 //   - Timeline: applies the script's actions as virtual time reaches them
@@ -164,7 +165,8 @@ private:
 
 int Usage() {
     std::cerr << "usage: vlnedla-sim [--data DIR] [--wav FILE] [--computer SIDE[:LEVEL]]... "
-                 "[--host PORT | --join HOST:PORT] [--language CODE] [--record DIR] SCRIPT\n";
+                 "[--host PORT | --join HOST:PORT] [--language CODE] [--record DIR] "
+                 "[--replay FILE] SCRIPT\n";
     return 2;
 }
 
@@ -186,6 +188,9 @@ int Main(int argc, char** argv) {
                 return Usage();
             }
             play.waitInFrame = true;
+        } else if (arg == "--replay" && i + 1 < argc && play.replayFile.empty()) {
+            std::error_code ec;
+            play.replayFile = std::filesystem::absolute(argv[++i], ec).string();
         } else if (arg == "--record" && i + 1 < argc && play.recordFolder.empty()) {
             std::error_code ec;
             play.recordFolder = std::filesystem::absolute(argv[++i], ec).string();
