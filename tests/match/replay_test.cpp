@@ -51,7 +51,9 @@ TEST(Replay, WhatIsWrittenReadsBackTheSameAndRunsKeepItSmall) {
         const Replay r = Sample(n);
         const std::vector<uint8_t> bytes = EncodeReplay(r);
         EXPECT_EQ(DecodeReplay(bytes), r) << n;
-        if (n == 18000) EXPECT_LT(bytes.size(), 5000U); // three minutes of play
+        if (n == 18000) {
+            EXPECT_LT(bytes.size(), 5000U); // three minutes of play
+        }
     }
 }
 
