@@ -66,7 +66,9 @@ Každá hra se uloží jako záznam do ~/.local/share/vlnedla/replays (ve Window
 %LOCALAPPDATA%\Vlnedla\replays), pojmenovaný datem, časem a druhem hry; zůstává
 nejnovějších 100. "vlnedla --record SOUBOR" zapíše příští hru do SOUBORU; řádek
 "record = false" v souboru nastavení neukládá žádnou. "vlnedla --replay SOUBOR" přehraje
-uloženou hru přesně tak, jak se hrála; mezerník ji pozastaví a Esc ukončí.
+uloženou hru přesně tak, jak se hrála; mezerník ji pozastaví a Esc ukončí. "vlnedla
+--replay SOUBOR --render hra.wav" (nebo hra.opus) místo toho zapíše zvuk hry do souboru WAV
+nebo Ogg Opus, za pár sekund a bez okna: hru si pak lze poslechnout kdekoli, nebo ji poslat.
 
 Hra proti počítači: "vlnedla --computer right" nechá počítač řídit pravé vlnedlo (totéž
 dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:3" mu dá levé vlnedlo

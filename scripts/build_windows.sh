@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Cross-builds the Windows x64 release on Debian with MinGW-w64: SDL2, FreeType, SDL2_ttf
-# and ENet from Debian's source packages (once: kept in a cache folder), then the game, the
-# simulator and the data tool, and packs dist/vlnedla-VERSION-windows-x64.zip with the data
+# Cross-builds the Windows x64 release on Debian with MinGW-w64: SDL2, FreeType, SDL2_ttf,
+# ENet, Opus and libopusenc from Debian's source packages (once: kept in a cache folder),
+# then the game, the simulator and the data tool, and packs dist/vlnedla-VERSION-windows-x64.zip with the data
 # the Linux build made, a font, README.txt and the licence.
 #   scripts/build_windows.sh            everything
 #   scripts/build_windows.sh --libs     the libraries only
@@ -108,6 +108,28 @@ Libs: -L\${prefix}/lib -lenet -lws2_32 -lwinmm
 Cflags: -I\${prefix}/include
 PC
   touch "$prefix/.built-enet"
+fi
+# autotools_lib NAME SOURCE ARGS...: configures, builds and installs one static library into
+# the prefix, finding the ones built before through their pkg-config files.
+autotools_lib() {
+  local name=$1 source=$2
+  shift 2
+  (cd "$source" && PKG_CONFIG_LIBDIR="$prefix/lib/pkgconfig" ./configure -q \
+     --host=x86_64-w64-mingw32 --prefix="$prefix" --enable-static --disable-shared "$@" >/dev/null &&
+   make -s -j"$jobs" >/dev/null 2>&1 && make -s install >/dev/null)
+  touch "$prefix/.built-$name"
+}
+if ! built opus; then
+  fetch opus/bookworm 'opus_1.3.1.orig.tar.gz'
+  rm -rf "$cache/work/opus-1.3.1" && unpack opus_1.3.1.orig.tar.gz
+  # No fortified or stack-protected calls: MinGW's would need libssp beside the game.
+  autotools_lib opus "$cache/work/opus-1.3.1" --disable-doc --disable-extra-programs \
+    --disable-stack-protector CFLAGS="-O2 -D_FORTIFY_SOURCE=0"
+fi
+if ! built opusenc; then
+  fetch libopusenc/bookworm 'libopusenc_0.2.1.orig.tar.gz'
+  rm -rf "$cache/work/libopusenc-0.2.1" && unpack libopusenc_0.2.1.orig.tar.gz
+  autotools_lib opusenc "$cache/work/libopusenc-0.2.1" --disable-doc --disable-examples
 fi
 [ "${1:-}" = --libs ] && exit 0
 

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Checks the Windows release under Wine, headless: unpacked into a folder whose path has
 # Czech letters and spaces, its simulator gives the golden busy trace byte for byte; the
-# program answers --version and --help; under Xvfb with SDL's disk audio it speaks its
+# program answers --version and --help; a replay renders to the same WAV as on Linux and to
+# Opus; under Xvfb with SDL's disk audio it speaks its
 # menu, starts a match on Enter, a left shot is heard on the left only, Esc and "Konec hry"
 # end it with exit code 0; a Linux simulator hosting and a Windows one joining play the
 # same match; a release without its data says so and ends.
@@ -11,7 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
-linux=${BUILD_DIR:-build}
+linux=$(cd "${BUILD_DIR:-build}" && pwd)
 version=$(sed -n 's/^project(Vlnedla VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 zip=${1:-dist/vlnedla-$version-windows-x64.zip}
 [ -f "$zip" ] || { echo "check_windows: no $zip (scripts/build_windows.sh makes it)"; exit 1; }
@@ -72,6 +73,23 @@ cmp "$work/windows.trace" tests/app/golden/busy_match.trace ||
   fail "the Windows simulator's trace differs from the golden one"
 echo "check_windows: vlnedla-sim.exe gives the golden trace byte for byte"
 rm -rf "$rel/trace-data" "$rel/trace-script.txt"
+
+# --- a replay heard as a sound file, on both systems -------------------------------------------
+printf 'wait 1800\npress ENTER\nawait Form1\ndown E\ndown SPACE\nwait 2000\nup SPACE\nup E\npress ESCAPE\nwait 500\n' \
+  >"$work/kept.txt"
+XDG_CONFIG_HOME=$work/config "$linux/bin/vlnedla-sim" --data "$linux/data" --record "$work/kept" \
+  "$work/kept.txt" >/dev/null 2>"$work/kept.log" || fail "the match to render could not be kept"
+(cd "$linux/data" && XDG_CONFIG_HOME=$work/config "$linux/bin/vlnedla" \
+  --replay "$work/kept/1.vlr" --render "$work/linux.wav") >"$work/render-linux.log" 2>&1 ||
+  fail "the Linux render failed"
+cp "$work/kept/1.vlr" "$rel/kept match.vlr"
+(cd "$rel" && "$wine" ./vlnedla.exe --replay "kept match.vlr" --render "kept match.wav" \
+  && "$wine" ./vlnedla.exe --replay "kept match.vlr" --render "kept match.opus") \
+  >"$work/render-windows.log" 2>&1 || fail "vlnedla.exe --render failed"
+cmp "$rel/kept match.wav" "$work/linux.wav" || fail "the Windows render differs from the Linux one"
+[ "$(head -c 4 "$rel/kept match.opus")" = OggS ] || fail "vlnedla.exe wrote no Ogg Opus file"
+echo "check_windows: vlnedla.exe --render writes the Linux program's WAV byte for byte, and Opus"
+rm -f "$rel/kept match".*
 
 # --- the real program under Xvfb -------------------------------------------------------------
 prog_pid=""

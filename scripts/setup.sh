@@ -13,7 +13,7 @@ set -euo pipefail
 # icons), Festival's Czech and US English voices or espeak-ng for the speech, sox for the sounds.
 packages=(
   build-essential cmake ninja-build g++ pkg-config
-  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpulse-dev libenet-dev zlib1g-dev fonts-dejavu-core
+  libsdl2-dev libsdl2-ttf-dev libfontconfig-dev libpulse-dev libenet-dev libopusenc-dev zlib1g-dev fonts-dejavu-core
   festival festival-czech festvox-czech-dita festvox-us-slt-hts espeak-ng sox
 )
 case "${1:-}" in

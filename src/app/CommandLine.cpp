@@ -2,8 +2,12 @@
 // CommandLine: parsing the options and the usage text.
 #include "app/CommandLine.h"
 
+#include <filesystem>
+
+#include "app/SoundFileWriter.h"
 #include "match/ComputerPlayer.h"
 #include "settings/Language.h"
+#include "settings/Paths.h"
 
 namespace vl::app {
 
@@ -111,22 +115,29 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
             return true;
         };
         if (valued("--computer") || valued("--language") || valued("--record") ||
-            valued("--replay")) {
+            valued("--replay") || valued("--render")) {
             const std::string name(arg.substr(0, arg.find('=')));
             if (missing) return refuse(name + " needs a value");
             std::string reason;
             if ((name == "--language" && !out.play.language.empty()) ||
-                (name == "--record" && !out.play.recordFile.empty()))
+                (name == "--record" && !out.play.recordFile.empty()) ||
+                (name == "--render" && !out.play.renderFile.empty()))
                 return refuse(name + " given twice");
             if (name == "--replay") {
                 if (value.empty() || !out.play.replayFile.empty())
                     return refuse("--replay needs one file");
-                out.play.replayFile = std::string(value);
+                out.play.replayFile = settings::PathFromUtf8(value);
+                continue;
+            }
+            if (name == "--render") {
+                if (!SoundFileWriter::KindOf(std::filesystem::path(value)))
+                    return refuse("--render's file must end in .wav or .opus");
+                out.play.renderFile = settings::PathFromUtf8(value);
                 continue;
             }
             if (name == "--record") {
                 if (value.empty()) return refuse("--record needs a file");
-                out.play.recordFile = std::string(value);
+                out.play.recordFile = settings::PathFromUtf8(value);
                 continue;
             }
             const bool ok = name == "--computer" ? ParseComputerOption(value, out.play, reason)
@@ -161,6 +172,8 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
         (out.play.network != PlayOptions::Network::None || out.play.computer[0] != 0 ||
          out.play.computer[1] != 0 || !out.play.recordFile.empty()))
         return refuse("--replay cannot be combined with --computer, --host, --join or --record");
+    if (!out.play.renderFile.empty() && out.play.replayFile.empty())
+        return refuse("--render needs --replay");
     out.action = answer;
     return out;
 }

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,13 +33,16 @@ struct PlayOptions {
     // --language's code, one of settings::Languages(); empty: not given.
     std::string language;
     // --record FILE: the next match's replay goes there instead of the user's folder.
-    std::string recordFile;
+    std::filesystem::path recordFile;
     // The simulator's --record DIR: every match as DIR/1.vlr, 2.vlr, ...; when set (or when
     // `recordOff`), nothing goes to the user's folder.
-    std::string recordFolder;
+    std::filesystem::path recordFolder;
     bool recordOff = false;
     // --replay FILE: the program plays that replay's match and ends.
-    std::string replayFile;
+    std::filesystem::path replayFile;
+    // --render OUT (with --replay): the match's sound goes to OUT (.wav or .opus), without a
+    // window or a sound device.
+    std::filesystem::path renderFile;
 };
 
 struct CommandLine {

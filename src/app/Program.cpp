@@ -5,6 +5,7 @@
 #include "graphics/AppIcon.h"
 #include "match/DataHash.h"
 #include "match/StateText.h"
+#include "settings/Paths.h"
 
 #include <cstdio>
 #include <exception>
@@ -106,13 +107,14 @@ bool Program::StartReplay() {
         if (form1_->form.Visible()) form1_->form.Close();
     };
     form1_->OnMatchClosing = [this] {
+        if (OnReplayClosing) OnReplayClosing();
         int code = 0;
         if (replay_->Finished() &&
             match::HashOf(match::StateText(form1_->game)) != replayFinalState_) {
             std::fprintf(stderr,
                          "vlnedla: the replay %s ended in another state than it was recorded "
                          "in: a fault of the program\n",
-                         play_.replayFile.c_str());
+                         settings::Utf8Of(play_.replayFile).c_str());
             code = 1;
         }
         toolkit_->RequestExit(code);
@@ -122,6 +124,7 @@ bool Program::StartReplay() {
     replayStart_->OnTimer = [this, seed = replay.seed] {
         replayStart_->SetEnabled(false);
         form1_->SetSource(replay_.get());
+        if (OnReplayStarted) OnReplayStarted();
         form1_->StartMatch(seed);
         form1_->form.Show();
     };

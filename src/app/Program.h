@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/CommandLine.h"
@@ -65,6 +66,11 @@ public:
     UserSettings& Settings() { return settings_; }
     // What the windows show and speak: chosen at start (ChooseProgramLanguage).
     const settings::Language& Language() const { return language_; }
+
+    // --replay: called as the replay's match starts and as its window closes (before the
+    // program ends), for whoever renders its sound.
+    std::function<void()> OnReplayStarted;
+    std::function<void()> OnReplayClosing;
 
 private:
     // Gives the windows the game's icon, drawn from the match window's pictures.

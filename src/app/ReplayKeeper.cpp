@@ -3,6 +3,7 @@
 #include "app/ReplayKeeper.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
@@ -62,7 +63,7 @@ std::filesystem::path ReplayKeeper::NextPath(match::ReplayMode mode) {
         return file;
     }
     if (!play_.recordFolder.empty())
-        return std::filesystem::path(play_.recordFolder) / (std::to_string(++numbered_) + ".vlr");
+        return play_.recordFolder / (std::to_string(++numbered_) + ".vlr");
     if (off_ || userFolder_.empty()) return {};
     const std::string stem = LocalStamp() + "_" + ModeName(mode);
     std::filesystem::path path = userFolder_ / (stem + ".vlr");
@@ -75,34 +76,39 @@ std::filesystem::path ReplayKeeper::NextPath(match::ReplayMode mode) {
 void ReplayKeeper::MatchClosing(const match::TForm1& form1) {
     if (!recorder_.Started()) return;
     if (recorder_.Overflowed()) {
-        recorder_.Take(form1.game);
+        recorder_.Discard();
         std::fprintf(stderr, "vlnedla: the match was longer than a replay can keep: not kept\n");
         return;
     }
-    if (recorder_.Frames().empty()) {
-        recorder_.Take(form1.game);
+    // Who played, and so where the match goes.
+    std::array<match::ReplayPlayer, 2> players{};
+    for (const match::Side side : {match::Side::Left, match::Side::Right}) {
+        const int32_t level = form1.ComputerLevel(side);
+        if (level > 0)
+            players[static_cast<size_t>(side)] = {match::PlayerKind::Computer,
+                                                  static_cast<uint8_t>(level)};
+    }
+    match::ReplayMode mode = match::ReplayMode::Keyboard;
+    if (play_.network == PlayOptions::Network::Host) {
+        mode = match::ReplayMode::NetworkHost;
+        players[1] = {match::PlayerKind::Network, 0};
+    } else if (play_.network == PlayOptions::Network::Join) {
+        mode = match::ReplayMode::NetworkJoin;
+        players[0] = {match::PlayerKind::Network, 0};
+    } else if (players[0].kind == match::PlayerKind::Computer ||
+               players[1].kind == match::PlayerKind::Computer) {
+        mode = match::ReplayMode::Computer;
+    }
+    const std::filesystem::path path =
+        recorder_.Frames().empty() ? std::filesystem::path() : NextPath(mode);
+    if (path.empty()) { // nothing played, or nothing to keep
+        recorder_.Discard();
         return;
     }
     match::Replay replay = recorder_.Take(form1.game);
     replay.programVersion = std::string(kProgramVersion);
-    for (const match::Side side : {match::Side::Left, match::Side::Right}) {
-        const int32_t level = form1.ComputerLevel(side);
-        if (level > 0)
-            replay.players[static_cast<size_t>(side)] = {match::PlayerKind::Computer,
-                                                         static_cast<uint8_t>(level)};
-    }
-    if (play_.network == PlayOptions::Network::Host) {
-        replay.mode = match::ReplayMode::NetworkHost;
-        replay.players[1] = {match::PlayerKind::Network, 0};
-    } else if (play_.network == PlayOptions::Network::Join) {
-        replay.mode = match::ReplayMode::NetworkJoin;
-        replay.players[0] = {match::PlayerKind::Network, 0};
-    } else if (form1.ComputerLevel(match::Side::Left) > 0 ||
-               form1.ComputerLevel(match::Side::Right) > 0) {
-        replay.mode = match::ReplayMode::Computer;
-    }
-    const std::filesystem::path path = NextPath(replay.mode);
-    if (path.empty()) return;
+    replay.mode = mode;
+    replay.players = players;
     if (!dataHash_) dataHash_ = match::MatchDataHash(form1.language);
     replay.dataHash = *dataHash_;
     std::string error;

@@ -22,6 +22,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <memory>
@@ -31,6 +32,7 @@
 
 #include "app/CommandLine.h"
 #include "app/Program.h"
+#include "app/ReplayRender.h"
 #include "container/InputFile.h"
 #include "platform/SdlToolkit.h"
 #include "platform/SignalWatch.h"
@@ -180,8 +182,23 @@ int main(int argc, char** argv) {
     case vl::app::CommandLine::Action::Play:
         break;
     }
+    // The files named on the command line are found from where the user started the program
+    // (the launcher says where that was), not from the data folder it runs in.
+    vl::app::PlayOptions play = options.play;
+    {
+        std::error_code ec;
+        const char* caller = std::getenv("VLNEDLA_CALLER_DIR");
+        const std::filesystem::path base = caller && *caller ? vl::settings::PathFromUtf8(caller)
+                                                             : std::filesystem::current_path(ec);
+        for (std::filesystem::path* file : {&play.replayFile, &play.recordFile, &play.renderFile})
+            if (!file->empty() && !ec) *file = base / *file;
+    }
     EnterProgramFolder();
-    const int code = RunProgram(options.play);
+    if (!play.renderFile.empty()) {
+        // Only the replay and the sound file: no window, no sound device.
+        return vl::app::RenderReplay(play, vl::settings::SettingsPath());
+    }
+    const int code = RunProgram(play);
     SDL_Quit();
     return code;
 }

@@ -8,10 +8,12 @@
 //   - ReplayRecorder
 #include "match/Replay.h"
 
+#include <algorithm>
 #include <fstream>
 
 #include "base/Check.h"
 #include "match/StateText.h"
+#include "settings/Paths.h"
 #include "settings/SettingsFile.h"
 
 namespace vl::match {
@@ -180,13 +182,21 @@ Replay DecodeReplay(std::span<const uint8_t> bytes) {
 
 Replay ReadReplayFile(const std::filesystem::path& path, uint64_t dataHash) {
     const auto fail = [&path](const std::string& reason) {
-        return EReplayError("Cannot play the replay " + path.string() + ": " + reason);
+        return EReplayError("Cannot play the replay " + settings::Utf8Of(path) + ": " + reason);
     };
     std::ifstream in(path, std::ios::binary);
     if (!in) throw fail("it cannot be opened");
-    std::vector<uint8_t> bytes(kMaxReplayBytes + 1);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<size_t>(in.gcount()));
+    // Read as far as the file goes, and one byte past the largest replay at most: a kept
+    // match of a few minutes takes a few kilobytes, not the largest file's buffer.
+    std::vector<uint8_t> bytes;
+    std::vector<char> chunk(size_t{64} << 10);
+    while (bytes.size() <= kMaxReplayBytes) {
+        in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+        const auto n =
+            std::min(static_cast<size_t>(in.gcount()), kMaxReplayBytes + 1 - bytes.size());
+        bytes.insert(bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(n));
+        if (!in) break;
+    }
     Replay r;
     try {
         r = DecodeReplay(bytes);
@@ -228,9 +238,13 @@ Replay ReplayRecorder::Take(const Match& match) {
     r.seed = seed_;
     r.frames = std::move(frames_);
     r.finalState = HashOf(StateText(match));
+    Discard();
+    return r;
+}
+
+void ReplayRecorder::Discard() {
     frames_.clear();
     started_ = false;
-    return r;
 }
 
 } // namespace vl::match

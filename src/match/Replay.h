@@ -84,6 +84,8 @@ public:
     // The match as a replay, its final state taken from `match` as it stands; the recorder
     // is then empty until the next start.
     Replay Take(const Match& match);
+    // Forgets the match: the recorder is empty until the next start.
+    void Discard();
 
 private:
     bool started_ = false, overflowed_ = false;

@@ -305,6 +305,11 @@ public:
     // the backend's creation). A time already rendered renders nothing.
     void RenderUntilMs(uint64_t ms);
     void SetCapture(bool on) { capture_ = on; }
+    // Called with every stretch of frames as it is rendered (2 floats a frame, the first
+    // frame's number counted from the backend's creation), captured or not: a writer that
+    // streams the sound out instead of holding it.
+    using Sink = std::function<void(std::span<const float> samples, uint64_t firstFrame)>;
+    void SetSink(Sink sink) { sink_ = std::move(sink); }
     const std::vector<float>& Captured() const { return captured_; }
     uint64_t FramesRendered() const { return framesRendered_; }
     // Writes the capture as a 16-bit stereo PCM WAV at the output rate. Throws vl::Error
@@ -331,6 +336,7 @@ private:
     bool deviceAbsent_ = false;
     bool deviceGone_ = false;
     std::vector<float> captured_;
+    Sink sink_;
     std::vector<float> scratch_;
     uint64_t framesRendered_ = 0;
     std::shared_ptr<ClockLink> clockLink_;

@@ -61,6 +61,7 @@ void OfflineAudioBackend::RenderInto(float* out, uint64_t frame) {
         if (!running) std::fill(out, out + 2 * static_cast<size_t>(n), 0.0f);
         framesRendered_ = until;
         if (capture_) captured_.insert(captured_.end(), out, out + 2 * static_cast<size_t>(n));
+        if (sink_) sink_(std::span<const float>(out, 2 * static_cast<size_t>(n)), until - n);
         out += 2 * static_cast<size_t>(n);
     }
 }
@@ -115,10 +116,8 @@ void OfflineAudioBackend::WriteCaptureWav(const std::string& path) const {
     b.insert(b.end(), fmt.begin(), fmt.end());
     PutId(b, "data");
     PutU32(b, dataBytes);
-    for (size_t i = 0; i < dataBytes / 2; ++i) {
-        const float v = std::clamp(captured_[i], -1.0f, 1.0f);
-        PutU16(b, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767.0f))));
-    }
+    for (size_t i = 0; i < dataBytes / 2; ++i)
+        PutU16(b, static_cast<uint16_t>(PcmSample16(captured_[i])));
     std::ofstream f(path, std::ios::binary | std::ios::trunc);
     if (f) f.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
     if (!f) {

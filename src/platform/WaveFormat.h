@@ -10,7 +10,9 @@
 // mono or stereo, plain or as WAVE_FORMAT_EXTENSIBLE with a PCM or float subformat.
 #pragma once
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -59,6 +61,12 @@ std::optional<WaveFormat> ParseWaveFormat(std::span<const uint8_t> block);
 // The 16-byte block of plain PCM (bits 8/16/24/32) or float (bits 32, `isFloat`) samples.
 std::array<uint8_t, 16> MakeFormatBlock(uint16_t channels, uint32_t rate, uint16_t bits,
                                         bool isFloat = false);
+
+// A mixed sample as 16-bit PCM: clipped to [-1, 1], rounded to the nearest step. Every
+// 16-bit file the program writes converts through this, so they compare sample for sample.
+inline int16_t PcmSample16(float v) {
+    return static_cast<int16_t>(std::lround(std::clamp(v, -1.0f, 1.0f) * 32767.0f));
+}
 
 // Decodes whole frames of `bytes` into floats in [-1, 1] (interleaved as stored). Writes
 // min(out.size(), frames * channels) values; a trailing partial frame is ignored.

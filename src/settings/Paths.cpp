@@ -57,4 +57,13 @@ std::filesystem::path DataHome() {
     return UserDir("XDG_DATA_HOME", ".local/share", "LOCALAPPDATA");
 }
 
+std::filesystem::path PathFromUtf8(std::string_view text) {
+    return {std::u8string(text.begin(), text.end())};
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return {text.begin(), text.end()};
+}
+
 } // namespace vl::settings

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace vl::settings {
@@ -17,5 +18,11 @@ std::filesystem::path ConfigDir();
 std::filesystem::path SettingsPath();
 // The user's data folder; empty when the environment names none.
 std::filesystem::path DataHome();
+
+// A path from UTF-8 text (the command line's, a file's) and back to UTF-8 for a message. A
+// plain narrow string would be read in the system's code page on Windows, where the program's
+// own strings are UTF-8.
+std::filesystem::path PathFromUtf8(std::string_view text);
+std::string Utf8Of(const std::filesystem::path& path);
 
 } // namespace vl::settings

@@ -16,6 +16,7 @@
 #include <system_error>
 
 #include "container/Error.h"
+#include "settings/Paths.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -68,7 +69,7 @@ bool WriteAndSync(const std::filesystem::path& path, const std::string& bytes) {
 bool WriteAtomically(const std::filesystem::path& path, const std::string& bytes,
                      std::string* error) {
     const auto fail = [error, &path](const std::string& why) {
-        if (error) *error = "cannot write " + path.string() + ": " + why;
+        if (error) *error = "cannot write " + Utf8Of(path) + ": " + why;
         return false;
     };
     std::error_code ec;

@@ -81,7 +81,7 @@ TEST_F(ReplayKeeperTest, EveryMatchGoesToTheUsersFolderAndTheNewestHundredStay) 
 TEST_F(ReplayKeeperTest, RecordGoesToItsFileOnceAndRecordFalseKeepsNothingElse) {
     testing::MatchRig rig(data_);
     PlayOptions play;
-    play.recordFile = (work_ / "mine.vlr").string();
+    play.recordFile = work_ / "mine.vlr";
     ReplayKeeper keeper(play, true);
     Play(keeper, rig, 5);
     Play(keeper, rig, 5);

@@ -120,15 +120,9 @@ public:
     }
     // The "match" member of every dump, by its frame count.
     std::map<std::string, std::string> MatchesByFrame() {
-        std::map<std::string, std::string> out;
-        for (const Line& l : Lines()) {
-            const size_t m = l.text.find("\"match\":");
-            if (!Has(l.text, "\"ev\":\"dump\"") || m == std::string::npos) continue;
-            const size_t f = l.text.find("\"frames\":", m);
-            const std::string frames = l.text.substr(f + 9, l.text.find(',', f) - f - 9);
-            out[frames] = l.text.substr(m);
-        }
-        return out;
+        std::vector<std::string> texts;
+        for (const Line& l : Lines()) texts.push_back(l.text);
+        return vl::simtest::MatchesByFrame(texts);
     }
     bool Heard(const std::string& item, int pan) {
         for (const Line& l : Lines())

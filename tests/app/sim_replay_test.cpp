@@ -32,14 +32,10 @@ std::string Dumps(int n) {
 // The "match" member of every dump by its frame count, without who played (a replay's
 // players are its frames).
 std::map<std::string, std::string> ByFrame(const SimRun& run) {
-    std::map<std::string, std::string> out;
-    for (const std::string& l : Lines(run, {"\"ev\":\"dump\"", "\"match\":"})) {
-        std::string match = l.substr(l.find("\"match\":"));
+    auto out = vl::simtest::MatchesByFrame(run.lines);
+    for (auto& [frames, match] : out)
         if (const size_t c = match.find(",\"computer\":{"); c != std::string::npos)
             match.erase(c, match.find('}', c) + 1 - c);
-        const size_t f = match.find("\"frames\":");
-        out[match.substr(f + 9, match.find(',', f) - f - 9)] = match;
-    }
     return out;
 }
 

@@ -190,13 +190,13 @@ int Main(int argc, char** argv) {
             play.waitInFrame = true;
         } else if (arg == "--replay" && i + 1 < argc && play.replayFile.empty()) {
             std::error_code ec;
-            play.replayFile = std::filesystem::absolute(argv[++i], ec).string();
+            play.replayFile = std::filesystem::absolute(argv[++i], ec);
         } else if (arg == "--record" && i + 1 < argc && play.recordFolder.empty()) {
             std::error_code ec;
-            play.recordFolder = std::filesystem::absolute(argv[++i], ec).string();
+            play.recordFolder = std::filesystem::absolute(argv[++i], ec);
             std::filesystem::create_directories(play.recordFolder, ec);
             if (ec) {
-                std::cerr << "vlnedla-sim: cannot make " << play.recordFolder << ": "
+                std::cerr << "vlnedla-sim: cannot make " << play.recordFolder.string() << ": "
                           << ec.message() << "\n";
                 return 2;
             }
