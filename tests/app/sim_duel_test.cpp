@@ -317,6 +317,19 @@ TEST_F(SimDuel, BothSimulatorsPlayTheSameMatchAndEscOnOneClosesBoth) {
     EXPECT_TRUE(h.frames == j.frames);
     EXPECT_EQ(h.finalState, j.finalState);
     EXPECT_EQ(h.dataHash, j.dataHash); // English and Czech data decide the same match
+    // The kept duel plays again as it was played.
+    const vl::simtest::SimRun again =
+        vl::simtest::Sim(Work() / "again", kData, Dumps(400),
+                         "--replay '" + (joinerReplays / "1.vlr").string() + "'");
+    EXPECT_EQ(again.exitCode, 0) << again.err;
+    const auto played = host.MatchesByFrame(), replayed = vl::simtest::MatchesByFrame(again.lines);
+    int common = 0;
+    for (const auto& [frames, match] : played)
+        if (const auto it = replayed.find(frames); it != replayed.end()) {
+            ++common;
+            EXPECT_EQ(match, it->second) << "frames " << frames;
+        }
+    EXPECT_GE(common, 100);
     // Both run on the delay the host chose from its round trip.
     const std::regex chose("input delay ([0-9]+) frames");
     std::smatch hostDelay, joinerDelay;

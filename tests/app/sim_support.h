@@ -131,14 +131,16 @@ inline std::vector<std::string> Lines(const SimRun& run, std::initializer_list<s
     return out;
 }
 
-// The "match" member of every dump among `lines`, by its frame count.
+// The "match" member of every dump among `lines` (line ends left off), by its frame count.
 inline std::map<std::string, std::string> MatchesByFrame(const std::vector<std::string>& lines) {
     std::map<std::string, std::string> out;
     for (const std::string& l : lines) {
         const size_t m = l.find("\"match\":");
         if (!Has(l, "\"ev\":\"dump\"") || m == std::string::npos) continue;
         const size_t f = l.find("\"frames\":", m);
-        out[l.substr(f + 9, l.find(',', f) - f - 9)] = l.substr(m);
+        std::string match = l.substr(m);
+        while (!match.empty() && (match.back() == '\n' || match.back() == '\r')) match.pop_back();
+        out[l.substr(f + 9, l.find(',', f) - f - 9)] = std::move(match);
     }
     return out;
 }
