@@ -110,9 +110,22 @@ Script ParseScript(std::string_view text) {
             a.kind = Action::Kind::Set;
             a.text = std::string(name);
             a.value = std::string(value);
+        } else if (cmd == "await" && arg.starts_with("end")) {
+            // await end MS: until the match window's match has ended, MS at most.
+            const std::string_view ms = arg.substr(3);
+            uint64_t limit = 0;
+            const char* last = ms.data() + ms.size();
+            const auto [p, ec] = std::from_chars(ms.data() + (ms.empty() ? 0 : 1), last, limit);
+            if (ms.empty() || ms[0] != ' ' || ec != std::errc() || p != last ||
+                limit > (uint64_t{1} << 40))
+                Fail(lineNo, "await end needs the longest wait in milliseconds, got '" +
+                                 std::string(arg) + "'");
+            a.kind = Action::Kind::Await;
+            a.text = "end";
+            a.value = std::to_string(limit);
         } else if (cmd == "await") {
             if (arg != "mainmenuform" && arg != "Form1" && arg != "guideform")
-                Fail(lineNo, "await needs a window: mainmenuform, Form1 or guideform");
+                Fail(lineNo, "await needs a window: mainmenuform, Form1 or guideform, or end MS");
             a.kind = Action::Kind::Await;
             a.text = std::string(arg);
         } else if (cmd == "audio") {

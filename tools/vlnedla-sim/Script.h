@@ -34,8 +34,8 @@ struct Action {
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;    // Down, Up, Press
-    std::string text;  // Type, UTF-8; Shot, the file; Set, the name; Await, the window
-    std::string value; // Set: "true", "false" or a whole number
+    std::string text;  // Type, UTF-8; Shot, the file; Set, the name; Await, the window or "end"
+    std::string value; // Set: "true", "false" or a whole number; Await "end": the longest wait
     int index = 0;     // Click, DblClick: the list box entry
     int line = 0;
 };

@@ -68,9 +68,17 @@ public:
                script_.actions[next_].t + shift_ <= now) {
             const Action& a = script_.actions[next_];
             if (a.kind == Action::Kind::Await) {
-                // The rest of the timeline moves to the moment the window is shown.
-                const platform::Form* form = toolkit_.FindForm(a.text);
-                awaiting_ = !(form && form->Visible());
+                // The rest of the timeline moves to the moment the window is shown, or the
+                // match has ended (or the longest wait has passed).
+                if (!awaiting_) awaitSince_ = now;
+                if (a.text == "end") {
+                    const match::TForm1* form1 = form1_ ? form1_() : nullptr;
+                    awaiting_ = !(form1 && form1->form.Visible() && !form1->game.gamerunning) &&
+                                now < awaitSince_ + std::stoull(a.value);
+                } else {
+                    const platform::Form* form = toolkit_.FindForm(a.text);
+                    awaiting_ = !(form && form->Visible());
+                }
                 if (awaiting_) break;
                 shift_ = std::max(shift_, now - a.t);
                 ++next_;
@@ -159,8 +167,9 @@ private:
     size_t next_ = 0;
     bool ended_ = false;
     bool awaiting_ = false;
-    uint64_t shift_ = 0;   // how much later than written the timeline runs (await)
-    uint64_t lastNow_ = 0; // the clock at the last RunUntil
+    uint64_t shift_ = 0;      // how much later than written the timeline runs (await)
+    uint64_t lastNow_ = 0;    // the clock at the last RunUntil
+    uint64_t awaitSince_ = 0; // when the await holding the timeline began
 };
 
 int Usage() {
@@ -219,7 +228,8 @@ int Main(int argc, char** argv) {
         }
     }
     if (scriptPath.empty()) return Usage();
-    if (play.network != app::PlayOptions::Network::None && (play.computer[0] || play.computer[1])) {
+    if (play.network != app::PlayOptions::Network::None &&
+        (play.computer[0] != match::kNoComputer || play.computer[1] != match::kNoComputer)) {
         std::cerr << "vlnedla-sim: --computer cannot be combined with --host or --join\n";
         return Usage();
     }
