@@ -54,8 +54,9 @@ void BM_MatchFrame(benchmark::State& state) {
 BENCHMARK(BM_MatchFrame)->Unit(benchmark::kMicrosecond);
 
 // The computer's decision in a busy frame: a row of obstacles, a pickup, both craft firing
-// (shots in flight), at level 3 (the one that decides most often). Each iteration is one
-// frame's Play, which looks at the whole field; a fresh decision every eighth frame.
+// (shots in flight), at level 5 (the one that decides most often). Each iteration is one
+// frame's Play, which looks at the whole field and hears what a player would of it; a fresh
+// decision every eighth frame.
 void BM_ComputerDecision(benchmark::State& state) {
     MatchRig rig(VL_DATA_DIR);
     rig.Start();
@@ -66,7 +67,7 @@ void BM_ComputerDecision(benchmark::State& state) {
     f.game.NewPickup();
     f.game.weaponannounced = true;
     for (int i = 0; i < 12; ++i) rig.Frame(); // shots in flight
-    vl::match::ComputerPlayer computer(vl::match::Side::Right, 3);
+    vl::match::ComputerPlayer computer(vl::match::Side::Right, vl::match::kComputerLevels);
     const vl::input::FrameInput keys = f.DevicesInput();
     for (auto _ : state) {
         vl::input::FrameInput in = keys;

@@ -71,8 +71,9 @@ uloženou hru přesně tak, jak se hrála; mezerník ji pozastaví a Esc ukonč�
 nebo Ogg Opus, za pár sekund a bez okna: hru si pak lze poslechnout kdekoli, nebo ji poslat.
 
 Hra proti počítači: "vlnedla --computer right" nechá počítač řídit pravé vlnedlo (totéž
-dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:3" mu dá levé vlnedlo
-na nejtěžší ze tří úrovní, "--computer left:1" na nejlehčí.
+dělá akce "Hra proti počítači" v nabídce plochy); "--computer left:5" mu dá levé vlnedlo
+na nejtěžší z pěti úrovní, "--computer left:1" na nejlehčí (výchozí je 3) a "--computer
+right:0" z něj udělá cvičný terč, který nikdy nestřílí.
 
 Vlnedla jsou svobodný software pod licencí GNU General Public License verze 3 nebo
 pozdější.

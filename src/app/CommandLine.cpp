@@ -17,15 +17,15 @@ bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string&
     const std::string_view level = colon == std::string_view::npos ? "" : value.substr(colon + 1);
     const int index = side == "left" ? 0 : side == "right" ? 1 : -1;
     const bool levelOk = colon == std::string_view::npos ||
-                         (level.size() == 1 && level[0] >= '1' &&
-                          level[0] < static_cast<char>('1' + match::kComputerLevels));
+                         (level.size() == 1 && level[0] >= '0' + match::kPracticeLevel &&
+                          level[0] <= '0' + match::kComputerLevels);
     if (index < 0 || !levelOk) {
         reason = "bad value '" + std::string(value) +
-                 "' for --computer: expected left or right, optionally with :1, :2 or :3";
+                 "' for --computer: expected left or right, optionally with :0 (practice) to :5";
         return false;
     }
     int32_t& slot = play.computer[static_cast<size_t>(index)];
-    if (slot != 0) {
+    if (slot != match::kNoComputer) {
         reason = "--computer " + std::string(side) + " given twice";
         return false;
     }
@@ -166,11 +166,12 @@ CommandLine ParseCommandLine(const std::vector<std::string_view>& args) {
                                            : "unexpected argument '" + std::string(arg) + "'");
     }
     if (out.play.network != PlayOptions::Network::None &&
-        (out.play.computer[0] != 0 || out.play.computer[1] != 0))
+        (out.play.computer[0] != match::kNoComputer || out.play.computer[1] != match::kNoComputer))
         return refuse("--computer cannot be combined with --host or --join");
     if (!out.play.replayFile.empty() &&
-        (out.play.network != PlayOptions::Network::None || out.play.computer[0] != 0 ||
-         out.play.computer[1] != 0 || !out.play.recordFile.empty()))
+        (out.play.network != PlayOptions::Network::None ||
+         out.play.computer[0] != match::kNoComputer || out.play.computer[1] != match::kNoComputer ||
+         !out.play.recordFile.empty()))
         return refuse("--replay cannot be combined with --computer, --host, --join or --record");
     if (!out.play.renderFile.empty() && out.play.replayFile.empty())
         return refuse("--render needs --replay");

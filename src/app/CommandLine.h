@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "match/ComputerPlayer.h"
 #include "net/Protocol.h"
 #include "settings/Texts.h"
 
@@ -21,8 +22,9 @@ inline constexpr std::string_view kProgramVersion = VLNEDLA_VERSION;
 
 // How the matches of a run are played.
 struct PlayOptions {
-    // The computer's level for the left and the right craft; 0 where a person plays.
-    std::array<int32_t, 2> computer{};
+    // The computer's level for the left and the right craft (0 the practice target);
+    // match::kNoComputer where a person plays.
+    std::array<int32_t, 2> computer{match::kNoComputer, match::kNoComputer};
     // A duel over the network: this program hosts it (left craft) or joins one (right).
     enum class Network { None, Host, Join };
     Network network = Network::None;
@@ -56,9 +58,9 @@ struct CommandLine {
 // missing or bad value is refused with its reason.
 CommandLine ParseCommandLine(const std::vector<std::string_view>& args);
 
-// Reads the value of one --computer: "left" or "right", optionally ":1", ":2" or ":3"
-// (2 when left out), into `play`. False, with the reason, for a bad value or a side given
-// twice.
+// Reads the value of one --computer: "left" or "right", optionally ":0" (the practice
+// target) to ":5" (3 when left out), into `play`. False, with the reason, for a bad value or a side
+// given twice.
 bool ParseComputerOption(std::string_view value, PlayOptions& play, std::string& reason);
 
 // Reads --host's optional PORT or --join's HOST[:PORT] into `play`. False, with the

@@ -84,7 +84,7 @@ void ReplayKeeper::MatchClosing(const match::TForm1& form1) {
     std::array<match::ReplayPlayer, 2> players{};
     for (const match::Side side : {match::Side::Left, match::Side::Right}) {
         const int32_t level = form1.ComputerLevel(side);
-        if (level > 0)
+        if (level != match::kNoComputer)
             players[static_cast<size_t>(side)] = {match::PlayerKind::Computer,
                                                   static_cast<uint8_t>(level)};
     }

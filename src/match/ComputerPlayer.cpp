@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// ComputerPlayer: seeing, deciding (dodge, pickup, attack) and pressing its keys.
+// ComputerPlayer: listening, deciding (dodge, pickup, attack) and pressing its keys.
 //
 // Index:
 //   - the field's geometry it reckons with
-//   - Play: each frame
-//   - Decide, Dodge, Worth, Blockers: a decision
+//   - Play: each frame; Restart
+//   - Listen: what a player hears of the field
+//   - Practise: the practice target
+//   - Decide, Dodge, Worth: a decision
 #include "match/ComputerPlayer.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 #include "base/Check.h"
 #include "match/Match.h"
@@ -24,16 +25,17 @@ namespace {
 constexpr double kShotStep = 10;
 // Rows of a craft a shot can hit: its body, not the see-through corners.
 constexpr double kBodyTop = 2, kBodyBottom = 31;
-// A shot closer than this many frames is seen coming.
+// A shot closer than this many frames is heard coming.
 constexpr double kThreatFrames = 45;
-// Bullets kept back for the craft rather than spent on obstacles.
-constexpr int32_t kSpareBullets = 5;
 // The magnet's height against the pickup's: centred on it.
 constexpr double kMagnetAim = -2;
 // A bullet launched this far off the other craft's height still crosses its body.
 constexpr double kHitWindow = 9;
 // Frames a shot takes from one craft to the other.
 constexpr double kFlightFrames = 23;
+// The practice target: moves this far, then holds this long.
+constexpr double kPracticeStride = 40;
+constexpr int32_t kPracticeHoldFrames = 100;
 
 double ClampHeight(double y) {
     return std::clamp(y, static_cast<double>(kCraftTop), static_cast<double>(kCraftBottom));
@@ -44,7 +46,7 @@ double ClampHeight(double y) {
 ComputerPlayer::ComputerPlayer(Side side, int32_t level)
     : side_(side), level_(level),
       table_(kComputerLevelTables[static_cast<size_t>(std::clamp(level, 1, kComputerLevels) - 1)]) {
-    VL_CHECK(level >= 1 && level <= kComputerLevels, "a level the table has");
+    VL_CHECK(level >= kPracticeLevel && level <= kComputerLevels, "a level the table has");
 }
 
 // --- each frame -----------------------------------------------------------------------
@@ -55,20 +57,15 @@ void ComputerPlayer::Play(const Match& match, input::FrameInput& input) {
     input::ActionSet& mine = input.Of(side_);
     mine = {};
 
-    if (match.Starts() != seenStarts_) {
-        // A new match: a new generator from its start, and a first decision after one
-        // reaction time, as a player takes in the field first.
-        seenStarts_ = match.Starts();
-        seed_ = match.Seed() * 2654435761U + (side_ == Side::Left ? 0x5bd1e995U : 0x1b873593U);
-        framesToDecide_ = table_.reactionFrames;
-        intent_ = Intent::None;
-        machgun_ = false;
-        targetY_ = SideOf(side_).craftStartY;
-        lastOtherY_.reset();
-    }
+    if (match.Starts() != seenStarts_) Restart(match);
     match.Look(sight_);
-    const std::optional<SeenBox>& me = sight_.Craft(side_);
-    if (!sight_.running || !me) return;
+    Listen();
+    if (!heard_.running || !sight_.Craft(side_)) return;
+    ++frame_;
+    if (level_ == kPracticeLevel) {
+        Practise(mine);
+        return;
+    }
     if (--framesToDecide_ <= 0) {
         Decide();
         framesToDecide_ =
@@ -76,89 +73,172 @@ void ComputerPlayer::Play(const Match& match, input::FrameInput& input) {
         lastInterval_ = std::max(framesToDecide_, 1);
     }
 
-    const double y = me->y;
+    const double y = heard_.me.y;
     if (targetY_ < y - 0.5) mine.Add(Action::Climb);
     if (targetY_ > y + 0.5) mine.Add(Action::Descend);
 
     // Fire only what would leave now: a pressed key with nothing to fire would click
     // "emptygun" and pause the match.
-    const tproperties& r = sight_.Record(side_);
+    const tproperties& r = heard_.record;
     // A shot fired now crosses the other craft's body where it expects it.
     const double off = std::abs(y - aimY_);
     const bool lined = off <= kHitWindow;
-    if (intent_ == Intent::Bullet && lined && r.bullets > 0 && !r.bulletflying)
-        mine.Add(Action::Gun);
-    if (intent_ == Intent::Missile && off <= kHitWindow / 2 && r.missiles > 0 && !r.missileflying)
+    const bool missileNow = intent_ == Intent::Missile ||
+                            (intent_ == Intent::Bullet && heard_.echo && table_.missileUse == 2);
+    if (missileNow && off <= kHitWindow / 2 && r.missiles > 0 && !r.missileflying) {
         mine.Add(Action::Missile);
-    if (machgun_ && lined && r.machgunrounds > 0 && !r.machgunlock) mine.Add(Action::Machgun);
-    if (intent_ == Intent::Magnet && std::abs(y - targetY_) <= 3 && !r.magnetflying)
+    } else if (intent_ == Intent::Bullet && lined && r.bullets > 0 && !r.bulletflying &&
+               frame_ - lastShotFrame_ >= static_cast<uint32_t>(table_.shotGapFrames)) {
+        mine.Add(Action::Gun);
+        lastShotFrame_ = frame_;
+    }
+    // Rounds stop at an obstacle: only on a line it hears clear.
+    if (machgun_ && lined && !heard_.echo && r.machgunrounds > 0 && !r.machgunlock)
+        mine.Add(Action::Machgun);
+    if (intent_ == Intent::Magnet && std::abs(y - magnetY_) <= 3 && !r.magnetflying)
         mine.Add(Action::Magnet);
+}
+
+void ComputerPlayer::Restart(const Match& match) {
+    // A new match: a new generator from its start, and a first decision after one reaction
+    // time, as a player takes in the field first.
+    seenStarts_ = match.Starts();
+    seed_ = match.Seed() * 2654435761U + (side_ == Side::Left ? 0x5bd1e995U : 0x1b873593U);
+    framesToDecide_ = level_ == kPracticeLevel ? kPracticeHoldFrames : table_.reactionFrames;
+    frame_ = 0;
+    lastShotFrame_ = 0;
+    intent_ = Intent::None;
+    machgun_ = false;
+    targetY_ = SideOf(side_).craftStartY;
+    lastOtherY_.reset();
+    heard_.shots.clear();
+    otherBulletWas = otherMissileWas = false;
+    practiceStep_ = side_ == Side::Left ? 1 : -1; // from its start towards the middle
+}
+
+// --- what a player hears --------------------------------------------------------------
+
+void ComputerPlayer::Listen() {
+    Hearing& h = heard_;
+    const Side other = Opposite(side_);
+    h.running = sight_.running;
+    if (const std::optional<SeenBox>& me = sight_.Craft(side_)) h.me = *me;
+    h.record = sight_.Record(side_);
+    h.energy = {sight_.Record(Side::Left).energy, sight_.Record(Side::Right).energy};
+    const std::optional<SeenBox>& them = sight_.Craft(other);
+    h.otherY = them ? std::optional<double>(them->y) : std::nullopt;
+    // The echo: an obstacle across its own probe, as the game plays it.
+    h.echo = false;
+    if (const std::optional<SeenBox>& probe = sight_.Probe(side_))
+        h.echo = std::any_of(sight_.obstacles.begin(), sight_.obstacles.end(),
+                             [&](const SeenBox& o) { return o.Overlaps(*probe); });
+    h.pickupY = sight_.pickup ? std::optional<double>(sight_.pickup->y) : std::nullopt;
+    h.pickupKind = sight_.pickupKind;
+
+    // Shots heard before fly on towards it, one step a frame, until they are past.
+    const double step = side_ == Side::Left ? -kShotStep : kShotStep;
+    for (Hearing::Shot& s : h.shots) s.box.x += step;
+    std::erase_if(h.shots, [&](const Hearing::Shot& s) {
+        return side_ == Side::Left ? s.box.x + s.box.width < h.me.x : s.box.x > h.me.x + h.me.width;
+    });
+    // A launch is heard as its sound: the shot leaves the other craft at its height then.
+    const tproperties& theirs = sight_.Record(other);
+    // Of its kind, the one nearest the launch: one fired earlier may still fly.
+    const auto launched = [&](ShotKind kind, bool now, bool& was) {
+        if (now && !was) {
+            const SeenShot* heard = nullptr;
+            const double from = SideOf(other).shotX;
+            for (const SeenShot& s : sight_.shots)
+                if (s.shooter == other && s.kind == kind &&
+                    (!heard || std::abs(s.box.x - from) < std::abs(heard->box.x - from)))
+                    heard = &s;
+            if (heard) h.shots.push_back({kind, heard->box});
+        }
+        was = now;
+    };
+    launched(ShotKind::Bullet, theirs.bulletflying, otherBulletWas);
+    launched(ShotKind::Missile, theirs.missileflying, otherMissileWas);
+}
+
+// --- the practice target --------------------------------------------------------------
+
+void ComputerPlayer::Practise(input::ActionSet& mine) {
+    const double y = heard_.me.y;
+    if (std::abs(targetY_ - y) > 0.5) {
+        mine.Add(targetY_ < y ? input::Action::Climb : input::Action::Descend);
+        return;
+    }
+    if (--framesToDecide_ > 0) return; // holding, for the player to find its pitch
+    framesToDecide_ = kPracticeHoldFrames;
+    if (y + practiceStep_ * kPracticeStride < kCraftTop ||
+        y + practiceStep_ * kPracticeStride > kCraftBottom)
+        practiceStep_ = -practiceStep_;
+    targetY_ = ClampHeight(y + practiceStep_ * kPracticeStride);
 }
 
 // --- a decision -----------------------------------------------------------------------
 
 void ComputerPlayer::Decide() {
-    const SeenBox& me = *sight_.Craft(side_);
-    const std::optional<SeenBox>& other = sight_.Craft(Opposite(side_));
-    const tproperties& r = sight_.Record(side_);
+    const Hearing& h = heard_;
+    const tproperties& r = h.record;
+    const double y = h.me.y;
     intent_ = Intent::None;
     machgun_ = false;
     // How fast the other craft climbs or sinks, from the last decision to this one.
     double velocity = 0;
-    if (other && lastOtherY_) velocity = (other->y - *lastOtherY_) / lastInterval_;
-    lastOtherY_ = other ? std::optional<double>(other->y) : std::nullopt;
+    if (h.otherY && lastOtherY_) velocity = (*h.otherY - *lastOtherY_) / lastInterval_;
+    lastOtherY_ = h.otherY;
+    // The furthest this level goes on one decision.
+    const auto stride = [&](double want) {
+        if (table_.stridePixels <= 0) return want;
+        const double s = table_.stridePixels;
+        return std::clamp(want, y - s, y + s);
+    };
 
-    if (Dodge(me)) return;
+    if (Dodge()) return;
 
-    // A pickup worth having (or any, once the guns are empty), while the magnet is free.
-    const bool empty = r.bullets == 0 && r.missiles == 0;
-    if (sight_.pickup && !r.magnetflying && (table_.collectsPickups || empty) &&
-        (empty || Worth(sight_.pickupKind, r))) {
-        targetY_ = ClampHeight(sight_.pickup->y + kMagnetAim);
+    // A pickup worth having (or any, once the weapons it uses are empty), while the magnet
+    // is free.
+    const bool empty = r.bullets == 0 && (r.missiles == 0 || table_.missileUse == 0);
+    if (h.pickupY && !r.magnetflying && (table_.collectsPickups || empty) &&
+        (empty || Worth(h.pickupKind, r))) {
+        magnetY_ = ClampHeight(*h.pickupY + kMagnetAim);
+        targetY_ = stride(magnetY_);
         intent_ = Intent::Magnet;
         return;
     }
-    if (!other) {
-        targetY_ = me.y;
+    if (!h.otherY) {
+        targetY_ = y;
         return;
     }
 
     // Where the other craft will be when the shot arrives, as this level judges it.
+    // An error that would aim off the field is turned the other way: a craft at the edge
+    // is missed as often as one in the middle.
     const double error = table_.aimError * (Random(2001) - 1000) / 1000.0;
-    aimY_ = ClampHeight(other->y + table_.lead * velocity * kFlightFrames + error);
-    targetY_ = std::round(aimY_);
-    const int32_t blockers = Blockers(targetY_);
-    if (blockers == 0) {
-        intent_ = r.bullets > 0 ? Intent::Bullet : Intent::None;
-        // The missile's fifty at a clear line: a good player sends it at once, a beginner
-        // keeps it until the other craft is weak or the guns are low.
-        if (r.missiles > 0 && (table_.missileThroughObstacles ||
-                               sight_.Record(Opposite(side_)).energy <= 50 || r.bullets < 10))
-            intent_ = Intent::Missile;
-        machgun_ = Random(100) < table_.machgunPercent;
-        return;
-    }
-    if (table_.missileThroughObstacles && r.missiles > 0) {
+    const double expected = ClampHeight(*h.otherY + table_.lead * velocity * kFlightFrames);
+    aimY_ = expected + error;
+    if (aimY_ < kCraftTop || aimY_ > kCraftBottom) aimY_ = expected - error;
+    aimY_ = ClampHeight(aimY_);
+    targetY_ = stride(std::round(aimY_));
+    intent_ = r.bullets > 0 ? Intent::Bullet : Intent::None;
+    const uint8_t otherEnergy = h.energy[static_cast<size_t>(Opposite(side_))];
+    if (r.missiles > 0 && (table_.missileUse == 2 ||
+                           (table_.missileUse == 1 && (otherEnergy <= 50 || r.bullets < 10))))
         intent_ = Intent::Missile;
-    } else if (!table_.clearsObstacles || r.bullets > kSpareBullets) {
-        // A beginner fires into the obstacles all the same.
-        intent_ = r.bullets > 0 ? Intent::Bullet : Intent::None;
-    }
+    machgun_ = Random(100) < table_.machgunPercent;
 }
 
-bool ComputerPlayer::Dodge(const SeenBox& me) {
+bool ComputerPlayer::Dodge() {
+    const SeenBox& me = heard_.me;
     const double myTop = me.y + kBodyTop, myBottom = me.y + kBodyBottom;
-    // The nearest enemy shot crossing its rows that will reach it soon.
-    const SeenShot* threat = nullptr;
+    // The nearest shot heard crossing its rows that will reach it soon.
+    const Hearing::Shot* threat = nullptr;
     double frames = kThreatFrames;
-    for (const SeenShot& s : sight_.shots) {
-        // Rounds take one point each: not worth leaving a firing line for.
-        if (s.shooter == side_ || s.kind == ShotKind::Magnet || s.kind == ShotKind::Machgun)
-            continue;
+    for (const Hearing::Shot& s : heard_.shots) {
         if (!s.box.CrossesRows(myTop, myBottom)) continue;
         const double gap =
             side_ == Side::Left ? s.box.x - (me.x + me.width) : me.x - s.box.x - s.box.width;
-        if (gap < -me.width) continue; // already past
         const double t = std::max(gap, 0.0) / kShotStep;
         if (t < frames) {
             frames = t;
@@ -190,14 +270,6 @@ bool ComputerPlayer::Worth(uint8_t kind, const tproperties& r) {
         return r.machgunrounds <= 100;
     }
     return false;
-}
-
-int32_t ComputerPlayer::Blockers(double y) const {
-    const double top = y + LaunchDrop(ShotKind::Bullet);
-    const double bottom = top + 8; // a bullet's height
-    return static_cast<int32_t>(
-        std::count_if(sight_.obstacles.begin(), sight_.obstacles.end(),
-                      [top, bottom](const SeenBox& o) { return o.CrossesRows(top, bottom); }));
 }
 
 int32_t ComputerPlayer::Random(int32_t n) {

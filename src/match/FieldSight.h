@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // FieldSight: the field as a sighted player sees it at one moment — where both craft are,
 // the shots in flight, the obstacles and a pickup that has appeared — with the players'
-// counters. What the computer opponent decides from; filled by Match::Look.
+// counters. Filled by Match::Look; the computer opponent turns it into what a player hears
+// (ComputerPlayer::Listen) and decides from that alone.
 #pragma once
 
 #include <array>
@@ -23,6 +24,10 @@ struct SeenBox {
     double Bottom() const { return y + height; }
     // True when the rows [top, bottom) cross this box's rows.
     bool CrossesRows(double top, double bottom) const { return top < Bottom() && bottom > y; }
+    // True when the two boxes share a pixel.
+    bool Overlaps(const SeenBox& o) const {
+        return CrossesRows(o.y, o.Bottom()) && o.x < x + width && o.x + o.width > x;
+    }
 };
 
 struct SeenShot {
@@ -32,8 +37,9 @@ struct SeenShot {
 };
 
 struct FieldSight {
-    std::array<std::optional<SeenBox>, 2> craft; // by Side; empty once destroyed
-    std::array<tproperties, 2> records;          // by Side
+    std::array<std::optional<SeenBox>, 2> craft;  // by Side; empty once destroyed
+    std::array<std::optional<SeenBox>, 2> probes; // the crafts' radar probes, by Side
+    std::array<tproperties, 2> records;           // by Side
     std::vector<SeenShot> shots;
     std::vector<SeenBox> obstacles;
     std::optional<SeenBox> pickup; // only once it has appeared (visible)
@@ -41,6 +47,7 @@ struct FieldSight {
     bool running = false;          // the match is in its running phase
 
     const std::optional<SeenBox>& Craft(Side s) const { return craft[static_cast<size_t>(s)]; }
+    const std::optional<SeenBox>& Probe(Side s) const { return probes[static_cast<size_t>(s)]; }
     const tproperties& Record(Side s) const { return records[static_cast<size_t>(s)]; }
 };
 

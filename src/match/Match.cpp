@@ -378,6 +378,7 @@ void Match::PickupFell(Tweapon& pickup) {
 
 void Match::Look(FieldSight& out) const {
     out.craft = {};
+    out.probes = {};
     out.records = {propertiesleft, propertiesright};
     out.shots.clear();
     out.obstacles.clear();
@@ -388,6 +389,8 @@ void Match::Look(FieldSight& out) const {
     for (const Side side : {Side::Left, Side::Right})
         if (const sprite::TImageSprite* c = Craft(side))
             out.craft[static_cast<size_t>(side)] = box(*c);
+    if (radarleft) out.probes[0] = box(*radarleft);
+    if (radarright) out.probes[1] = box(*radarright);
     const sprite::TSpriteEngine& engine = parts_.engine;
     for (int32_t i = 0; i < engine.ChildCount(); ++i) {
         const sprite::TSprite& s = engine.Child(i);

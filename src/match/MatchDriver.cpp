@@ -16,7 +16,7 @@ std::optional<input::FrameInput> LocalSource::NextFrame(const input::FrameInput&
 
 void LocalSource::SetComputer(Side side, int32_t level) {
     std::optional<ComputerPlayer>& player = computer_[static_cast<size_t>(side)];
-    if (level <= 0)
+    if (level == kNoComputer)
         player.reset();
     else
         player.emplace(side, level);
@@ -24,7 +24,7 @@ void LocalSource::SetComputer(Side side, int32_t level) {
 
 int32_t LocalSource::ComputerLevel(Side side) const {
     const std::optional<ComputerPlayer>& player = computer_[static_cast<size_t>(side)];
-    return player ? player->Level() : 0;
+    return player ? player->Level() : kNoComputer;
 }
 
 // --- the driver -----------------------------------------------------------------------

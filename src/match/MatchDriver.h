@@ -44,9 +44,10 @@ class LocalSource final : public IFrameSource {
 public:
     std::optional<input::FrameInput> NextFrame(const input::FrameInput& devices,
                                                const Match& match) override;
-    // The computer plays `side` at `level` from now on; level 0 gives it back to a person.
+    // The computer plays `side` at `level` from now on (kPracticeLevel..kComputerLevels);
+    // kNoComputer gives it back to a person.
     void SetComputer(Side side, int32_t level);
-    // The computer's level on `side`; 0 where a person plays.
+    // The computer's level on `side`; kNoComputer where a person plays.
     int32_t ComputerLevel(Side side) const;
 
 private:

@@ -147,7 +147,7 @@ Replay DecodeReplay(std::span<const uint8_t> bytes) {
     for (ReplayPlayer& p : r.players) {
         const uint64_t kind = f.Get(1), level = f.Get(1);
         if (kind > static_cast<uint8_t>(PlayerKind::Network) ||
-            (kind == static_cast<uint8_t>(PlayerKind::Computer)) != (level != 0) || level > 9)
+            (kind != static_cast<uint8_t>(PlayerKind::Computer) && level != 0) || level > 9)
             refuse("it is damaged (its players)");
         p = {static_cast<PlayerKind>(kind), static_cast<uint8_t>(level)};
     }

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The computer opponent through the simulator: how soon each level beats a player who does
-// nothing, the computer against itself (ends, repeats exactly, never closes the window),
-// level 3 against level 1, and a bad --computer value.
+// nothing, each level against the one below, the practice target, the computer against
+// itself (ends, repeats exactly, never closes the window), and a bad --computer value.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
 
+#include <set>
 #include <string>
 
 #include "app/sim_support.h"
@@ -30,10 +31,10 @@ protected:
     static fs::path Work() {
         return fs::path(VL_BINARY_DIR) / "test-app-computer" / std::to_string(getpid());
     }
-    // "Start hry" after `waitMs`, then up to `matchMs` of the match and a dump.
+    // "Start hry" after `waitMs`, then the match until it ends (`matchMs` at most) and a dump.
     static SimRun Match(const std::string& computer, int waitMs, int matchMs) {
         return Sim(Work(), kData,
-                   "wait " + std::to_string(waitMs) + "\npress ENTER\nwait " +
+                   "wait " + std::to_string(waitMs) + "\npress ENTER\nawait Form1\nawait end " +
                        std::to_string(matchMs) + "\ndump\n",
                    computer);
     }
@@ -55,26 +56,66 @@ protected:
     }
 };
 
-TEST_F(SimComputer, EachLevelDestroysAPlayerWhoDoesNothingInTime) {
+// Each level against a player who does nothing, with the computer on either side: no
+// sooner than its floor (a beginner has time to learn), and within a bound.
+TEST_F(SimComputer, EachLevelDestroysAPlayerWhoDoesNothingWithinItsLimits) {
     const struct {
-        const char* option;
-        const char* loser;
-        uint64_t withinMs;
-    } cases[] = {{"--computer right:3", "left", 60000}, {"--computer left:1", "right", 240000}};
+        int level;
+        uint64_t atLeastMs, withinMs;
+    } cases[] = {
+        {1, 90000, 300000}, {2, 40000, 150000}, {3, 15000, 60000}, {4, 0, 30000}, {5, 0, 30000}};
     for (const auto& c : cases) {
-        const SimRun run = Match(c.option, 300, static_cast<int>(c.withinMs));
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-        uint64_t at = 0;
-        EXPECT_EQ(Loser(run, &at), c.loser) << c.option;
-        EXPECT_LE(at - StartOf(run), c.withinMs) << c.option;
-        EXPECT_FALSE(Lines(run, {"\"computer\":{"}).empty());
+        for (const bool left : {false, true}) {
+            const std::string option =
+                "--computer " + std::string(left ? "left:" : "right:") + std::to_string(c.level);
+            const SimRun run = Match(option, left ? 1277 : 300, static_cast<int>(c.withinMs));
+            ASSERT_EQ(run.exitCode, 0) << run.err;
+            uint64_t at = 0;
+            EXPECT_EQ(Loser(run, &at), left ? "right" : "left") << option;
+            EXPECT_GE(at - StartOf(run), c.atLeastMs) << option;
+            EXPECT_LE(at - StartOf(run), c.withinMs) << option;
+        }
     }
     const SimRun dump = Match("--computer right", 300, 10);
-    EXPECT_FALSE(Lines(dump, {"\"computer\":{\"left\":null,\"right\":2}"}).empty());
+    EXPECT_FALSE(Lines(dump, {"\"computer\":{\"left\":null,\"right\":3}"}).empty());
+}
+
+// Each level beats the one below in at least 5 of 6 matches started at different moments,
+// on alternating sides.
+class SimComputerLadder : public SimComputer, public ::testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(Levels, SimComputerLadder, ::testing::Values(2, 3, 4, 5));
+
+TEST_P(SimComputerLadder, ALevelBeatsTheOneBelow) {
+    const std::string upper = std::to_string(GetParam()), lower = std::to_string(GetParam() - 1);
+    int wins = 0;
+    for (int i = 0; i < 6; ++i) {
+        const bool left = i % 2 == 0;
+        const SimRun run = Match(left ? "--computer left:" + upper + " --computer right:" + lower
+                                      : "--computer left:" + lower + " --computer right:" + upper,
+                                 300 + 977 * i, 300000);
+        ASSERT_EQ(run.exitCode, 0) << run.err;
+        if (Loser(run) == (left ? "right" : "left")) ++wins;
+    }
+    EXPECT_GE(wins, 5);
+}
+
+// The practice target flies up and down and never fires, for a whole minute.
+TEST_F(SimComputer, ThePracticeTargetMovesAndNeverFires) {
+    const SimRun run = Match("--computer right:0", 300, 60000);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* weapon : {"gun", "missile", "machgun", "magnet"})
+        EXPECT_TRUE(
+            Lines(run, {"\"item\":\"" + std::string(weapon) + "\"", "\"pan\":10000"}).empty())
+            << weapon;
+    std::set<std::string> heights;
+    for (const std::string& l : Lines(run, {"\"ev\":\"set\"", "\"item\":\"navig2\"", "\"freq\":"}))
+        heights.insert(l.substr(l.find("\"freq\"")));
+    EXPECT_GE(heights.size(), 200U); // the whole field, up and down
+    EXPECT_EQ(Loser(run), "");
 }
 
 TEST_F(SimComputer, AgainstItselfItEndsAMatchRepeatsItExactlyAndLeavesTheWindowOpen) {
-    const std::string both = "--computer left:2 --computer right:2";
+    const std::string both = "--computer left:3 --computer right:3";
     // Within three minutes, well inside the ten a match may take.
     const SimRun a = Match(both, 300, 180000), b = Match(both, 300, 180000);
     ASSERT_EQ(a.exitCode, 0) << a.err;
@@ -90,23 +131,9 @@ TEST_F(SimComputer, AgainstItselfItEndsAMatchRepeatsItExactlyAndLeavesTheWindowO
     }
 }
 
-TEST_F(SimComputer, LevelThreeBeatsLevelOneMostTimes) {
-    int wins = 0;
-    for (int i = 0; i < 6; ++i) {
-        // Matches started at different moments, level 3 on either side.
-        const bool left = i % 2 == 0;
-        const SimRun run = Match(left ? "--computer left:3 --computer right:1"
-                                      : "--computer left:1 --computer right:3",
-                                 300 + 977 * i, 60000);
-        ASSERT_EQ(run.exitCode, 0) << run.err;
-        if (Loser(run) == (left ? "right" : "left")) ++wins;
-    }
-    EXPECT_GE(wins, 5);
-}
-
 TEST_F(SimComputer, ABadValueIsRefusedBeforeAnythingRuns) {
-    for (const char* bad : {"--computer middle", "--computer left:4",
-                            "--computer right:", "--computer left --computer left:3"}) {
+    for (const char* bad : {"--computer middle", "--computer left:6", "--computer right:",
+                            "--computer right:-1", "--computer left --computer left:3"}) {
         const SimRun run = Match(bad, 300, 10);
         EXPECT_EQ(run.exitCode, 2) << bad;
         EXPECT_TRUE(run.lines.empty()) << bad;

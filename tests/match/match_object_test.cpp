@@ -179,18 +179,19 @@ TEST_F(MatchObject, AStartedMatchRunsAndCloseLeavesAnEmptyFieldAndSilence) {
 // Whatever the field and the devices hold, a computer player decides its own side alone: its
 // side's actions are its decision whatever the devices gave (a twin fed nothing decides
 // the same), never a counter; the other side's actions and Esc pass as they came. The
-// devices draw from every action of both sides and Esc, frame by frame.
+// devices draw from every action of both sides and Esc, frame by frame. Every level moves
+// and fires; the practice target moves and never fires.
 TEST_F(MatchObject, ComputerSetsOnlyItsSidesMovementAndWeaponStates) {
     for (const Side side : {Side::Left, Side::Right}) {
-        for (int32_t level = 1; level <= kComputerLevels; ++level) {
+        for (int32_t level = kPracticeLevel; level <= kComputerLevels; ++level) {
             match.Close();
             driver.Start(static_cast<uint32_t>(level));
             match.PlaceObjects();
             ComputerPlayer computer(side, level), twin(side, level);
             const Side other = Opposite(side);
-            uint32_t keys = 12345U * static_cast<uint32_t>(level);
+            uint32_t keys = 12345U * static_cast<uint32_t>(level + 1);
             input::ActionSet seen; // everything the computer did over the run
-            for (int frame = 0; frame < 1500 && match.gamerunning; ++frame) {
+            for (int frame = 0; frame < 3000 && match.gamerunning; ++frame) {
                 keys = keys * 1664525U + 1013904223U;
                 input::FrameInput before;
                 before.Of(Side::Left) = input::ActionSet::FromBits(static_cast<uint16_t>(keys));
@@ -215,11 +216,45 @@ TEST_F(MatchObject, ComputerSetsOnlyItsSidesMovementAndWeaponStates) {
                 match.Frame(played, view);
                 clock.SleepMs(10);
             }
-            // It did play: it moved and fired.
-            EXPECT_TRUE(seen.Has(Action::Climb) || seen.Has(Action::Descend)) << level;
-            EXPECT_TRUE(seen.Has(Action::Gun) || seen.Has(Action::Machgun)) << level;
+            EXPECT_TRUE(seen.Has(Action::Climb) && seen.Has(Action::Descend)) << level;
+            const bool fired = seen.Has(Action::Gun) || seen.Has(Action::Machgun) ||
+                               seen.Has(Action::Missile) || seen.Has(Action::Magnet);
+            EXPECT_EQ(fired, level != kPracticeLevel) << level;
         }
     }
+}
+
+// What the computer hears: an echo only while an obstacle stands across its own probe, and
+// the other craft's shots only from their launch on, reckoned onwards 10 pixels a frame — a
+// shot that appears on the field unheard is not known.
+TEST_F(MatchObject, TheComputerHearsWhatAPlayerHears) {
+    driver.Start(7);
+    ComputerPlayer computer(Side::Left, 3);
+    const auto listen = [&] {
+        input::FrameInput in;
+        computer.Play(match, in);
+        return computer.Heard();
+    };
+    const double y = match.player1->Y;
+    auto& glass = match.CreateSprite<Tglass>("glass", 250, y + 100); // another row
+    EXPECT_FALSE(listen().echo);
+    glass.Y = y + 8; // across the probe, in front of the craft
+    EXPECT_TRUE(listen().echo);
+    glass.Kill();
+    engine.FreeKilled();
+    EXPECT_FALSE(listen().echo);
+    EXPECT_EQ(listen().otherY, match.player2->Y);
+
+    match.CreateSprite<TShot<ShotKind::Bullet, Side::Right>>("strelaprava", 250, y + 10);
+    EXPECT_TRUE(listen().shots.empty()); // on the field, but never heard fired
+    Frame({}, {Action::Gun});            // the right craft fires: heard
+    const Hearing first = listen();
+    ASSERT_EQ(first.shots.size(), 1U);
+    EXPECT_EQ(first.shots[0].box.y, match.player2->Y + 10);
+    Frame();
+    const Hearing second = listen();
+    ASSERT_EQ(second.shots.size(), 1U);
+    EXPECT_EQ(second.shots[0].box.x, first.shots[0].box.x - 10);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# xvfb_computer: the real program under Xvfb with `--computer right:3` and SDL's disk audio
+# xvfb_computer: the real program under Xvfb with `--computer right:5` and SDL's disk audio
 # driver, the left player doing nothing. After "Start hry" the right craft climbs towards
 # the left one (its half of the window changes, the left half does not) and then fires on
 # its side (the right channel grows loud with its guns while the left player never fires).
@@ -12,7 +12,7 @@ use_xvfb
 
 audio=$work/out.raw
 (cd "$DATA" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="$audio" \
-  exec timeout 90 "$BIN/vlnedla" --computer right:3) >"$work/prog.log" 2>&1 &
+  exec timeout 90 "$BIN/vlnedla" --computer right:5) >"$work/prog.log" 2>&1 &
 prog_pid=$!
 menu=$(xvfb_find_window '^Hlavn.* menu$')
 [ -n "$menu" ] || fail "no menu window"

@@ -146,7 +146,7 @@ std::string MatchJson(const match::MatchDriver& driver, uint64_t frames, bool fr
     // Who plays each craft: the computer's level, null for a person.
     const auto level = [&driver](match::Side side) {
         const int32_t l = driver.Local().ComputerLevel(side);
-        return l > 0 ? std::to_string(l) : std::string("null");
+        return l != match::kNoComputer ? std::to_string(l) : std::string("null");
     };
     return m + "],\"computer\":{\"left\":" + level(match::Side::Left) +
            ",\"right\":" + level(match::Side::Right) + "}}";
