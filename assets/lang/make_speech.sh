@@ -114,13 +114,13 @@ seconds_of() { sox --info -D "$1"; }
 # is whether a wave with samples comes out.
 festival_speak() { # TEXT OUT.wav
     local text=$1 out=$2
-    printf '%s\n' "$text" | iconv -f UTF-8 -t "$festival_charset" > "$work/festival.txt" ||
+    printf '%s\n' "$text" | iconv -f UTF-8 -t "$festival_charset" > "$out.txt" ||
         die "the text '$text' cannot be written in $festival_charset for Festival"
     rm -f "$out"
     local duration=$stretch
     [[ $stretch_by == festival ]] || duration=1
     text2wave -eval "($festival_voice)" -eval "(Parameter.set 'Duration_Stretch $duration)" \
-        "$work/festival.txt" -o "$out" > /dev/null 2>&1 || true
+        "$out.txt" -o "$out" > /dev/null 2>&1 || true
     [[ -s $out ]] && [[ $(sox --info -s "$out" 2> /dev/null || echo 0) -gt 0 ]]
 }
 
@@ -147,16 +147,43 @@ fi
 
 # --- one spoken word --------------------------------------------------------------------------
 
-# Speaks TEXT into OUT.wav as a finished mono word: trimmed, at the common level, limited.
+# The cache of finished words: a word is spoken again only when its text, the voice, an option
+# or this script changed. Builds of one machine share it (VLNEDLA_SPEECH_CACHE, else the user's
+# cache folder; 'off' keeps none); a word enters it through a rename, so parallel builds agree.
+cache=${VLNEDLA_SPEECH_CACHE:-${XDG_CACHE_HOME:-${HOME:-/nonexistent}/.cache}/vlnedla/speech}
+script_hash=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-16)
+if [[ $cache != off ]] && ! mkdir -p "$cache" 2> /dev/null; then cache=off; fi
+
+# Speaks TEXT into OUT.wav as a finished mono word, from the cache when it holds the word.
 speak() { # TEXT OUT.wav
-    local text=$1 out=$2 raw="$work/raw.wav" trimmed="$work/trimmed.wav"
+    local text=$1 out=$2 key
+    if [[ $cache != off ]]; then
+        key=$(printf '%s|' "$script_hash" "$engine" "$festival_voice" "$festival_charset" \
+            "$espeak_voice" "$stretch_by" "$stretch" "$lead" "$tail" "$text" | sha256sum | cut -c1-32)
+        if [[ -s $cache/$key.wav ]]; then
+            cp "$cache/$key.wav" "$out"
+            return
+        fi
+    fi
+    speak_anew "$text" "$out"
+    if [[ $cache != off ]]; then
+        cp "$out" "$cache/.$key.$$.$BASHPID" && mv -f "$cache/.$key.$$.$BASHPID" "$cache/$key.wav" ||
+            true
+    fi
+}
+
+# Speaks TEXT into OUT.wav as a finished mono word: trimmed, at the common level, limited.
+speak_anew() { # TEXT OUT.wav
+    local text=$1 out=$2 own
+    own=$(mktemp -d "$work/word.XXXXXX")
+    local raw="$own/raw.wav" trimmed="$own/trimmed.wav"
     if [[ $engine == festival ]]; then
         festival_speak "$text" "$raw" || die "Festival produced no sound for '$text'"
         if [[ $stretch_by == tempo && $stretch != 1 ]]; then
             local factor
             factor=$(awk -v s="$stretch" 'BEGIN { printf "%.4f", 1 / s }')
-            sox -D "$raw" "$work/tempo.wav" tempo -s "$factor"
-            mv -f "$work/tempo.wav" "$raw"
+            sox -D "$raw" "$own/tempo.wav" tempo -s "$factor"
+            mv -f "$own/tempo.wav" "$raw"
         fi
     else
         espeak_speak "$text" "$raw" || die "espeak-ng produced no sound for '$text'"
@@ -164,9 +191,9 @@ speak() { # TEXT OUT.wav
     # Silence is cut from both ends (the second pass works on the reversed sound); the short
     # fades and pads keep the first consonant's attack and the last word's decay from
     # sounding clipped.
-    sox -D "$raw" -b 16 -c 1 "$work/cut.wav" silence 1 0.02 -50d reverse silence 1 0.02 -50d \
+    sox -D "$raw" -b 16 -c 1 "$own/cut.wav" silence 1 0.02 -50d reverse silence 1 0.02 -50d \
         reverse gain -3 rate -v "$RATE" # headroom for the resampler; the level is set below
-    sox -D "$work/cut.wav" "$trimmed" fade h 0.001 -0 0.015 pad "$lead" "$tail"
+    sox -D "$own/cut.wav" "$trimmed" fade h 0.001 -0 0.015 pad "$lead" "$tail"
     local length
     length=$(seconds_of "$trimmed")
     awk -v l="$length" -v m="$MIN_SECONDS" -v s="$stretch" 'BEGIN { exit !(l >= m * s) }' ||
@@ -195,7 +222,34 @@ speak() { # TEXT OUT.wav
 
 # --- items ------------------------------------------------------------------------------------
 
+# Makes the item NAME from TEXT as $work/NAME.wav.
+make_item() { # NAME TEXT
+    local name=$1 text=$2 own
+    if [[ $text == *'|'* ]]; then
+        own=$(mktemp -d "$work/item.XXXXXX")
+        local left_text=${text%%|*} right_text=${text#*|}
+        speak "$left_text" "$own/left.wav"
+        speak "$right_text" "$own/right.wav"
+        # Both words are padded to the longer one's length, so the middle of the item falls in
+        # the pause: its first half is silent on the right, its second half on the left.
+        local left_len right_len longest pad_left pad_right
+        left_len=$(seconds_of "$own/left.wav")
+        right_len=$(seconds_of "$own/right.wav")
+        longest=$(awk -v a="$left_len" -v b="$right_len" 'BEGIN { print (a > b ? a : b) }')
+        pad_left=$(awk -v l="$longest" -v a="$left_len" 'BEGIN { printf "%.6f", l - a }')
+        pad_right=$(awk -v l="$longest" -v b="$right_len" 'BEGIN { printf "%.6f", l - b }')
+        # remix "1 0": the word in one channel, digital zeros in the other (-D: no dither noise).
+        sox -D "$own/left.wav" -c 2 "$own/L.wav" remix 1 0 pad 0 "$pad_left"
+        sox -D "$own/right.wav" -c 2 "$own/R.wav" remix 0 1 pad 0 "$pad_right"
+        sox -D -n -r "$RATE" -c 2 -b 16 "$own/pause.wav" trim 0 "$STEREO_PAUSE"
+        sox -D "$own/L.wav" "$own/pause.wav" "$own/R.wav" "$work/$name.wav"
+    else
+        speak "$text" "$work/$name.wav"
+    fi
+}
+
 names=()
+item_texts=()
 declare -A seen=()
 lineno=0
 while IFS= read -r line || [[ -n $line ]]; do
@@ -209,32 +263,28 @@ while IFS= read -r line || [[ -n $line ]]; do
     [[ -n $text ]] || die "$texts:$lineno: item '$name' has no text"
     [[ -z ${seen[$name]:-} ]] || die "$texts:$lineno: item '$name' is listed twice"
     seen[$name]=1
-
     if [[ $text == *'|'* ]]; then
         left_text=${text%%|*}
         right_text=${text#*|}
         [[ -n $left_text && -n $right_text && $right_text != *'|'* ]] ||
             die "$texts:$lineno: a stereo item is LEFT|RIGHT"
-        speak "$left_text" "$work/left.wav"
-        speak "$right_text" "$work/right.wav"
-        # Both words are padded to the longer one's length, so the middle of the item falls in
-        # the pause: its first half is silent on the right, its second half on the left.
-        left_len=$(seconds_of "$work/left.wav")
-        right_len=$(seconds_of "$work/right.wav")
-        longest=$(awk -v a="$left_len" -v b="$right_len" 'BEGIN { print (a > b ? a : b) }')
-        pad_left=$(awk -v l="$longest" -v a="$left_len" 'BEGIN { printf "%.6f", l - a }')
-        pad_right=$(awk -v l="$longest" -v b="$right_len" 'BEGIN { printf "%.6f", l - b }')
-        # remix "1 0": the word in one channel, digital zeros in the other (-D: no dither noise).
-        sox -D "$work/left.wav" -c 2 "$work/L.wav" remix 1 0 pad 0 "$pad_left"
-        sox -D "$work/right.wav" -c 2 "$work/R.wav" remix 0 1 pad 0 "$pad_right"
-        sox -D -n -r "$RATE" -c 2 -b 16 "$work/pause.wav" trim 0 "$STEREO_PAUSE"
-        sox -D "$work/L.wav" "$work/pause.wav" "$work/R.wav" "$work/$name.wav"
-    else
-        speak "$text" "$work/$name.wav"
     fi
     names+=("$name")
+    item_texts+=("$text")
 done < "$texts"
 ((${#names[@]})) || die "$texts holds no items"
+
+# The items are spoken side by side, one job a processor (bash keeps each job's status).
+jobs_max=$(nproc 2> /dev/null || echo 2)
+pids=()
+for i in "${!names[@]}"; do
+    while (($(jobs -rp | wc -l) >= jobs_max)); do wait -n || true; done
+    make_item "${names[i]}" "${item_texts[i]}" &
+    pids+=($!)
+done
+failed=0
+for pid in "${pids[@]}"; do wait "$pid" || failed=1; done
+((failed == 0)) || die "some items of $texts could not be spoken (see above)"
 
 # --- manifest ---------------------------------------------------------------------------------
 

@@ -2,10 +2,12 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Puts the match's and the guide's banks together from the synthesised sounds and the speech.
 #
-# usage: make_banks.sh SYNTH GAMESPEECH GUIDESPEECH OUTDIR
+# usage: make_banks.sh SYNTH GAMESPEECH GUIDESPEECH MENUSPEECH OUTDIR
 #
 # SYNTH is makesounds' folder (manifest.txt, and guide/clips.txt with each guide entry's
-# sound), GAMESPEECH and GUIDESPEECH are make_speech.sh folders. Writes
+# sound), GAMESPEECH, GUIDESPEECH and MENUSPEECH are make_speech.sh folders. Writes
+#   OUTDIR/menu/manifest.txt   the menu's words, then the match's (the menus speak numbers with
+#                              the match's number words), for snd/menu.dat
 #   OUTDIR/game/manifest.txt   every synthesised item and every spoken word, for snd/game.dat
 #   OUTDIR/guide/NAME.wav      each guide item: its words, a short pause, then its sound
 #   OUTDIR/guide/manifest.txt  the guide's items in the order of its speech texts
@@ -24,16 +26,17 @@ die() {
     exit 1
 }
 
-[[ $# -eq 4 ]] || die "usage: make_banks.sh SYNTH GAMESPEECH GUIDESPEECH OUTDIR"
+[[ $# -eq 5 ]] || die "usage: make_banks.sh SYNTH GAMESPEECH GUIDESPEECH MENUSPEECH OUTDIR"
 synth=$(realpath "$1")
 game_speech=$(realpath "$2")
 guide_speech=$(realpath "$3")
-out=$4
+menu_speech=$(realpath "$4")
+out=$5
 for f in "$synth/manifest.txt" "$synth/guide/clips.txt" "$game_speech/manifest.txt" \
-    "$guide_speech/manifest.txt"; do
+    "$guide_speech/manifest.txt" "$menu_speech/manifest.txt"; do
     [[ -r $f ]] || die "cannot read $f"
 done
-mkdir -p "$out/game" "$out/guide"
+mkdir -p "$out/menu" "$out/game" "$out/guide"
 out=$(realpath "$out")
 
 # Manifest lines (NAME FILE [options]) of MANIFEST, the file made relative to the folder DIR.
@@ -43,6 +46,14 @@ relocate() { # MANIFEST DIR
     rel=$(realpath --relative-to="$2" "$from")
     awk -v rel="$rel" '!/^[[:space:]]*(#|$)/ { $2 = rel "/" $2; print }' "$1"
 }
+
+# --- the menu -------------------------------------------------------------------------------------
+{
+    echo "# made by make_banks.sh: the menu's words, then the match's"
+    relocate "$menu_speech/manifest.txt" "$out/menu"
+    relocate "$game_speech/manifest.txt" "$out/menu"
+} > "$out/menu/manifest.txt.tmp"
+mv -f "$out/menu/manifest.txt.tmp" "$out/menu/manifest.txt"
 
 # --- the match ---------------------------------------------------------------------------------
 {

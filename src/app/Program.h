@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/CommandLine.h"
 #include "app/ReplayKeeper.h"
@@ -41,7 +43,7 @@ struct ProgramParts {
     std::filesystem::path settingsPath; // the user's settings file; empty: the defaults
 };
 
-class Program {
+class Program final : private MenuActions {
 public:
     explicit Program(ProgramParts parts);
     ~Program();
@@ -63,7 +65,7 @@ public:
     Tmainmenuform* mainmenuform() const { return mainmenu_.get(); }
     match::TForm1* Form1() const { return form1_.get(); }
     Tguideform* guideform() const { return guide_.get(); }
-    UserSettings& Settings() { return settings_; }
+    UserSettings& Settings() override { return settings_; }
     // What the windows show and speak: chosen at start (ChooseProgramLanguage).
     const settings::Language& Language() const { return language_; }
 
@@ -73,6 +75,21 @@ public:
     std::function<void()> OnReplayClosing;
 
 private:
+    // --- what the menus ask (MenuActions) -------------------------------------------------
+    void SettingsChanged() override;
+    void PlayComputer(int level) override;
+    bool Host() override;
+    std::vector<std::string> LocalAddresses() override;
+    bool Join(const std::string& address) override;
+    void CancelDuel() override;
+    std::vector<std::filesystem::path> Replays() override;
+    bool PlayReplay(const std::filesystem::path& file) override;
+
+    // A duel asked for from the menu; false after an error box.
+    bool OpenDuel(const net::DuelOptions& options);
+    // The match window has closed on a match: what the menus changed for it is undone.
+    void MatchClosed();
+
     // Gives the windows the game's icon, drawn from the match window's pictures.
     void ShowIcon();
     // Hosts or joins the duel the options ask for; false after an error box.
@@ -97,7 +114,13 @@ private:
     std::unique_ptr<match::ReplaySource> replay_;
     uint64_t replayFinalState_ = 0;
     std::unique_ptr<platform::Timer> replayStart_;
-    std::unique_ptr<net::NetDuel> duel_; // goes first: it holds on to the windows
+    // A replay played from the menu: its source and the state it must end in.
+    std::unique_ptr<match::ReplaySource> menuReplay_;
+    std::filesystem::path menuReplayFile_;
+    bool menuReplayPlaying_ = false;
+    bool computerFromMenu_ = false;             // the match is the menu's game against the computer
+    std::unique_ptr<platform::Timer> dropDuel_; // a failed duel goes once its call returns
+    std::unique_ptr<net::NetDuel> duel_;        // goes first: it holds on to the windows
 };
 
 } // namespace vl::app

@@ -56,6 +56,10 @@ void ReplayKeeper::Attach(match::TForm1& form1) {
     form1.OnMatchClosing = [this, &form1] { MatchClosing(form1); };
 }
 
+void ReplayKeeper::SetRecording(match::TForm1& form1, bool on) {
+    form1.driver.SetRecorder(on ? &recorder_ : nullptr);
+}
+
 std::filesystem::path ReplayKeeper::NextPath(match::ReplayMode mode) {
     if (!play_.recordFile.empty()) {
         std::filesystem::path file = play_.recordFile;

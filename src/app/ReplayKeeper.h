@@ -30,6 +30,12 @@ public:
     void Attach(match::TForm1& form1);
     // The match in `form1` has ended or is left: written, if one ran a frame.
     void MatchClosing(const match::TForm1& form1);
+    // The duel that plays from now on (the menu's network game).
+    void SetNetwork(PlayOptions::Network network) { play_.network = network; }
+    // Whether the match window's matches are recorded (not while a replay plays in it).
+    void SetRecording(match::TForm1& form1, bool on);
+    // The user's replays folder; empty when none is known.
+    const std::filesystem::path& Folder() const { return userFolder_; }
     // The files written so far, in order.
     const std::vector<std::filesystem::path>& Written() const { return written_; }
 

@@ -19,8 +19,9 @@ TSpokenListForm::TSpokenListForm(const sound::WindowContext& context,
     // Form data: the list box and the wave list's link to the device.
     list.ItemHeight = 13;
     list.AutoComplete = layout.autoComplete;
-    list.SetItems(std::vector<std::string>(layout.entries.begin(), layout.entries.end()));
+    list.SetItems(layout.entries);
     bank.SetTrace(context.trace);
+    bank.BusOf = [](std::string_view, bool) { return platform::MixBus::Speech; };
     bank.SetDXSound(&device);
     // The whole window is read: the device opens itself.
     device.Loaded();

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/Toolkit.h"
 #include "sound/DXSounds.h"
@@ -24,7 +25,8 @@ struct SpokenListLayout {
     std::string_view bankName; // the wave list's name, as the trace shows it
     std::string_view bankFile; // the program's data path of the Czech bank
     std::string_view greeting; // spoken with wait when the window comes to the front
-    std::span<const std::string_view> entries, entrySounds;
+    std::vector<std::string> entries;
+    std::span<const std::string_view> entrySounds;
 };
 
 class TSpokenListForm {

@@ -4,6 +4,8 @@
 
 #include "base/Check.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -24,7 +26,74 @@ std::optional<std::pair<input::Side, input::Action>> KeySetting(const std::strin
     return std::nullopt;
 }
 
+constexpr std::array<UserSettings::NumberRow, 6> kNumberRows = {{
+    {UserSettings::Number::Volume, "volume", 0, 100, 10, 100},
+    {UserSettings::Number::SpeechVolume, "speech_volume", 0, 100, 10, 100},
+    {UserSettings::Number::EffectsVolume, "effects_volume", 0, 100, 10, 100},
+    {UserSettings::Number::ContinuousVolume, "continuous_volume", 0, 100, 10, 100},
+    {UserSettings::Number::ComputerLevel, "computer_level", 0, 5, 1, 3},
+    {UserSettings::Number::Port, "port", 1, 65535, 1, 27461},
+}};
+
+// A "true"/"false" setting: its value, or the fallback after rejecting anything else.
+bool ReadFlag(settings::SettingsFile& file, std::string_view name, bool fallback) {
+    const std::optional<std::string> value = file.Get(name);
+    if (!value) return fallback;
+    if (*value == "true" || *value == "false") return *value == "true";
+    file.Reject(std::string(name), "expected true or false, not '" + *value + "'");
+    return fallback;
+}
+
 } // namespace
+
+const UserSettings::NumberRow& UserSettings::RowOf(Number number) {
+    const NumberRow& row = kNumberRows[static_cast<size_t>(number)];
+    VL_CHECK(row.number == number, "the number settings' table is in their order");
+    return row;
+}
+
+void UserSettings::Set(Number number, int value) {
+    const NumberRow& row = RowOf(number);
+    value = std::clamp(value, row.min, row.max);
+    value -= (value - row.min) % row.step;
+    numbers_[static_cast<size_t>(number)] = value;
+    file_.Set(row.name, std::to_string(value));
+    Store();
+}
+
+void UserSettings::SetReverseStereo(bool reverse) {
+    reverseStereo_ = reverse;
+    file_.Set("reverse_stereo", reverse ? "true" : "false");
+    Store();
+}
+
+void UserSettings::SetSwapPads(bool swap) {
+    swapPads_ = swap;
+    file_.Set("swap_pads", swap ? "true" : "false");
+    Store();
+}
+
+void UserSettings::SetJoinAddress(std::string_view address) {
+    file_.Set("join_address", address);
+    Store();
+}
+
+void UserSettings::RestoreDefaultKeys() {
+    bindings_ = input::Bindings();
+    for (const input::ActionRow& row : input::kActionTable)
+        file_.Erase(input::Bindings::SettingName(row.side, row.action));
+    Store();
+}
+
+void UserSettings::ApplyAudio(platform::AudioBackend* audio) const {
+    if (!audio) return;
+    const float overall = static_cast<float>(Get(Number::Volume)) / 100.0f;
+    const auto gain = [&](Number n) { return overall * static_cast<float>(Get(n)) / 100.0f; };
+    audio->SetBusGain(platform::MixBus::Speech, gain(Number::SpeechVolume));
+    audio->SetBusGain(platform::MixBus::Effects, gain(Number::EffectsVolume));
+    audio->SetBusGain(platform::MixBus::Continuous, gain(Number::ContinuousVolume));
+    audio->SetReverseStereo(reverseStereo_);
+}
 
 UserSettings UserSettings::Load(const std::filesystem::path& path) {
     UserSettings s = FromFile(settings::SettingsFile::Load(path));
@@ -70,11 +139,32 @@ UserSettings UserSettings::FromFile(settings::SettingsFile file) {
         }
     }
     s.bindings_ = bindings;
-    if (const std::optional<std::string> record = s.file_.Get("record")) {
-        if (*record == "false" || *record == "true")
-            s.recordOff_ = *record == "false";
-        else
-            s.file_.Reject("record", "expected true or false, not '" + *record + "'");
+    s.recordOff_ = !ReadFlag(s.file_, "record", true);
+    s.reverseStereo_ = ReadFlag(s.file_, "reverse_stereo", false);
+    s.swapPads_ = ReadFlag(s.file_, "swap_pads", false);
+    for (const NumberRow& row : kNumberRows) {
+        int& value = s.numbers_[static_cast<size_t>(row.number)];
+        value = row.fallback;
+        const std::optional<std::string> text = s.file_.Get(row.name);
+        if (!text) continue;
+        int read = 0;
+        const auto [end, ec] = std::from_chars(text->data(), text->data() + text->size(), read);
+        if (ec != std::errc() || end != text->data() + text->size() || read < row.min ||
+            read > row.max || (read - row.min) % row.step != 0) {
+            s.file_.Reject(row.name, "expected a whole number from " + std::to_string(row.min) +
+                                         " to " + std::to_string(row.max) +
+                                         (row.step > 1 ? " in steps of " + std::to_string(row.step)
+                                                       : std::string()) +
+                                         ", not '" + *text + "'");
+            continue;
+        }
+        value = read;
+    }
+    if (!s.file_.Warning().empty()) {
+        // A damaged file: its values are gone, every setting is its default.
+        UserSettings defaults;
+        defaults.file_ = std::move(s.file_);
+        return defaults;
     }
     return s;
 }

@@ -7,9 +7,15 @@
 // Settings so far: the keys of each player, "key.left.climb = E", "key.right.gun = SHIFT,
 // CONTROL" (action names in input/ActionTable.h, key names as the simulator's scripts
 // write them); the language, "language = en" (settings::Languages()); "record = false" keeps
-// no replays.
+// no replays; the listener's volumes in percent, "volume", "speech_volume", "effects_volume",
+// "continuous_volume" (0..100 in steps of 10, default 100) and "reverse_stereo = true"; the
+// computer's level offered first, "computer_level" (0 the practice target, 1..5, default 3);
+// the duel's "port" (default 27461) and "join_address" (the last address joined); and
+// "swap_pads = true", the second game controller playing the left craft.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +23,7 @@
 #include <utility>
 
 #include "input/Bindings.h"
+#include "platform/Mixer.h"
 #include "settings/Language.h"
 #include "settings/SettingsFile.h"
 
@@ -48,6 +55,37 @@ public:
     // Stores `code` (one of settings::Languages()) as the language of the next start.
     void SetLanguage(std::string_view code);
 
+    // --- numbers: the volumes, the computer's level, the duel's port ----------------------
+    enum class Number : uint8_t {
+        Volume,
+        SpeechVolume,
+        EffectsVolume,
+        ContinuousVolume,
+        ComputerLevel,
+        Port
+    };
+    struct NumberRow {
+        Number number;
+        std::string_view name;
+        int min, max, step, fallback;
+    };
+    static const NumberRow& RowOf(Number number);
+    int Get(Number number) const { return numbers_[static_cast<size_t>(number)]; }
+    // Stores `value`, brought into the setting's range and onto its steps.
+    void Set(Number number, int value);
+
+    bool ReverseStereo() const { return reverseStereo_; }
+    void SetReverseStereo(bool reverse);
+    bool SwapPads() const { return swapPads_; }
+    void SetSwapPads(bool swap);
+    std::string JoinAddress() const { return file_.Get("join_address").value_or(""); }
+    void SetJoinAddress(std::string_view address);
+    // Every key of `side` back to the action table's; stored.
+    void RestoreDefaultKeys();
+
+    // The volumes and the side swap handed to the mixer (nothing without one).
+    void ApplyAudio(platform::AudioBackend* audio) const;
+
     const settings::SettingsFile& File() const { return file_; }
 
 private:
@@ -57,6 +95,9 @@ private:
     settings::SettingsFile file_;
     input::Bindings bindings_;
     bool recordOff_ = false;
+    bool reverseStereo_ = false;
+    bool swapPads_ = false;
+    std::array<int, 6> numbers_{100, 100, 100, 100, 3, 27461};
 };
 
 // The language the program runs in: `option` (--language), else the file's `language`, else

@@ -26,7 +26,7 @@ SpokenListLayout Layout(const settings::Texts& texts) {
         .bankName = "DXWaveListguide",
         .bankFile = settings::kGuideBank,
         .greeting = "introguidesp",
-        .entries = texts.guideEntries,
+        .entries = {texts.guideEntries.begin(), texts.guideEntries.end()},
         .entrySounds = Tguideform::kEntrySounds,
     };
 }

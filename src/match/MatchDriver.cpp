@@ -9,6 +9,12 @@ namespace vl::match {
 std::optional<input::FrameInput> LocalSource::NextFrame(const input::FrameInput& devices,
                                                         const Match& match) {
     input::FrameInput in = devices;
+    if (computer_[0].has_value() != computer_[1].has_value()) {
+        // One person against the computer: either key set drives the person's craft.
+        const Side person = computer_[0] ? Side::Right : Side::Left;
+        in.Of(person) = input::ActionSet::FromBits(devices.Of(Side::Left).Bits() |
+                                                   devices.Of(Side::Right).Bits());
+    }
     for (std::optional<ComputerPlayer>& player : computer_)
         if (player) player->Play(match, in);
     return in;

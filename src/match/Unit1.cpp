@@ -8,6 +8,10 @@
 //   - the frame: DXTimer1Timer, Drawing, DrawCounters
 #include "match/Unit1.h"
 
+#include <algorithm>
+
+#include "input/PadLayout.h"
+
 #include <array>
 #include <string>
 
@@ -46,6 +50,16 @@ TForm1::TForm1(const sound::WindowContext& context)
     DXDraw1.OnFinalize = [this](graphics::TCustomDXDraw& sender) { DXDraw1Finalize(sender); };
 
     DXWaveList1.SetTrace(context.trace);
+    // The listener's volumes: the spoken words (the kinds' "...sp" and the number pieces),
+    // the continuous sounds (loops and the echoes' grains, which overlap into one tone),
+    // and the effects.
+    DXWaveList1.BusOf = [pieces = language.numberPieces()](std::string_view name, bool looped) {
+        if (looped || name == "snavigleft" || name == "snavigright")
+            return platform::MixBus::Continuous;
+        const bool spoken =
+            name.ends_with("sp") || std::find(pieces.begin(), pieces.end(), name) != pieces.end();
+        return spoken ? platform::MixBus::Speech : platform::MixBus::Effects;
+    };
     DXWaveList1.SetDXSound(&DXSound1);
     DXImageList1.SetDXDraw(&DXDraw1);
     DXSpriteEngine1.SetDXDraw(&DXDraw1);
@@ -135,7 +149,15 @@ void TForm1::SetSource(IFrameSource* source) {
 }
 
 input::FrameInput TForm1::DevicesInput() const {
-    return bindings_.Read(DXInput1.Keyboard(), DXInput1.Joystick().DeviceStates());
+    input::FrameInput in = bindings_.Read(DXInput1.Keyboard(), DXInput1.Joystick().DeviceStates());
+    // The first two game controllers, a side each.
+    for (int slot = 0; slot < 2; ++slot) {
+        platform::IInputService::PadState pad;
+        if (!toolkit.ReadPad(slot, pad)) continue;
+        const bool left = (slot == 0) != padsSwapped_;
+        input::ReadPad(pad, left ? Side::Left : Side::Right, in);
+    }
+    return in;
 }
 
 // --- the frame ------------------------------------------------------------------------

@@ -116,6 +116,8 @@ public:
     int32_t ComputerLevel(Side side) const { return driver.Local().ComputerLevel(side); }
     // Which keys perform which action (the settings' keys, or the defaults).
     void SetBindings(const input::Bindings& bindings) { bindings_ = bindings; }
+    // Whether the first game controller plays the right craft and the second the left.
+    void SetPadSides(bool swapped) { padsSwapped_ = swapped; }
     // Told when the window closes on a match, before the match is closed: the last frame's
     // state still stands (a replay takes it).
     std::function<void()> OnMatchClosing;
@@ -162,6 +164,7 @@ private:
     std::unique_ptr<platform::IPresenter> presenter_; // outlives DXDraw1
     Drawing drawing_{*this};
     input::Bindings bindings_;
+    bool padsSwapped_ = false;
 
 public:
     // --- components, in form-data order -------------------------------------------------

@@ -115,7 +115,7 @@ void NetDuel::Tick() {
                                        std::string(parts_.form1.language.texts.duelNoHost) +
                                            options_.address + ":" + std::to_string(options_.port),
                                        platform::MessageIcon::Error);
-            parts_.toolkit.RequestExit(1);
+            Failed(1);
         }
     }
 }
@@ -187,6 +187,13 @@ void NetDuel::OnDisconnected() {
     if (was) Say(left ? kSayLeft : kSayLost);
 }
 
+void NetDuel::Failed(int code) {
+    if (parts_.failed)
+        parts_.failed(code);
+    else
+        parts_.toolkit.RequestExit(code);
+}
+
 void NetDuel::OnMessage(const Message& message) {
     if (const auto* hello = std::get_if<Hello>(&message)) {
         OnHello(*hello);
@@ -197,7 +204,7 @@ void NetDuel::OnMessage(const Message& message) {
         parts_.toolkit.ShowMessage(platform::kApplicationTitle,
                                    parts_.form1.language.texts.duelRefused,
                                    platform::MessageIcon::Error);
-        parts_.toolkit.RequestExit(kExitRefused);
+        Failed(kExitRefused);
         return;
     }
     if (std::holds_alternative<Bye>(message)) {

@@ -49,6 +49,10 @@ struct DuelParts {
     // virtual time stands still meanwhile. The real program lets the frame go and tries
     // again at the next one, its window staying alive.
     bool waitInFrame = false;
+    // The duel has failed for good (the host never came, or refused us), its box shown:
+    // given the exit code the program ends with. None: the program ends with it. Called from
+    // inside the duel: whoever drops the duel here does it later.
+    std::function<void(int code)> failed;
 };
 
 // The spoken messages, items of snd/menu.dat.
@@ -75,6 +79,8 @@ public:
     // "Start hry" in the menu: a match on both machines; before the opponent is here,
     // "waiting for the opponent", and the match starts when it comes.
     void StartRequested();
+    // The opponent is here (the handshake is done).
+    bool Ready() const { return ready_; }
 
     // Both players' input for the next frame, given this machine's devices (both key sets
     // and both counter rows drive this machine's own craft); nothing while the peer's is
@@ -106,6 +112,7 @@ private:
     void SendInputs();
     void Send(const Message& message, bool reliable);
     void Say(std::string_view item);
+    void Failed(int code);
     void CompareHashes(uint32_t frame);
     void Desynced(uint32_t frame, const std::string* peerState);
 

@@ -58,6 +58,18 @@ public:
         int32_t x = 0, y = 0, z = 0;    // raw axes, -32768..32767
         std::array<bool, 32> buttons{}; // buttons 1..32
     };
+    // A game controller: its buttons as bits, bit b for SDL_GameControllerButton b, and its
+    // axes by SDL_GameControllerAxis (sticks -32768..32767, triggers 0..32767).
+    struct PadState {
+        uint32_t buttons = 0;
+        std::array<int16_t, 6> axes{};
+        bool Down(int button) const { return ((buttons >> button) & 1U) != 0; }
+    };
+    // The game controller in `slot`: 0 the first plugged in and still there, 1 the second
+    // (a pad unplugged frees its slot for the next one). False when the slot is empty.
+    virtual bool ReadPad(int /*slot*/, PadState& /*out*/) { return false; }
+
+    // Joysticks without a game controller's mapping.
     virtual int JoystickCount() { return 0; }
     // Reads joystick `id`; false when it is not present.
     virtual bool ReadJoystick(int /*id*/, JoystickState& /*out*/) { return false; }

@@ -45,6 +45,9 @@ MixResult MixerBuffer::SetPan(int32_t pan) {
 MixResult MixerBuffer::SetVolume(int32_t volume) {
     return core_->SetVolume(id_, volume);
 }
+MixResult MixerBuffer::SetBus(MixBus bus) {
+    return core_->SetBus(id_, bus);
+}
 MixResult MixerBuffer::GetStatus(uint32_t* status) const {
     return core_->GetStatus(id_, status);
 }
@@ -126,6 +129,14 @@ MixResult AudioBackend::CreateDevice(std::unique_ptr<MixerDevice>& out) {
 
 uint32_t AudioBackend::OutputRate() const {
     return core_->OutputRate();
+}
+
+void AudioBackend::SetBusGain(MixBus bus, float gain) {
+    core_->SetBusGain(bus, gain);
+}
+
+void AudioBackend::SetReverseStereo(bool reverse) {
+    core_->SetReverseStereo(reverse);
 }
 
 void AudioBackend::Render(float* out, uint32_t frames) noexcept {

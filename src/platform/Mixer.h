@@ -52,6 +52,12 @@ inline constexpr uint32_t kMixStatusLooping = 4;
 inline constexpr uint32_t kMixMinFrequency = 100;
 inline constexpr uint32_t kMixMaxFrequency = 200000;
 inline constexpr int32_t kMixPanLeft = -10000, kMixPanRight = 10000;
+
+// What a sound is, for the listener's volumes: spoken words, one-shot effects, continuous
+// sounds (loops and the echoes' grains). Each kind has a gain of its own (the user's
+// volumes); a buffer is Effects until told otherwise.
+enum class MixBus : uint8_t { Speech, Effects, Continuous };
+inline constexpr size_t kMixBusCount = 3;
 inline constexpr int32_t kMixVolumeMin = -10000, kMixVolumeMax = 0;
 
 class MixerCore; // shared state behind devices and buffers (Mixer.cpp)
@@ -76,6 +82,7 @@ public:
     MixResult SetFrequency(uint32_t hz);         // 0 = the format's own rate
     MixResult SetPan(int32_t pan);               // hundredths of a dB, see kMixPan*
     MixResult SetVolume(int32_t volume);         // hundredths of a dB, see kMixVolume*
+    MixResult SetBus(MixBus bus);                // whose gain it sounds at
     MixResult GetStatus(uint32_t* status) const; // kMixStatusPlaying | kMixStatusLooping
     // The play position in bytes (a whole frame); at the end of a finished one-shot play
     // it is the length rounded down to whole frames.
@@ -149,6 +156,11 @@ public:
     virtual bool HasOutput() const { return true; }
     // Whether an output device is open now (false while it is lost or before one appeared).
     bool OutputRunning() const { return outputRunning_.load(); }
+    // The listener's gains, linear, 0..1: each kind of sound's (SetBusGain), and whether
+    // the two channels are swapped (headphones worn the other way round). Taken at once by
+    // every buffer, sounding ones included.
+    void SetBusGain(MixBus bus, float gain);
+    void SetReverseStereo(bool reverse);
     // How often an output device has been opened, the first time included.
     uint32_t OutputOpenings() const { return outputOpenings_.load(); }
 

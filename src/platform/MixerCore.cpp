@@ -248,6 +248,7 @@ MixResult MixerCore::DuplicateBuffer(uint32_t device, uint32_t source, uint32_t*
     v.frequency = src->frequency;
     v.pan = src->pan;
     v.volume = src->volume;
+    v.bus = src->bus;
     UpdateGains(v);
     *id = NextId();
     voices_.emplace(*id, std::move(v));
@@ -291,10 +292,23 @@ uint64_t MixerCore::Step(const Voice& v) const {
     return (static_cast<uint64_t>(EffectiveRate(v)) << 32) / outputRate_;
 }
 
-void MixerCore::UpdateGains(Voice& v) {
-    const float g = GainOf(v.volume);
+void MixerCore::UpdateGains(Voice& v) const {
+    const float g = GainOf(v.volume) * busGain_[static_cast<size_t>(v.bus)];
     v.gainL = g * (v.pan > 0 ? GainOf(-v.pan) : 1.0f);
     v.gainR = g * (v.pan < 0 ? GainOf(v.pan) : 1.0f);
+    if (reverse_) std::swap(v.gainL, v.gainR);
+}
+
+void MixerCore::SetBusGain(MixBus bus, float gain) {
+    std::lock_guard lock(mutex_);
+    busGain_[static_cast<size_t>(bus)] = std::clamp(gain, 0.0f, 1.0f);
+    for (auto& [id, v] : voices_) UpdateGains(v);
+}
+
+void MixerCore::SetReverseStereo(bool reverse) {
+    std::lock_guard lock(mutex_);
+    reverse_ = reverse;
+    for (auto& [id, v] : voices_) UpdateGains(v);
 }
 
 void MixerCore::CutOff(const Voice& v) {
@@ -443,6 +457,16 @@ MixResult MixerCore::SetVolume(uint32_t id, int32_t volume) {
     if (!v->data) return kMixErrInvalidParam;
     if (volume < kMixVolumeMin || volume > kMixVolumeMax) return kMixErrInvalidParam;
     v->volume = volume;
+    UpdateGains(*v);
+    return kMixOk;
+}
+
+MixResult MixerCore::SetBus(uint32_t id, MixBus bus) {
+    std::lock_guard lock(mutex_);
+    Voice* v = nullptr;
+    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+    if (!v->data) return kMixErrInvalidParam;
+    v->bus = bus;
     UpdateGains(*v);
     return kMixOk;
 }

@@ -28,6 +28,7 @@
 #include "platform/Mixer.h"
 #include "platform/WaveFormat.h"
 
+#include <array>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -76,6 +77,10 @@ public:
     MixResult SetFrequency(uint32_t id, uint32_t hz);
     MixResult SetPan(uint32_t id, int32_t pan);
     MixResult SetVolume(uint32_t id, int32_t volume);
+    MixResult SetBus(uint32_t id, MixBus bus);
+    // The listener's gains (see AudioBackend::SetBusGain); every voice's gains follow.
+    void SetBusGain(MixBus bus, float gain);
+    void SetReverseStereo(bool reverse);
     MixResult GetStatus(uint32_t id, uint32_t* status) const;
     uint32_t Frequency(uint32_t id) const;
     int32_t Pan(uint32_t id) const;
@@ -103,7 +108,8 @@ private:
         uint32_t frequency = 0;           // as set; 0 = the format's rate
         int32_t pan = 0;
         int32_t volume = 0;
-        float gainL = 1.0f, gainR = 1.0f; // from pan and volume, kept current by the setters
+        MixBus bus = MixBus::Effects;
+        float gainL = 1.0f, gainR = 1.0f; // from pan, volume, bus and the listener's settings
         bool playing = false;
         bool looping = false;
         bool lost = false;
@@ -135,7 +141,7 @@ private:
     // the tails that have finished, here on the caller's thread rather than in Render.
     void CutOff(const Voice& v);
     uint32_t NextId();
-    static void UpdateGains(Voice& v);
+    void UpdateGains(Voice& v) const;
     // Holds the mixed sum under the ceiling with one gain for both channels.
     void Limit(float* out, uint32_t frames) noexcept;
 
@@ -145,6 +151,8 @@ private:
     std::map<uint32_t, Device> devices_;
     std::map<uint32_t, Voice> voices_; // ordered, so the mix order is deterministic
     std::vector<Tail> tails_;
+    std::array<float, kMixBusCount> busGain_{1.0f, 1.0f, 1.0f};
+    bool reverse_ = false;
     float limitGain_ = 1.0f; // the limiter's gain, carried from one period to the next
 };
 

@@ -185,6 +185,8 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
         throw Error("Video cannot be initialized: no display is available (is DISPLAY set?)");
     }
     SDL_InitSubSystem(SDL_INIT_JOYSTICK); // no joystick support is no failure
+    // Game controllers come as events, those present at start too (SDL_CONTROLLERDEVICEADDED).
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (TTF_Init() == 0) {
         fontPath_ = FindSansSerifFont();
         if (!fontPath_.empty()) font_ = TTF_OpenFont(fontPath_.c_str(), kFontPointSize);
@@ -195,6 +197,7 @@ SdlToolkit::SdlToolkit(IClock& clock) : Toolkit(clock) {
 SdlToolkit::~SdlToolkit() {
     for (SDL_Joystick* j : joysticks_)
         if (j) SDL_JoystickClose(j);
+    for (const auto& [id, pad] : pads_) SDL_GameControllerClose(pad);
     for (Window& w : windows_)
         if (w.sdl) SDL_DestroyWindow(w.sdl);
     if (font_) TTF_CloseFont(font_);
@@ -405,6 +408,32 @@ void SdlToolkit::TranslateEvent(const SDL_Event& e) {
         Post(ev);
         return;
     }
+    case SDL_CONTROLLERDEVICEADDED: {
+        SDL_GameController* pad = SDL_GameControllerOpen(e.cdevice.which);
+        if (!pad) return;
+        const int id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
+        if (pads_.contains(id)) {
+            SDL_GameControllerClose(pad); // told twice: it is open already
+            return;
+        }
+        pads_[id] = pad;
+        PadPlugged(id);
+        return;
+    }
+    case SDL_CONTROLLERDEVICEREMOVED:
+        if (const auto it = pads_.find(e.cdevice.which); it != pads_.end()) {
+            SDL_GameControllerClose(it->second);
+            pads_.erase(it);
+            PadUnplugged(e.cdevice.which);
+        }
+        return;
+    case SDL_CONTROLLERBUTTONDOWN:
+    case SDL_CONTROLLERBUTTONUP:
+        PadButton(e.cbutton.which, e.cbutton.button, e.type == SDL_CONTROLLERBUTTONDOWN);
+        return;
+    case SDL_CONTROLLERAXISMOTION:
+        PadAxis(e.caxis.which, e.caxis.axis, e.caxis.value);
+        return;
     case SDL_TEXTINPUT:
         for (const char32_t c : DecodeUtf8(e.text.text)) {
             ToolkitEvent t;
@@ -505,16 +534,27 @@ bool SdlToolkit::IsForeground(const Form& form) const {
     return w && form.Visible() && SDL_GetKeyboardFocus() == w->sdl;
 }
 
+// A joystick with a game controller's mapping is a pad (above); the others keep their place.
+int SdlToolkit::PlainJoystick(int id) {
+    if (!SDL_WasInit(SDL_INIT_JOYSTICK)) return -1;
+    for (int index = 0, n = SDL_NumJoysticks(); index < n; ++index)
+        if (!SDL_IsGameController(index) && id-- == 0) return index;
+    return -1;
+}
+
 int SdlToolkit::JoystickCount() {
-    return SDL_WasInit(SDL_INIT_JOYSTICK) ? SDL_NumJoysticks() : 0;
+    int count = 0;
+    while (PlainJoystick(count) >= 0) ++count;
+    return count;
 }
 
 bool SdlToolkit::ReadJoystick(int id, JoystickState& out) {
-    if (id < 0 || id >= JoystickCount()) return false;
-    if (joysticks_.size() <= static_cast<size_t>(id))
-        joysticks_.resize(static_cast<size_t>(id) + 1);
-    SDL_Joystick*& j = joysticks_[static_cast<size_t>(id)];
-    if (!j) j = SDL_JoystickOpen(id);
+    const int index = PlainJoystick(id);
+    if (index < 0) return false;
+    if (joysticks_.size() <= static_cast<size_t>(index))
+        joysticks_.resize(static_cast<size_t>(index) + 1);
+    SDL_Joystick*& j = joysticks_[static_cast<size_t>(index)];
+    if (!j) j = SDL_JoystickOpen(index);
     if (!j || !SDL_JoystickGetAttached(j)) return false;
     SDL_JoystickUpdate();
     out = JoystickState{};

@@ -10,6 +10,7 @@
 #include <SDL.h>
 #include <SDL_ttf.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -66,7 +67,10 @@ private:
     int iconSize_ = 0;
     TTF_Font* font_ = nullptr;
     std::string fontPath_;
-    std::vector<SDL_Joystick*> joysticks_; // opened on first read, by device index
+    // The device index of plain joystick `id` (without a game controller's mapping); -1: none.
+    static int PlainJoystick(int id);
+    std::vector<SDL_Joystick*> joysticks_;    // opened on first read, by device index
+    std::map<int, SDL_GameController*> pads_; // by joystick instance id
     bool focusLostPending_ = false;
 };
 

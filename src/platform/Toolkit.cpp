@@ -9,6 +9,8 @@
 //   - application and input services
 #include "platform/Toolkit.h"
 
+#include <SDL.h>
+
 #include <algorithm>
 
 #include "platform/Keys.h"
@@ -242,6 +244,9 @@ void Toolkit::Dispatch(const ToolkitEvent& ev) {
         ActivateForm(ev.form);
         if (ListBox* list = ev.form->Focused()) list->ClickEntry(ev.index, ev.dbl);
         return;
+    case K::PadChange:
+        if (OnPadChange) Invoke([&] { OnPadChange(ev.index, ev.plugged); });
+        return;
     case K::KeyDown:
     case K::KeyUp:
     case K::Char:
@@ -264,6 +269,90 @@ void Toolkit::Dispatch(const ToolkitEvent& ev) {
     } else if (ev.kind == K::Char) {
         if (focus) focus->KeyPress(ev.ch);
     }
+}
+
+// --- game controllers ---------------------------------------------------------------
+
+Toolkit::Pad* Toolkit::FindPad(int device) {
+    for (Pad& pad : pads_)
+        if (pad.device == device) return &pad;
+    return nullptr;
+}
+
+void Toolkit::PadPlugged(int device) {
+    if (device < 0 || FindPad(device)) return;
+    for (size_t slot = 0; slot < pads_.size(); ++slot) {
+        if (pads_[slot].device >= 0) continue;
+        pads_[slot] = Pad{device, PadState{}};
+        ToolkitEvent ev;
+        ev.kind = ToolkitEvent::Kind::PadChange;
+        ev.index = static_cast<int>(slot);
+        ev.plugged = true;
+        Post(ev);
+        return;
+    }
+}
+
+void Toolkit::PadUnplugged(int device) {
+    Pad* pad = FindPad(device);
+    if (!pad) return;
+    *pad = Pad{}; // nothing it held stays pressed
+    ToolkitEvent ev;
+    ev.kind = ToolkitEvent::Kind::PadChange;
+    ev.index = static_cast<int>(pad - pads_.data());
+    ev.plugged = false;
+    Post(ev);
+}
+
+void Toolkit::PadButton(int device, int button, bool down) {
+    Pad* pad = FindPad(device);
+    if (!pad || button < 0 || button >= 32) return;
+    const uint32_t bit = 1U << static_cast<unsigned>(button);
+    if (down == pad->state.Down(button)) return;
+    pad->state.buttons = down ? pad->state.buttons | bit : pad->state.buttons & ~bit;
+    // The menus' keys.
+    uint8_t vk = 0;
+    switch (button) {
+    case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        vk = kVkUp;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        vk = kVkDown;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        vk = kVkLeft;
+        break;
+    case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        vk = kVkRight;
+        break;
+    case SDL_CONTROLLER_BUTTON_A:
+        vk = kVkReturn;
+        break;
+    case SDL_CONTROLLER_BUTTON_B:
+        vk = kVkEscape;
+        break;
+    default:
+        return;
+    }
+    ToolkitEvent ev;
+    ev.kind = down ? ToolkitEvent::Kind::KeyDown : ToolkitEvent::Kind::KeyUp;
+    ev.vk = vk;
+    if (down && vk == kVkReturn) ev.ch = U'\r';
+    if (down && vk == kVkEscape) ev.ch = 27;
+    Post(ev);
+}
+
+void Toolkit::PadAxis(int device, int axis, int value) {
+    Pad* pad = FindPad(device);
+    if (!pad || axis < 0 || axis >= static_cast<int>(pad->state.axes.size())) return;
+    pad->state.axes[static_cast<size_t>(axis)] =
+        static_cast<int16_t>(std::clamp(value, -32768, 32767));
+}
+
+bool Toolkit::ReadPad(int slot, PadState& out) {
+    if (slot < 0 || slot >= kPadSlots || pads_[static_cast<size_t>(slot)].device < 0) return false;
+    out = pads_[static_cast<size_t>(slot)].state;
+    return true;
 }
 
 bool Toolkit::FireDueTimer() {

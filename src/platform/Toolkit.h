@@ -56,7 +56,8 @@ struct ToolkitEvent {
         AppDeactivate,
         MouseDown,
         FormFocus,
-        EntryClick
+        EntryClick,
+        PadChange
     };
     Kind kind = Kind::KeyDown;
     Form* form = nullptr; // Close, MouseDown, FormFocus, EntryClick: the form it is for
@@ -64,7 +65,8 @@ struct ToolkitEvent {
     char32_t ch = 0;      // KeyDown: the character the key makes (0 = none); Char
     int x = 0, y = 0;     // MouseDown, client coordinates
     bool dbl = false;     // MouseDown, EntryClick: second press of a double click
-    int index = 0;        // EntryClick: the entry of the form's focused list box
+    int index = 0; // EntryClick: the entry of the form's focused list box; PadChange: the slot
+    bool plugged = false; // PadChange: the pad came (true) or went
 };
 
 // The full-stop rule of the error box: a message ending in a letter or digit gets ".".
@@ -130,6 +132,19 @@ public:
     void Unacquire() override { acquired_ = false; }
     void ReadVirtualKeys(KeyTable& out) override;
 
+    // --- game controllers: up to kPadSlots, each in the slot it took when plugged in ------
+    static constexpr int kPadSlots = 4;
+    // A backend's game controller `device` (its own id) came, went, pressed or moved. A
+    // pad's state changes at once; its d-pad, A and B also reach the active window as the
+    // arrow keys, Enter and Esc; a pad that comes or goes is told to OnPadChange.
+    void PadPlugged(int device);
+    void PadUnplugged(int device);
+    void PadButton(int device, int button, bool down);
+    void PadAxis(int device, int axis, int value);
+    bool ReadPad(int slot, PadState& out) override;
+    // Called through the boundary with the slot of a pad that came (true) or went.
+    std::function<void(int slot, bool plugged)> OnPadChange;
+
     // Whether `form` is the desktop's foreground window.
     virtual bool IsForeground(const Form& form) const;
     // The icon every window of the program shows (task bars, window lists): size x size
@@ -177,6 +192,12 @@ protected:
     // since each read is one poll of the keyboard.
     KeyTable WithLatchedKeys(const KeyTable& table, const KeyTable& latched);
 
+    struct Pad {
+        int device = -1; // -1: the slot is empty
+        PadState state;
+    };
+    std::array<Pad, kPadSlots> pads_{};
+    Pad* FindPad(int device);
     KeyTable scanCodes_{}; // set-1, bit 7 = down
     KeyTable virtualKeys_{};
     KeyTable latchedScan_{}; // keys that went down since the last read, by table

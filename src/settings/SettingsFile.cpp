@@ -218,6 +218,10 @@ void SettingsFile::Reject(std::string_view key, std::string_view reason) {
 
 // --- values ---------------------------------------------------------------------------
 
+void SettingsFile::Erase(std::string_view key) {
+    std::erase_if(lines_, [&](const Line& line) { return line.key == key; });
+}
+
 std::optional<std::string> SettingsFile::Get(std::string_view key) const {
     // The last line of a key counts, as a reader of the file would expect.
     for (auto it = lines_.rbegin(); it != lines_.rend(); ++it)

@@ -44,6 +44,8 @@ public:
     // A key or value that would not read back the same (a line break, `=` or `#` in the
     // key, leading or trailing spaces) is refused: false, nothing changed.
     bool Set(std::string_view key, std::string_view value);
+    // Removes every line of `key` (the reader's default holds again).
+    void Erase(std::string_view key);
     // A reader found the value of `key` unusable (`reason`): the whole file counts as
     // damaged, as if it had a bad line there.
     void Reject(std::string_view key, std::string_view reason);

@@ -6,18 +6,25 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string_view>
 
 namespace vl::settings {
 
-inline constexpr size_t kMenuEntryCount = 4;
 inline constexpr size_t kGuideEntryCount = 20;
+
+// A spoken item of the menu bank and the words it says, as a list box shows them.
+struct MenuWord {
+    std::string_view item, text;
+};
+#include "settings/MenuWords.inc"
 
 struct Texts {
     std::string_view matchTitle; // the match window's title
     std::string_view menuTitle;
     std::string_view guideTitle;
-    std::array<std::string_view, kMenuEntryCount> menuEntries;
+    // The menu bank's items and their words (assets/lang/<code>/menu.txt).
+    std::span<const MenuWord> menuWords;
     std::array<std::string_view, kGuideEntryCount> guideEntries;
     // The match's one message: the display cannot draw.
     std::string_view displayFailure;
@@ -37,7 +44,7 @@ inline constexpr Texts kCzechTexts{
     .matchTitle = "Vlnedla",
     .menuTitle = "Hlavní menu",
     .guideTitle = "Průvodce zvuky",
-    .menuEntries = {"Start hry", "Test reproduktorů", "Průvodce zvuky", "Konec hry"},
+    .menuWords = kMenuWords_cs,
     .guideEntries = {"Vlnedlo stojí",
                      "Pohyb vlnedla",
                      "Kanón",
@@ -101,7 +108,7 @@ inline constexpr Texts kEnglishTexts{
     .matchTitle = "Vlnedla",
     .menuTitle = "Main menu",
     .guideTitle = "Sound guide",
-    .menuEntries = {"Start game", "Speaker test", "Sound guide", "Quit game"},
+    .menuWords = kMenuWords_en,
     .guideEntries = {"Hovercraft standing",
                      "Hovercraft moving",
                      "Cannon",
@@ -162,5 +169,12 @@ inline constexpr Texts kEnglishTexts{
              "      --join HOST[:PORT]\n"
              "                 join the opponent who hosts on HOST; you play right\n",
 };
+
+// The words of the menu item `item` in `texts`' language; the item's name when it has none.
+constexpr std::string_view MenuWordOf(const Texts& texts, std::string_view item) {
+    for (const MenuWord& w : texts.menuWords)
+        if (w.item == item) return w.text;
+    return item;
+}
 
 } // namespace vl::settings

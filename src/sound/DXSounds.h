@@ -127,6 +127,8 @@ public:
     bool Initialized() const { return initialized_; }
     // The item's buffer wrapper, nullptr before it is built.
     TDirectSoundBuffer* Buffer() const { return buffer_.get(); }
+    // Whether any playing of the item still sounds (a one-shot's copies, a loop's buffer).
+    bool Sounding();
     size_t CopyCount() const { return copies_.size(); }
     TDirectSoundBuffer& Copy(size_t index) const { return *copies_.at(index); }
     // Binding: release, then Initialized := the bank's device is open.
@@ -360,6 +362,14 @@ public:
     // none. It must outlive the wave list or be cleared first.
     SoundTrace* Trace() const { return trace_; }
     void SetTrace(SoundTrace* trace) { trace_ = trace; }
+
+    // Which of the listener's volumes an item sounds at, by its name and looping; without
+    // it a loop is continuous and any other item an effect.
+    std::function<platform::MixBus(std::string_view name, bool looped)> BusOf;
+    platform::MixBus Bus(std::string_view name, bool looped) const {
+        if (BusOf) return BusOf(name, looped);
+        return looped ? platform::MixBus::Continuous : platform::MixBus::Effects;
+    }
 
 private:
     void DXSoundNotify(TCustomDXSound& sender, TDXSoundNotifyType type);

@@ -59,6 +59,7 @@ void TWaveCollectionItem::Play(bool wait) {
         TDirectSoundBuffer& b = NeedBuffer();
         b.Stop();
         b.SetCurrentPosition(0);
+        if (bank_.Owner()) b.SetBus(bank_.Owner()->Bus(Name(), true));
         b.Play(true);
         return;
     }
@@ -120,6 +121,8 @@ void TWaveCollectionItem::StartCopy(TDirectSoundBuffer& copy) {
     if (!copy.Made()) return;
     copy.SetVolume(volume_);
     if (!copy.Made()) return;
+    if (bank_.Owner()) copy.SetBus(bank_.Owner()->Bus(Name(), false));
+    if (!copy.Made()) return;
     copy.Play(false);
 }
 
@@ -127,6 +130,13 @@ void TWaveCollectionItem::PruneCopies() {
     copies_.erase(
         std::remove_if(copies_.begin(), copies_.end(), [](const auto& c) { return !c->Made(); }),
         copies_.end());
+}
+
+bool TWaveCollectionItem::Sounding() {
+    if (!initialized_) return false;
+    if (buffer_ && buffer_->Made() && buffer_->Playing()) return true;
+    return std::any_of(copies_.begin(), copies_.end(),
+                       [](const auto& c) { return c->Made() && c->Playing(); });
 }
 
 void TWaveCollectionItem::Stop() {

@@ -123,6 +123,9 @@ void TDirectSoundBuffer::SetPan(int32_t pan) {
 void TDirectSoundBuffer::SetVolume(int32_t volume) {
     Check(Need().SetVolume(volume));
 }
+void TDirectSoundBuffer::SetBus(platform::MixBus bus) {
+    Check(Need().SetBus(bus));
+}
 
 uint32_t TDirectSoundBuffer::Status() {
     uint32_t status = 0;

@@ -105,6 +105,7 @@ public:
     void SetFrequency(int32_t hz);
     void SetPan(int32_t pan);
     void SetVolume(int32_t volume);
+    void SetBus(platform::MixBus bus);
     // The status bits (kMixStatusPlaying, kMixStatusLooping); 0 when the call failed.
     uint32_t Status();
     // Whether the buffer is sounding: the status has either bit (mask 5).

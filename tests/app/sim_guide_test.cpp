@@ -21,8 +21,9 @@ using vl::app::Tguideform;
 const fs::path kWork =
     fs::path(VL_BINARY_DIR) / "test-app-guide" / std::to_string(static_cast<long>(getpid()));
 const std::vector<std::string> kMenuItems = {
-    "mainmenusp",    "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
-    "endgameitemsp", "testspeakers",    "endofgamesp"};
+    "mainmenusp",         "startgameitemsp",   "computergameitemsp", "netgameitemsp",
+    "testspeakersitemsp", "soundsguideitemsp", "replaysitemsp",      "settingsitemsp",
+    "endgameitemsp",      "testspeakers",      "endofgamesp"};
 
 std::string Play(const std::string& item) {
     return "\"ev\":\"play\",\"bank\":\"DXWaveListguide\",\"item\":\"" + item + "\"";
@@ -70,7 +71,7 @@ protected:
     static uint64_t Dur(const std::string& item) { return durations_.at(item); }
     // Opens the guide from the menu by a double click and waits out its greeting.
     static std::string InGuide() {
-        return "wait " + std::to_string(greeting_ + 100) + "\ndblclick 2\nwait " +
+        return "wait " + std::to_string(greeting_ + 100) + "\ndblclick 4\nwait " +
                std::to_string(Dur("introguidesp") + 200) + "\n";
     }
     static SimRun Run(const std::string& script) { return Sim(kWork, data_, script); }
@@ -85,7 +86,7 @@ TEST_F(SimGuide, OpeningPlaysTheIntroductionToItsEndThenTheFirstEntry) {
     ASSERT_EQ(run.exitCode, 0) << run.err;
     // The menu's double click: the click's selection and sound, then the guide shows.
     const auto menuSelect =
-        Lines(run, {"\"ev\":\"select\",\"window\":\"mainmenuform\",\"index\":2"});
+        Lines(run, {"\"ev\":\"select\",\"window\":\"mainmenuform\",\"index\":4"});
     const auto shown = Lines(run, {"\"ev\":\"show\",\"window\":\"guideform\""});
     ASSERT_EQ(menuSelect.size(), 1u);
     ASSERT_EQ(shown.size(), 1u);
@@ -173,7 +174,7 @@ TEST_F(SimGuide, MissingBankFailsEveryLookupInTheErrorBoxAndTheGuideStillCloses)
     fs::copy_file(data_ / "snd" / "menu.dat", dir / "snd" / "menu.dat");
     const SimRun run = Sim(kWork, dir,
                            "wait " + std::to_string(greeting_ + 100) +
-                               "\ndblclick 2\nwait 100\npress DOWN\nwait 50\nclose\nwait " +
+                               "\ndblclick 4\nwait 100\npress DOWN\nwait 50\nclose\nwait " +
                                std::to_string(greeting_ + 200) + "\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     std::vector<std::string> texts;

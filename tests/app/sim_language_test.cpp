@@ -58,8 +58,9 @@ std::string EnglishText(const std::string& item) {
 
 TEST_F(SimLanguage, MenuAndGuideSpeakTheEnglishBanks) {
     // The greeting is played to its end before the first entry: its English length.
-    const SimRun run = Run("wait " + std::to_string(menu_.at("mainmenusp") + 200) +
-                           "\npress DOWN\npress DOWN\npress ENTER\nwait 15000\ndump\n");
+    const SimRun run =
+        Run("wait " + std::to_string(menu_.at("mainmenusp") + 200) +
+            "\npress DOWN\npress DOWN\npress DOWN\npress DOWN\npress ENTER\nwait 15000\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto greet = Lines(run, {R"("item":"mainmenusp")"});
     const auto first = Lines(run, {R"("item":"startgameitemsp")"});

@@ -23,8 +23,9 @@ using namespace vl::simtest;
 const fs::path kWork =
     fs::path(VL_BINARY_DIR) / "test-app-sim" / std::to_string(static_cast<long>(getpid()));
 const std::vector<std::string> kMenuItems = {
-    "mainmenusp",    "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
-    "endgameitemsp", "testspeakers",    "endofgamesp"};
+    "mainmenusp",         "startgameitemsp",   "computergameitemsp", "netgameitemsp",
+    "testspeakersitemsp", "soundsguideitemsp", "replaysitemsp",      "settingsitemsp",
+    "endgameitemsp",      "testspeakers",      "endofgamesp"};
 
 // Builds DIR/snd/menu.dat of 300-900 ms tones holding `items`.
 void BuildToneBank(const fs::path& dir, const std::vector<std::string>& items) {
@@ -90,12 +91,11 @@ TEST_F(SimMenu, StartSpeaksTheGreetingToItsEndThenTheFirstEntry) {
     EXPECT_TRUE(Has(run.lines.back(), "\"ev\":\"end\""));
 }
 
-TEST_F(SimMenu, EachMoveDownStopsTheFourEntrySoundsThenSpeaksTheNewEntry) {
+TEST_F(SimMenu, EachMoveDownStopsTheEntrySoundsThenSpeaksTheNewEntry) {
     const SimRun run = Sim(data_, AfterGreeting() + "press DOWN\nwait 50\npress DOWN\nwait 50\n"
-                                                    "press DOWN\nwait 50\npress DOWN\nwait 50\n");
+                                                    "press DOWN\nwait 50\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
-    // After the greeting: three rounds of four stops and one play; the fourth Down, at the
-    // end of the list, changes nothing.
+    // After the greeting: three rounds of eight stops in table order and one play.
     std::vector<std::string> seq;
     bool started = false;
     for (const auto& l : run.lines) {
@@ -104,33 +104,35 @@ TEST_F(SimMenu, EachMoveDownStopsTheFourEntrySoundsThenSpeaksTheNewEntry) {
         else if (started && (Has(l, "\"ev\":\"stop\"") || Has(l, "\"ev\":\"play\"")))
             seq.push_back(l.substr(l.find("\"ev\"")));
     }
-    const std::vector<std::string> entries = {"startgameitemsp", "testspeakersitemsp",
-                                              "soundsguideitemsp", "endgameitemsp"};
-    ASSERT_EQ(seq.size(), 15u);
+    const std::vector<std::string> entries = {
+        "startgameitemsp",   "computergameitemsp", "netgameitemsp",  "testspeakersitemsp",
+        "soundsguideitemsp", "replaysitemsp",      "settingsitemsp", "endgameitemsp"};
+    ASSERT_EQ(seq.size(), 27u);
     for (size_t round = 0; round < 3; ++round) {
-        for (size_t k = 0; k < 4; ++k)
-            EXPECT_EQ(seq[round * 5 + k],
+        for (size_t k = 0; k < 8; ++k)
+            EXPECT_EQ(seq[round * 9 + k],
                       "\"ev\":\"stop\",\"bank\":\"DXWaveListmenu\",\"item\":\"" + entries[k] +
                           "\"}");
-        EXPECT_TRUE(Has(seq[round * 5 + 4], Play(entries[round + 1]) + ",\"wait\":false"));
+        EXPECT_TRUE(Has(seq[round * 9 + 8], Play(entries[round + 1]) + ",\"wait\":false"));
     }
     EXPECT_EQ(Lines(run, {"\"ev\":\"select\""}).size(), 4u); // entry 0 at start, then 1-3
 }
 
 TEST_F(SimMenu, SpeakerTestPlaysToItsEndAndKeysPressedMeanwhileActAfterwards) {
     const SimRun run = Sim(data_, AfterGreeting() +
-                                      "press DOWN\nwait 50\npress ENTER\nwait 100\n"
+                                      "press DOWN\npress DOWN\npress DOWN\nwait 50\n"
+                                      "press ENTER\nwait 100\n"
                                       "press DOWN\nwait 100\npress ESCAPE\nwait " +
                                       std::to_string(Dur("testspeakers") + 200) + "\ndump\n");
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto test = Lines(run, {Play("testspeakers"), "\"wait\":true"});
     ASSERT_EQ(test.size(), 1u);
-    const auto later = Lines(run, {"\"ev\":\"select\"", "\"index\":2"});
+    const auto later = Lines(run, {"\"ev\":\"select\"", "\"index\":4"});
     ASSERT_EQ(later.size(), 1u);
     EXPECT_GE(TimeOf(later[0]), TimeOf(test[0]) + Dur("testspeakers"));
     const auto dump = Lines(run, {"\"ev\":\"dump\""});
     ASSERT_EQ(dump.size(), 1u);
-    EXPECT_TRUE(Has(dump[0], "\"selected\":2")); // Escape did nothing
+    EXPECT_TRUE(Has(dump[0], "\"selected\":4")); // Escape did nothing
     EXPECT_TRUE(Lines(run, {"\"ev\":\"msgbox\""}).empty());
 }
 
@@ -153,17 +155,18 @@ TEST_F(SimMenu, EndOfGameAndTheCloseButtonPlayTheFarewellToItsEndThenExit) {
         ASSERT_EQ(bye.size(), 1u) << how;
         ASSERT_TRUE(Has(run.lines.back(), "\"ev\":\"exit\",\"code\":0")) << run.lines.back();
         EXPECT_GE(TimeOf(run.lines.back()), TimeOf(bye[0]) + Dur("endofgamesp"));
-        // The farewell does not cut off an entry sound it does not own: the four stops
+        // The farewell does not cut off an entry sound it does not own: the eight stops
         // come first.
-        EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size() % 4, 0u);
+        EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size() % 8, 0u);
     }
 }
 
 TEST_F(SimMenu, StartAndGuideShowTheirWindowsAndTheMenuSpeaksAgainOnReturn) {
-    const SimRun run = Sim(data_, AfterGreeting() + "press ENTER\nwait 100\ndump\nclose\nwait " +
-                                      std::to_string(Dur("mainmenusp") + 100) +
-                                      "\npress DOWN\npress DOWN\nwait 50\npress ENTER\nwait 50\n"
-                                      "close\nwait 15000\ndump\n"); // the guide's greeting first
+    const SimRun run = Sim(
+        data_, AfterGreeting() + "press ENTER\nwait 100\ndump\nclose\nwait " +
+                   std::to_string(Dur("mainmenusp") + 100) +
+                   "\npress DOWN\npress DOWN\npress DOWN\npress DOWN\nwait 50\n"
+                   "press ENTER\nwait 50\nclose\nwait 15000\ndump\n"); // the guide's greeting first
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const auto dumps = Lines(run, {"\"ev\":\"dump\""});
     ASSERT_EQ(dumps.size(), 2u);
@@ -271,8 +274,8 @@ TEST_F(SimMenu, ItemMissingFromTheBankStopsTheHandlerAtTheLookup) {
     EXPECT_TRUE(Has(boxes[1], "snd/guide.dat\\\". ")) << boxes[1];
     EXPECT_TRUE(Has(boxes[2], R"("text":"Wave 'soundsguideitemsp' not found.")"));
     // StopEntrySounds got as far as the missing item; the entry was not spoken.
-    EXPECT_TRUE(Lines(run, {Play("testspeakersitemsp")}).empty());
-    EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size(), 2u);
+    EXPECT_TRUE(Lines(run, {Play("computergameitemsp")}).empty());
+    EXPECT_EQ(Lines(run, {"\"ev\":\"stop\""}).size(), 4u);
 }
 
 TEST_F(SimMenu, BadScriptLineIsReportedWithItsNumberBeforeRunning) {
@@ -303,7 +306,7 @@ TEST_F(SimMenu, OutputLostDuringTheGreetingIsSilenceUntilTheNextAttemptAndNothin
     ASSERT_EQ(first.size(), 1u);
     EXPECT_GE(TimeOf(first[0]), Dur("mainmenusp"));
     EXPECT_LE(TimeOf(first[0]), Dur("mainmenusp") + 20);
-    const auto next = Lines(run, {Play("testspeakersitemsp")});
+    const auto next = Lines(run, {Play("computergameitemsp")});
     ASSERT_EQ(next.size(), 1u);
     EXPECT_EQ(TimeOf(next[0]), down);
     EXPECT_TRUE(Lines(run, {"\"ev\":\"msgbox\""}).empty());

@@ -94,7 +94,8 @@ TEST(SimTrace, BusyScriptGivesTheRecordedTraceByteForByte) {
     const fs::path data = vl::testing::WriteMatchData(work / "data");
     if (!fs::exists(data / "pics" / "game.dat")) GTEST_SKIP() << "no generated pictures";
     WriteToneBank(data / "snd" / "menu.dat",
-                  {"mainmenusp", "startgameitemsp", "testspeakersitemsp", "soundsguideitemsp",
+                  {"mainmenusp", "startgameitemsp", "computergameitemsp", "netgameitemsp",
+                   "testspeakersitemsp", "soundsguideitemsp", "replaysitemsp", "settingsitemsp",
                    "endgameitemsp", "endofgamesp", "testspeakers"});
     WriteToneBank(
         data / "snd" / "guide.dat",

@@ -34,10 +34,10 @@ check() {
 check '^Hlavn.* menu$' "Hlavní menu" STRING
 check '^Vlnedla$' "Vlnedla" STRING
 check 'zvuky$' "Průvodce zvuky" COMPOUND_TEXT
-# Mapping a window makes SDL write its titles again: show the guide (entry 2) and look again.
+# Mapping a window makes SDL write its titles again: show the guide (entry 4) and look again.
 xdotool windowfocus --sync "$(xvfb_find_window '^Hlavn.* menu$')"
 sleep 0.3
-for key in Down Down Return; do
+for key in Down Down Down Down Return; do
     xdotool key "$key"
     sleep 0.3
 done

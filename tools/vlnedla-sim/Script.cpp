@@ -32,6 +32,44 @@ bool WholeNumber(std::string_view s) {
 
 } // namespace
 
+// pad N plug | unplug | down BUTTON | up BUTTON | axis AXIS VALUE (SDL's names).
+static void ParsePad(std::string_view arg, int lineNo, Action& a) {
+    std::vector<std::string> words;
+    std::string word;
+    for (const char c : std::string(arg) + " ") {
+        if (c == ' ' || c == '\t') {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += c;
+        }
+    }
+    const auto number = [&](const std::string& w, int& out, int lo, int hi) {
+        const auto [p, ec] = std::from_chars(w.data(), w.data() + w.size(), out);
+        return ec == std::errc() && p == w.data() + w.size() && out >= lo && out <= hi;
+    };
+    if (words.size() < 2 || !number(words[0], a.index, 1, 99))
+        Fail(lineNo, "pad needs a pad number (1, 2, ...) and plug, unplug, down, up or axis");
+    const std::string& what = words[1];
+    if ((what == "plug" || what == "unplug") && words.size() == 2) {
+        a.kind = what == "plug" ? Action::Kind::PadPlug : Action::Kind::PadUnplug;
+    } else if ((what == "down" || what == "up") && words.size() == 3) {
+        a.control = SDL_GameControllerGetButtonFromString(words[2].c_str());
+        if (a.control == SDL_CONTROLLER_BUTTON_INVALID)
+            Fail(lineNo, "unknown pad button '" + words[2] + "'");
+        a.kind = what == "down" ? Action::Kind::PadDown : Action::Kind::PadUp;
+    } else if (what == "axis" && words.size() == 4) {
+        a.control = SDL_GameControllerGetAxisFromString(words[2].c_str());
+        if (a.control == SDL_CONTROLLER_AXIS_INVALID)
+            Fail(lineNo, "unknown pad axis '" + words[2] + "'");
+        if (!number(words[3], a.amount, -32768, 32767))
+            Fail(lineNo, "pad axis needs a value from -32768 to 32767, got '" + words[3] + "'");
+        a.kind = Action::Kind::PadAxis;
+    } else {
+        Fail(lineNo, "pad N takes plug, unplug, down BUTTON, up BUTTON or axis AXIS VALUE");
+    }
+}
+
 Script ParseScript(std::string_view text) {
     Script script;
     uint64_t now = 0;
@@ -128,6 +166,8 @@ Script ParseScript(std::string_view text) {
                 Fail(lineNo, "await needs a window: mainmenuform, Form1 or guideform, or end MS");
             a.kind = Action::Kind::Await;
             a.text = std::string(arg);
+        } else if (cmd == "pad") {
+            ParsePad(arg, lineNo, a);
         } else if (cmd == "audio") {
             if (arg != "lost" && arg != "back") Fail(lineNo, "audio needs lost or back");
             a.kind = arg == "lost" ? Action::Kind::AudioLost : Action::Kind::AudioBack;

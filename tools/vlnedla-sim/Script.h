@@ -29,14 +29,21 @@ struct Action {
         Set,
         AudioLost,
         AudioBack,
-        Await
+        Await,
+        PadPlug,
+        PadUnplug,
+        PadDown,
+        PadUp,
+        PadAxis
     };
     uint64_t t = 0; // timeline ms
     Kind kind = Kind::Dump;
     uint8_t vk = 0;    // Down, Up, Press
     std::string text;  // Type, UTF-8; Shot, the file; Set, the name; Await, the window or "end"
     std::string value; // Set: "true", "false" or a whole number; Await "end": the longest wait
-    int index = 0;     // Click, DblClick: the list box entry
+    int index = 0;     // Click, DblClick: the list box entry; Pad*: the pad's number
+    int control = 0;   // PadDown, PadUp: SDL's button; PadAxis: SDL's axis
+    int amount = 0;    // PadAxis: the axis' value
     int line = 0;
 };
 

@@ -153,6 +153,19 @@ private:
         case K::AudioBack:
             audio_.SimulateOutputReturn();
             break;
+        case K::PadPlug:
+            toolkit_.PadPlugged(a.index);
+            break;
+        case K::PadUnplug:
+            toolkit_.PadUnplugged(a.index);
+            break;
+        case K::PadDown:
+        case K::PadUp:
+            toolkit_.PadButton(a.index, a.control, a.kind == K::PadDown);
+            break;
+        case K::PadAxis:
+            toolkit_.PadAxis(a.index, a.control, a.amount);
+            break;
         case K::Await:
             break; // handled by RunUntil
         }
