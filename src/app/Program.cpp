@@ -118,6 +118,7 @@ bool Program::OpenDuel(const net::DuelOptions& options) {
                               platform::MessageIcon::Error);
         return false;
     }
+    if (OnDuelOpened) OnDuelOpened();
     if (replays_)
         replays_->SetNetwork(options.host ? PlayOptions::Network::Host
                                           : PlayOptions::Network::Join);
@@ -207,7 +208,7 @@ bool Program::Host() {
     options.host = true;
     options.port = static_cast<uint16_t>(settings_.Get(UserSettings::Number::Port));
     if (!OpenDuel(options)) return false;
-    duel_->StartRequested();
+    duel_->StartRequested(false); // the menu says it, with this machine's addresses
     return true;
 }
 

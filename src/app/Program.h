@@ -46,7 +46,7 @@ struct ProgramParts {
 class Program final : private MenuActions {
 public:
     explicit Program(ProgramParts parts);
-    ~Program();
+    ~Program() override;
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
@@ -73,6 +73,8 @@ public:
     // program ends), for whoever renders its sound.
     std::function<void()> OnReplayStarted;
     std::function<void()> OnReplayClosing;
+    // Called as a duel over the network opens (from the command line or the menu).
+    std::function<void()> OnDuelOpened;
 
 private:
     // --- what the menus ask (MenuActions) -------------------------------------------------

@@ -30,6 +30,7 @@ constexpr uint8_t kVkDelete = 0x2E;
 // The form data in the window's language.
 SpokenListLayout Layout(const settings::Texts& texts) {
     std::vector<std::string> entries;
+    entries.reserve(Tmainmenuform::kEntrySounds.size());
     for (const std::string_view item : Tmainmenuform::kEntrySounds)
         entries.emplace_back(settings::MenuWordOf(texts, item));
     return {
@@ -118,7 +119,8 @@ void Tmainmenuform::mainmenulistClick() {
 }
 
 void Tmainmenuform::mainmenulistKeyDown(uint8_t& vk) {
-    MenuPage& page = Page();
+    // A copy: a page's handler may open or close pages, its own among them.
+    const MenuPage page = Page();
     if (page.capture && page.capture(vk)) {
         // The character the key makes is the capture's too.
         swallowChar_ = platform::CharForVirtualKey(vk, false).has_value();
@@ -153,8 +155,8 @@ void Tmainmenuform::mainmenulistKeyPress(char32_t& key) {
         key = 0;
         return;
     }
-    MenuPage& page = Page();
-    if (page.type && page.type(key)) {
+    const std::function<bool(char32_t)> type = Page().type; // it may close its page
+    if (type && type(key)) {
         key = 0;
         return;
     }
@@ -174,7 +176,8 @@ void Tmainmenuform::mainmenulistDblClick() {
         MainEnter(index);
         return;
     }
-    if (index >= 0 && Page().enter) Page().enter(index);
+    const std::function<void(int)> enter = Page().enter; // it may close its page
+    if (index >= 0 && enter) enter(index);
 }
 
 void Tmainmenuform::FormClose() {

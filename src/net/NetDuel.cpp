@@ -238,7 +238,7 @@ void NetDuel::OnMessage(const Message& message) {
 
 // --- matches --------------------------------------------------------------------------
 
-void NetDuel::StartRequested() {
+void NetDuel::StartRequested(bool sayWaiting) {
     if (parts_.form1.form.Visible()) { // a match is up: only to the front
         parts_.form1.form.Show();
         return;
@@ -246,7 +246,7 @@ void NetDuel::StartRequested() {
     if (!ready_) {
         // The match starts as soon as the opponent is here.
         startPending_ = true;
-        Say(kSayWaiting);
+        if (sayWaiting) Say(kSayWaiting);
         return;
     }
     startPending_ = false;

@@ -77,8 +77,9 @@ public:
     NetDuel& operator=(const NetDuel&) = delete;
 
     // "Start hry" in the menu: a match on both machines; before the opponent is here,
-    // "waiting for the opponent", and the match starts when it comes.
-    void StartRequested();
+    // "waiting for the opponent" (unless the caller says it), and the match starts when it
+    // comes.
+    void StartRequested(bool sayWaiting = true);
     // The opponent is here (the handshake is done).
     bool Ready() const { return ready_; }
 

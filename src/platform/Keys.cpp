@@ -217,9 +217,10 @@ struct NamedKey {
     uint8_t vk;
 };
 constexpr NamedKey kNamedKeys[] = {
-    {"SPACE", 0x20},   {"ENTER", 0x0D},     {"ESCAPE", 0x1B}, {"TAB", 0x09},    {"SHIFT", 0x10},
-    {"CONTROL", 0x11}, {"BACKSPACE", 0x08}, {"UP", 0x26},     {"DOWN", 0x28},   {"LEFT", 0x25},
-    {"RIGHT", 0x27},   {"HOME", 0x24},      {"END", 0x23},    {"PAGEUP", 0x21}, {"PAGEDOWN", 0x22},
+    {"SPACE", 0x20}, {"ENTER", 0x0D},   {"ESCAPE", 0x1B},    {"TAB", 0x09},
+    {"SHIFT", 0x10}, {"CONTROL", 0x11}, {"BACKSPACE", 0x08}, {"UP", 0x26},
+    {"DOWN", 0x28},  {"LEFT", 0x25},    {"RIGHT", 0x27},     {"HOME", 0x24},
+    {"END", 0x23},   {"DELETE", 0x2E},  {"PAGEUP", 0x21},    {"PAGEDOWN", 0x22},
 };
 
 } // namespace

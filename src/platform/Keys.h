@@ -47,7 +47,7 @@ void SetVirtualKey(KeyTable& table, uint8_t vk, bool down);
 std::optional<char32_t> CharForVirtualKey(uint8_t vk, bool shift);
 
 // The virtual-key code named by a script: A-Z, 0-9, SPACE, ENTER, ESCAPE, TAB, SHIFT,
-// CONTROL, BACKSPACE, UP, DOWN, LEFT, RIGHT, HOME, END, PAGEUP, PAGEDOWN, NUMPAD0-9,
+// CONTROL, BACKSPACE, UP, DOWN, LEFT, RIGHT, HOME, END, DELETE, PAGEUP, PAGEDOWN, NUMPAD0-9,
 // F1-F12, or 0xNN (1..255). nullopt for anything else.
 std::optional<uint8_t> VirtualKeyFromName(std::string_view name);
 

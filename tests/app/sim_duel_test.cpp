@@ -496,3 +496,47 @@ TEST_F(SimDuel, ALossyLateLinkAndGarbageAtTheHostsPortLeaveTheMatchTheSame) {
 }
 
 } // namespace
+
+// The same duel reached from the menus: the host's "Založit hru" on the port of its settings,
+// which speaks its addresses; the joiner's "Připojit se" with a typed address, which it
+// keeps for the next time.
+TEST_F(SimDuel, HostedAndJoinedFromTheMenus) {
+    const fs::path hostConfig = Work() / "menu-host", joinerConfig = Work() / "menu-joiner";
+    fs::create_directories(hostConfig / "vlnedla");
+    std::ofstream(hostConfig / "vlnedla" / "settings.ini") << "port = " << Port(6) << "\n";
+    const std::string toNetwork = "wait 2500\npress DOWN\npress DOWN\nwait 300\npress ENTER\n"
+                                  "wait 2500\n";
+    const auto spawn = [&](const fs::path& config, const std::string& name,
+                           const std::string& script) {
+        setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        auto p =
+            std::make_unique<SimProcess>(Work(), name, kData, script, std::vector<std::string>{});
+        unsetenv("XDG_CONFIG_HOME");
+        return p;
+    };
+    auto host =
+        spawn(hostConfig, "menu-host",
+              toNetwork + "press ENTER\nawait Form1\ndown E\n" + Dumps(100) + "wait 3000\n");
+    // The joiner comes once the host has said its addresses.
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000));
+    auto joiner =
+        spawn(joinerConfig, "menu-joiner",
+              toNetwork + "press DOWN\nwait 300\npress ENTER\nwait 1000\ntype 127.0.0.1:" +
+                  std::to_string(Port(6)) + "\npress ENTER\nawait Form1\n" + Dumps(100) +
+                  "press ESCAPE\nwait 1500\n");
+    ASSERT_EQ(joiner->Wait(), 0) << joiner->Err() << host->Err();
+    ASSERT_EQ(host->Wait(), 0) << host->Err();
+    ExpectSameMatch(*host, *joiner);
+    // Its addresses, or that it has none on a machine without a network.
+    EXPECT_TRUE(host->Heard("hostaddresssp", 0) || host->Heard("noaddresssp", 0)) << [&] {
+        std::string said;
+        for (const auto& l : host->Lines())
+            if (Has(l.text, "DXWaveListmenu") && Has(l.text, "\"play\"")) said += l.text + "\n";
+        return said;
+    }();
+    EXPECT_TRUE(host->Heard("netjoinedsp", 0));
+    std::ifstream in(joinerConfig / "vlnedla" / "settings.ini");
+    const std::string kept{std::istreambuf_iterator<char>(in), {}};
+    EXPECT_NE(kept.find("join_address = 127.0.0.1:" + std::to_string(Port(6))), std::string::npos)
+        << kept;
+}

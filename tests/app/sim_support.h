@@ -78,16 +78,16 @@ struct SimRun {
 };
 
 // Runs `script` in `dataDir`, with its files in `work`; `args` go before the data folder
-// (`--wav FILE`).
+// (`--wav FILE`), `env` before the program (`XDG_DATA_HOME=...`).
 inline SimRun Sim(const fs::path& work, const fs::path& dataDir, const std::string& script,
-                  const std::string& args = "") {
+                  const std::string& args = "", const std::string& env = "") {
     fs::create_directories(work);
     const fs::path scriptFile = work / "script.txt", errFile = work / "stderr.txt";
     std::ofstream(scriptFile) << script;
     // The user's settings: the run's own scratch folder, never the machine's; the language
     // only what `args` choose, never the machine's locale.
     const std::string cmd = "LANGUAGE= LC_ALL= LC_MESSAGES= LANG=C.UTF-8 XDG_CONFIG_HOME='" +
-                            fs::absolute(work / "config").string() + "' '" +
+                            fs::absolute(work / "config").string() + "' " + env + " '" +
                             (kBin / "vlnedla-sim").string() + "' " + args + " --data '" +
                             dataDir.string() + "' '" + scriptFile.string() + "' 2>'" +
                             errFile.string() + "'";

@@ -195,7 +195,8 @@ int Usage() {
 int Main(int argc, char** argv) {
     std::string dataDir, wavPath, scriptPath;
     app::PlayOptions play;
-    play.recordOff = true; // a run keeps replays only where --record says
+    play.recordOff = true;   // a run keeps replays only where --record says
+    play.waitInFrame = true; // a duel's frame waits in place (also one the menu starts)
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if ((arg == "--data" || arg == "--wav") && i + 1 < argc) {
@@ -209,7 +210,6 @@ int Main(int argc, char** argv) {
                 if (!reason.empty()) std::cerr << "vlnedla-sim: " << reason << "\n";
                 return Usage();
             }
-            play.waitInFrame = true;
         } else if (arg == "--replay" && i + 1 < argc && play.replayFile.empty()) {
             std::error_code ec;
             play.replayFile = std::filesystem::absolute(argv[++i], ec);
@@ -285,14 +285,18 @@ int Main(int argc, char** argv) {
     TraceWriter trace(stdout, vclock);
     headless.SetObserver(&trace);
     Timeline timeline(std::move(script), headless, trace, mixer);
-    if (play.network != app::PlayOptions::Network::None) {
-        // A duel: virtual time runs no faster than real time, so that two simulators'
-        // timelines meet (it may lag behind, never lead).
-        const auto realStart = std::chrono::steady_clock::now();
-        vclock.AddAdvanceListener([realStart](uint64_t now) {
-            std::this_thread::sleep_until(realStart + std::chrono::milliseconds(now));
-        });
-    }
+    // A duel: virtual time runs no faster than real time from its start on, so that two
+    // simulators' timelines meet (it may lag behind, never lead).
+    std::optional<std::chrono::steady_clock::time_point> realStart;
+    const auto paceFromNow = [&] {
+        if (!realStart)
+            realStart =
+                std::chrono::steady_clock::now() - std::chrono::milliseconds(vclock.ElapsedMs());
+    };
+    if (play.network != app::PlayOptions::Network::None) paceFromNow();
+    vclock.AddAdvanceListener([&realStart](uint64_t now) {
+        if (realStart) std::this_thread::sleep_until(*realStart + std::chrono::milliseconds(now));
+    });
     vclock.AddAdvanceListener([&](uint64_t now) { timeline.RunUntil(now); });
     headless.SetNextAction([&] { return timeline.NextTime(); });
     headless.SetPollHook([&] { timeline.RunUntil(vclock.ElapsedMs()); });
@@ -307,6 +311,7 @@ int Main(int argc, char** argv) {
         bool shotFailed = false;
         if (&program.Language() != &settings::Czech()) trace.SetLanguage(program.Language().code);
         timeline.SetMatch([&program] { return program.Form1(); });
+        program.OnDuelOpened = paceFromNow;
         timeline.SetShotHandler([&](const std::string& path) {
             match::TForm1* form1 = program.Form1();
             if (!form1) return;
