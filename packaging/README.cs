@@ -17,12 +17,25 @@ nebo "language = en" v souboru nastavení (~/.config/vlnedla/settings.ini, ve Wi
 %APPDATA%\Vlnedla\settings.ini) nebo jednorázově "vlnedla --language cs". Soupeři po síti
 mohou hrát každý ve svém jazyce.
 
-Hlavní menu se čte, jak se v něm pohybujete šipkami; Enter volí:
+Hlavní menu se čte, jak se v něm pohybujete šipkami (Home a End skočí na první a poslední
+položku každého seznamu); Enter volí, Esc se vrátí do menu o úroveň výš:
 
-  Start hry           začne hru
-  Test reproduktorů   vlevo, potom vpravo
-  Průvodce zvuky      každý zvuk hry s jeho významem
-  Konec hry           ukončí hru
+  Start hry            dva hráči u jedné klávesnice
+  Hra proti počítači   zvolte úroveň počítače a hrajte
+  Hra po síti          založte hru, nebo se připojte k soupeři podle adresy
+  Test reproduktorů    vlevo, potom vpravo
+  Průvodce zvuky       každý zvuk hry s jeho významem
+  Záznamy              uložené hry, nejnovější první
+  Nastavení            hlasitosti, strany, jazyk, klávesy, herní ovladače
+  Konec hry            ukončí hru
+
+V "Záznamech" Enter přehraje zvolenou hru a Delete ji smaže (Enter potvrdí, Esc ji
+ponechá). V "Nastavení" šipky vlevo a vpravo hned změní zvolenou hodnotu a hra si ji
+zapamatuje: celkovou hlasitost, hlasitost řeči, efektů a trvalých zvuků (0 až 100 %),
+"Prohodit levou a pravou stranu" pro obráceně nasazená sluchátka, jazyk (od příštího
+spuštění), úroveň počítače nabízenou jako první, klávesy každého hráče (Enter na akci, pak
+nová klávesa; klávesu, kterou má jiná akce, hra odmítne a tu akci řekne; "Obnovit výchozí
+klávesy") a který herní ovladač hraje za kterou stranu.
 
 Klávesy ve hře
 
@@ -38,8 +51,23 @@ Klávesy ve hře
   vyslov rakety              3             3 na numerické klávesnici
   vyslov náboje kulometu     4             4 na numerické klávesnici
 
-Esc opustí hru a vrátí se do menu. Zásah ubírá energii; vlnedlo, kterému energie dojde,
+Proti počítači řídí vaše vlnedlo obě sady kláves. Esc opustí hru a vrátí se do menu. Zásah ubírá energii; vlnedlo, kterému energie dojde,
 je zničeno a hra končí. Magnet sebere zbraň nebo energii.
+
+Herní ovladače: první připojený ovladač hraje za levé vlnedlo, druhý za pravé (nastavení je
+může prohodit); lze je připojit i odpojit kdykoli a hra to řekne.
+
+  akce                       ovladač
+  nahoru, dolů               d-pad nebo levá páčka nahoru a dolů
+  kanón                      A
+  raketa                     B
+  kulomet                    X
+  magnet                     Y
+  vyslov energii, náboje     levé, pravé horní tlačítko
+  vyslov rakety, kulomet     levá, pravá spoušť
+  opustit hru                Start
+
+V menu d-pad posouvá, A volí a B se vrací.
 
 Konec: zvolte v menu "Konec hry" nebo zavřete okno menu.
 
@@ -57,8 +85,11 @@ komunikovat v sítích: povolte to (doma stačí privátní sítě); kdo se při
 nic. Odečítač obrazovky může zůstat zapnutý: hra mluví sama a klávesy bere, dokud je její
 okno vpředu.
 
-Hra po síti: jeden hráč spustí "vlnedla --host" (a povolí UDP port 27461 ve firewallu),
-druhý "vlnedla --join POČÍTAČ" se jménem nebo adresou počítače prvního. Kdo hru založil,
+Hra po síti: jeden hráč zvolí v "Hře po síti" "Založit hru" (nebo spustí "vlnedla --host")
+a povolí UDP port 27461 ve firewallu; hra přečte adresy jeho počítače. Druhý zvolí
+"Připojit se", napíše tu adresu (každý znak se přečte, Backspace poslední smaže) a stiskne
+Enter (nebo spustí "vlnedla --join POČÍTAČ"); poslední adresu si hra pamatuje. Port je
+nastavení "port" v souboru nastavení. Kdo hru založil,
 řídí levé vlnedlo, kdo se připojil, pravé, každý kterýmikoli klávesami; "Start hry" a Esc
 platí na obou počítačích.
 
