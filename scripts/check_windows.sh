@@ -123,7 +123,7 @@ xdotool key Escape
 sleep 3
 back=$(xvfb_find_window '^Hlavn.* menu$')
 [ -n "$back" ] || fail "Esc did not bring the menu back"
-xdotool windowfocus --sync "$back" key Down Down Down Return
+xdotool windowfocus --sync "$back" key End Return
 rc=0
 wait "$prog_pid" || rc=$?
 [ "$rc" -eq 0 ] || fail "Konec hry ended the program with $rc"
