@@ -57,6 +57,35 @@ TEST_F(MixerRender, PanAndVolumeSetChannelLevels) {
     EXPECT_NEAR(Peak(Channel(backend.RenderFrames(4800), 0)), 0.25, 0.01);
 }
 
+// The listener's gains: a buffer sounds at its bus' gain, taken at once while it sounds, a
+// duplicate on its source's bus, and the side swap turns a left sound into a right one.
+TEST_F(MixerRender, BusGainsAndTheSideSwapApplyWhileSounding) {
+    auto speech = Sine(), effect = Sine();
+    ASSERT_EQ(speech->SetBus(MixBus::Speech), kMixOk);
+    ASSERT_EQ(speech->SetPan(kMixPanLeft), kMixOk);
+    ASSERT_EQ(speech->Play(true), kMixOk);
+    const double full = Rms(Channel(backend.RenderFrames(4800), 0));
+    backend.SetBusGain(MixBus::Speech, 0.5f);
+    backend.SetBusGain(MixBus::Effects, 0.0f); // another bus: no change here
+    backend.RenderFrames(64);
+    EXPECT_NEAR(Db(Rms(Channel(backend.RenderFrames(4800), 0)) / full), -6.02, 0.05);
+    backend.SetReverseStereo(true);
+    backend.RenderFrames(64);
+    const auto swapped = backend.RenderFrames(4800);
+    EXPECT_EQ(Peak(Channel(swapped, 0)), 0.0f);
+    EXPECT_NEAR(Db(Rms(Channel(swapped, 1)) / full), -6.02, 0.05);
+    std::unique_ptr<MixerBuffer> copy;
+    ASSERT_EQ(device->DuplicateBuffer(*speech, copy), kMixOk);
+    ASSERT_EQ(speech->Stop(), kMixOk);
+    ASSERT_EQ(copy->Play(true), kMixOk);
+    backend.RenderFrames(64);
+    EXPECT_NEAR(Db(Rms(Channel(backend.RenderFrames(4800), 1)) / full), -6.02, 0.05);
+    ASSERT_EQ(effect->Play(true), kMixOk); // an effect, silenced
+    ASSERT_EQ(copy->Stop(), kMixOk);
+    backend.RenderFrames(64);
+    EXPECT_EQ(Peak(backend.RenderFrames(4800)), 0.0f);
+}
+
 TEST_F(MixerRender, FrequencyScalesPitchAndZeroMeansOwnRate) {
     auto buf = Sine(96000);
     auto crossings = [&](uint32_t hz) {

@@ -143,6 +143,37 @@ TEST_F(SettingsFileTest, KeySettingsBindTheActionsAndABadValueGivesTheDefaults) 
     }
 }
 
+// The listener's numbers and flags: read whole or not at all, stored on their steps, and the
+// default keys restored by removing the players' lines.
+TEST_F(SettingsFileTest, VolumesFlagsAndLevelsAreCheckedAndStoredOnTheirSteps) {
+    using N = app::UserSettings::Number;
+    Write("speech_volume = 50\nreverse_stereo = true\ncomputer_level = 0\nkey.left.gun = K\n");
+    app::UserSettings s = app::UserSettings::Load(path);
+    EXPECT_TRUE(s.File().Warning().empty()) << s.File().Warning();
+    EXPECT_EQ(s.Get(N::SpeechVolume), 50);
+    EXPECT_EQ(s.Get(N::Volume), 100);
+    EXPECT_TRUE(s.ReverseStereo());
+    EXPECT_EQ(s.Get(N::ComputerLevel), 0);
+    EXPECT_EQ(s.Get(N::Port), 27461);
+    s.Set(N::EffectsVolume, 37); // onto its step
+    s.Set(N::ComputerLevel, 9);  // into its range
+    s.RestoreDefaultKeys();
+    const std::string stored = Read(path);
+    EXPECT_NE(stored.find("effects_volume = 30"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("computer_level = 5"), std::string::npos) << stored;
+    EXPECT_EQ(stored.find("key.left.gun"), std::string::npos) << stored;
+    EXPECT_EQ(s.Bindings().Keys(input::Side::Left, input::Action::Gun)[0], 0x20);
+
+    for (const char* bad : {"volume = 35\n", "speech_volume = 110\n", "port = 0\n",
+                            "computer_level = x\n", "swap_pads = yes\n"}) {
+        Write(std::string("reverse_stereo = true\n") + bad);
+        const app::UserSettings d = app::UserSettings::Load(path);
+        EXPECT_NE(d.File().Warning().find("settings.ini:2"), std::string::npos) << bad;
+        EXPECT_FALSE(d.ReverseStereo()) << bad; // the whole file counts as damaged
+        EXPECT_EQ(d.Get(N::Volume), 100) << bad;
+    }
+}
+
 TEST(SettingsPaths, TheUsersFoldersComeFromTheEnvironment) {
     const std::string home = getenv("HOME") ? getenv("HOME") : "";
     setenv("XDG_CONFIG_HOME", "/tmp/cfg", 1);
