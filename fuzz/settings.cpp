@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Fuzz target: a user's settings file and the settings read from it, on any bytes. A file
 // that is taken (no warning) reads back the same when written again, and the key bindings
-// it gives never serve one key to two actions; its language, and every value of it taken as a
+// it gives never serve one key to two actions; its numbers stand in their ranges and on their
+// steps; its language, and every value of it taken as a
 // locale, choose a language (never none), with a warning only for what names none the game
 // has.
 #include <cstddef>
@@ -27,6 +28,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             const auto action = static_cast<Action>(a);
             if (s.Bindings().Clash(side, action, s.Bindings().Keys(side, action))) std::abort();
         }
+    using N = vl::app::UserSettings::Number;
+    for (const N n : {N::Volume, N::SpeechVolume, N::EffectsVolume, N::ContinuousVolume,
+                      N::ComputerLevel, N::Port}) {
+        const auto& row = vl::app::UserSettings::RowOf(n);
+        const int v = s.Get(n);
+        if (v < row.min || v > row.max || (v - row.min) % row.step != 0) std::abort();
+        if (!s.File().Warning().empty() && v != row.fallback) std::abort(); // damaged: defaults
+    }
     const std::string language = s.Language();
     const auto env = [&language](const char*) -> std::optional<std::string> { return language; };
     const vl::settings::LanguageChoice fromFile =
