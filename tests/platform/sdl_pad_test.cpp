@@ -56,8 +56,7 @@ TEST(SdlPads, AVirtualControllerIsPluggedPressedAndPulledOut) {
         }
     };
     tk->RunLoop();
-    tk.reset();
-    unsetenv("SDL_VIDEODRIVER");
+    unsetenv("SDL_VIDEODRIVER"); // read once, as SDL started
     EXPECT_TRUE(pressed.Down(SDL_CONTROLLER_BUTTON_A));
     EXPECT_EQ(pressed.axes[SDL_CONTROLLER_AXIS_LEFTY], 30000);
     EXPECT_EQ(plainJoysticks, 0) << "a controller is no plain joystick";
