@@ -126,6 +126,17 @@ bool Program::OpenDuel(const net::DuelOptions& options) {
     return true;
 }
 
+bool Program::EndedAsRecorded(const match::ReplaySource& replay,
+                              const std::filesystem::path& file) const {
+    if (!replay.Finished() || match::HashOf(match::StateText(form1_->game)) == replayFinalState_)
+        return true;
+    std::fprintf(stderr,
+                 "vlnedla: the replay %s ended in another state than it was recorded in: a "
+                 "fault of the program\n",
+                 settings::Utf8Of(file).c_str());
+    return false;
+}
+
 bool Program::StartReplay() {
     match::Replay replay;
     try {
@@ -144,12 +155,7 @@ bool Program::StartReplay() {
     form1_->OnMatchClosing = [this] {
         if (OnReplayClosing) OnReplayClosing();
         int code = 0;
-        if (replay_->Finished() &&
-            match::HashOf(match::StateText(form1_->game)) != replayFinalState_) {
-            std::fprintf(stderr,
-                         "vlnedla: the replay %s ended in another state than it was recorded "
-                         "in: a fault of the program\n",
-                         settings::Utf8Of(play_.replayFile).c_str());
+        if (!EndedAsRecorded(*replay_, play_.replayFile)) {
             code = 1;
         }
         toolkit_->RequestExit(code);
@@ -191,12 +197,7 @@ void Program::MatchClosed() {
     }
     if (menuReplayPlaying_) {
         menuReplayPlaying_ = false;
-        if (menuReplay_->Finished() &&
-            match::HashOf(match::StateText(form1_->game)) != replayFinalState_)
-            std::fprintf(stderr,
-                         "vlnedla: the replay %s ended in another state than it was recorded "
-                         "in: a fault of the program\n",
-                         settings::Utf8Of(menuReplayFile_).c_str());
+        EndedAsRecorded(*menuReplay_, menuReplayFile_);
         // The devices again once the window has closed; the source goes with the next start.
         form1_->SetSource(nullptr);
         if (replays_) replays_->SetRecording(*form1_, true);

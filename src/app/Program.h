@@ -100,6 +100,10 @@ private:
     // box (a refused file). The program ends when the match does: 0, or 1 when the match
     // ended in another state than it was recorded in.
     bool StartReplay();
+    // Whether the match in the window ended as `replay` (read from `file`) was recorded to
+    // end, or was left before its end; otherwise says so on standard error.
+    bool EndedAsRecorded(const match::ReplaySource& replay,
+                         const std::filesystem::path& file) const;
 
     // Declared in the order they depend on each other; destroyed in reverse.
     std::unique_ptr<platform::IClock> clock_;

@@ -93,10 +93,7 @@ void Tmainmenuform::FormActivate() {
     if (resume_) { // back from a replay of the list: the list again
         resume_ = false;
         ShowPage(Page().selected);
-        std::vector<std::string> words{Page().greeting};
-        const auto& entry = Page().entries[static_cast<size_t>(Page().selected)].words;
-        words.insert(words.end(), entry.begin(), entry.end());
-        Say(std::move(words));
+        SayPage({Page().greeting});
         return;
     }
     if (!Greets) return;
@@ -119,9 +116,9 @@ void Tmainmenuform::mainmenulistClick() {
 }
 
 void Tmainmenuform::mainmenulistKeyDown(uint8_t& vk) {
-    // A copy: a page's handler may open or close pages, its own among them.
-    const MenuPage page = Page();
-    if (page.capture && page.capture(vk)) {
+    // Copies: a page's handler may open or close pages, its own among them.
+    const std::function<bool(uint8_t)> capture = Page().capture;
+    if (capture && capture(vk)) {
         // The character the key makes is the capture's too.
         swallowChar_ = platform::CharForVirtualKey(vk, false).has_value();
         vk = 0;
@@ -135,13 +132,14 @@ void Tmainmenuform::mainmenulistKeyDown(uint8_t& vk) {
         return;
     case platform::kVkLeft:
     case platform::kVkRight:
-        if (page.change) {
-            if (index >= 0) page.change(index, vk == platform::kVkLeft ? -1 : 1);
+        if (const std::function<void(int, int)> change = Page().change) {
+            if (index >= 0) change(index, vk == platform::kVkLeft ? -1 : 1);
             vk = 0;
         }
         return;
     case kVkDelete:
-        if (page.remove && index >= 0) page.remove(index);
+        if (const std::function<void(int)> remove = Page().remove; remove && index >= 0)
+            remove(index);
         vk = 0;
         return;
     default:
@@ -207,7 +205,10 @@ void Tmainmenuform::Open(MenuPage page, int selected) {
     VL_CHECK(!page.entries.empty(), "a spoken list has an entry");
     pages_.push_back(std::move(page));
     ShowPage(selected);
-    std::vector<std::string> words{Page().greeting};
+    SayPage({Page().greeting});
+}
+
+void Tmainmenuform::SayPage(std::vector<std::string> words) {
     const auto& entry = Page().entries[static_cast<size_t>(Page().selected)].words;
     words.insert(words.end(), entry.begin(), entry.end());
     Say(std::move(words));
@@ -219,9 +220,7 @@ void Tmainmenuform::Back() {
     pages_.pop_back();
     ShowPage(Page().selected);
     if (words.empty()) words.push_back(pages_.size() == 1 ? "mainmenusp" : Page().greeting);
-    const auto& entry = Page().entries[static_cast<size_t>(Page().selected)].words;
-    words.insert(words.end(), entry.begin(), entry.end());
-    Say(std::move(words));
+    SayPage(std::move(words));
 }
 
 void Tmainmenuform::Refresh(std::vector<MenuEntry> entries) {
@@ -306,10 +305,8 @@ MenuPage Tmainmenuform::NetworkPage() {
         if (addresses.empty()) words.emplace_back("noaddresssp");
         for (const std::string& address : addresses) {
             words.emplace_back("hostaddresssp");
-            for (const char c : address) {
-                const auto said = CharWords(static_cast<unsigned char>(c));
-                words.insert(words.end(), said.begin(), said.end());
-            }
+            const auto said = Spell(address);
+            words.insert(words.end(), said.begin(), said.end());
         }
         Say(std::move(words));
     };
@@ -326,10 +323,7 @@ MenuPage Tmainmenuform::AddressPage() {
     const auto shown = [this] {
         MenuEntry e;
         e.text = address_;
-        for (const char c : address_) {
-            const auto said = CharWords(static_cast<unsigned char>(c));
-            e.words.insert(e.words.end(), said.begin(), said.end());
-        }
+        e.words = Spell(address_);
         if (e.words.empty()) e.words.emplace_back("emptysp");
         return e;
     };
@@ -422,10 +416,7 @@ MenuPage Tmainmenuform::ConfirmDeletePage(const std::filesystem::path& file,
         pages_.pop_back();
         pages_.back() = ReplaysPage();
         ShowPage(at);
-        std::vector<std::string> words{"deletedsp"};
-        const auto& next = Page().entries[static_cast<size_t>(Page().selected)].words;
-        words.insert(words.end(), next.begin(), next.end());
-        Say(std::move(words));
+        SayPage({"deletedsp"});
     };
     page.leave = [] { return std::vector<std::string>{"keptsp"}; };
     return page;
@@ -611,6 +602,15 @@ std::vector<std::string> Tmainmenuform::KeyWords(uint8_t vk) const {
     std::vector<std::string> words{"keyCODE"};
     const auto n = Number(vk);
     words.insert(words.end(), n.begin(), n.end());
+    return words;
+}
+
+std::vector<std::string> Tmainmenuform::Spell(const std::string& text) const {
+    std::vector<std::string> words;
+    for (const char c : text) {
+        const auto said = CharWords(static_cast<unsigned char>(c));
+        words.insert(words.end(), said.begin(), said.end());
+    }
     return words;
 }
 

@@ -140,14 +140,17 @@ private:
     void Back();
     // The page shown now gets `entries`, the selection staying where it is.
     void Refresh(std::vector<MenuEntry> entries);
+    // Says `words`, then the selected entry of the page shown.
+    void SayPage(std::vector<std::string> words);
     void ShowPage(int selected);
     MenuPage& Page() { return pages_.back(); }
 
     // --- words -----------------------------------------------------------------------
-    MenuEntry Entry(std::vector<std::string> words) const; // shown as the items' words
-    std::vector<std::string> Number(int value) const;      // a number's word items
-    std::vector<std::string> KeyWords(uint8_t vk) const;   // a key's name
-    std::vector<std::string> CharWords(char32_t ch) const; // a typed character
+    MenuEntry Entry(std::vector<std::string> words) const;         // shown as the items' words
+    std::vector<std::string> Number(int value) const;              // a number's word items
+    std::vector<std::string> KeyWords(uint8_t vk) const;           // a key's name
+    std::vector<std::string> CharWords(char32_t ch) const;         // a typed character
+    std::vector<std::string> Spell(const std::string& text) const; // character by character
 
     const settings::Language& language_;
     match::TForm1* form1_ = nullptr;
