@@ -19,10 +19,10 @@ packages=(
 case "${1:-}" in
   --game) ;;
   "" | --package)
-    # Tests, benchmarks, sanitizers and fuzzers, lint, the real program under Xvfb, a sound
+    # Tests, benchmarks (OpenAL Soft as the mixer's yardstick), sanitizers and fuzzers, lint, the real program under Xvfb, a sound
     # server of the tests' own, memory figures.
     packages+=(
-      clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+      clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev libopenal-dev
       imagemagick xvfb xdotool x11-utils clang-format clang-tidy time pulseaudio pulseaudio-utils
     )
     [ "${1:-}" = --package ] && packages+=(dpkg-dev debhelper lintian desktop-file-utils appstream)

@@ -139,6 +139,10 @@ void AudioBackend::SetReverseStereo(bool reverse) {
     core_->SetReverseStereo(reverse);
 }
 
+void AudioBackend::UseMixLoops(const MixLoops& loops) {
+    core_->UseLoops(loops);
+}
+
 void AudioBackend::Render(float* out, uint32_t frames) noexcept {
     core_->Render(out, frames);
 }

@@ -61,6 +61,7 @@ inline constexpr size_t kMixBusCount = 3;
 inline constexpr int32_t kMixVolumeMin = -10000, kMixVolumeMax = 0;
 
 class MixerCore; // shared state behind devices and buffers (Mixer.cpp)
+struct MixLoops; // the mix's inner loops (MixLoops.h)
 
 class MixerBuffer {
 public:
@@ -163,6 +164,8 @@ public:
     void SetReverseStereo(bool reverse);
     // How often an output device has been opened, the first time included.
     uint32_t OutputOpenings() const { return outputOpenings_.load(); }
+    // The mix's inner loops (BestMixLoops() unless told): tests and benchmarks compare.
+    void UseMixLoops(const MixLoops& loops);
 
     // Device faults made to order, for tests and the simulator: the output device goes
     // away and no device can be opened until SimulateOutputReturn; then a device is there

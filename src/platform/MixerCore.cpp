@@ -9,6 +9,8 @@
 //   - Render
 #include "platform/MixerCore.h"
 
+#include "platform/MixLoops.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -17,7 +19,6 @@ namespace vl::platform {
 namespace {
 
 constexpr uint64_t kOne = uint64_t{1} << 32; // one frame in 32.32 fixed point
-constexpr float kFracScale = 1.0f / 4294967296.0f;
 
 // Attenuation in hundredths of a dB to a linear gain; -10000 and below is exact silence.
 float GainOf(int32_t mB) {
@@ -26,16 +27,14 @@ float GainOf(int32_t mB) {
     return static_cast<float>(std::pow(10.0, mB / 2000.0));
 }
 
-// One stretch of a voice: mixes `n` output frames whose interpolation neighbours are
-// guaranteed inside the sample data (so no bounds test per frame). With Fade, the gains
-// change by -`fadeStep` per frame from `fade` (a negative step makes a rise).
-template <int Ch, bool Fade>
-void MixStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float gr, float* out,
-                uint32_t n, float& fade, float fadeStep) {
+// One stretch of a voice whose gains change by -`fadeStep` per frame from `fade` (a negative
+// step makes a rise): the start's ramp and a cut-off's fade. Same contract as MixStretchFn.
+template <int Ch>
+void FadeStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float gr, float* out,
+                 uint32_t n, float& fade, float fadeStep) {
     for (uint32_t i = 0; i < n; ++i) {
-        const size_t idx = static_cast<size_t>(pos >> 32);
-        const float f = static_cast<float>(static_cast<uint32_t>(pos)) * kFracScale;
-        const float* s = src + idx * Ch;
+        const float* s = src + static_cast<size_t>(pos >> 32) * Ch;
+        const float f = FracOf(pos);
         float l, r;
         if constexpr (Ch == 1) {
             l = r = s[0] + (s[1] - s[0]) * f;
@@ -43,14 +42,9 @@ void MixStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float 
             l = s[0] + (s[2] - s[0]) * f;
             r = s[1] + (s[3] - s[1]) * f;
         }
-        if constexpr (Fade) {
-            out[2 * i] += l * gl * fade;
-            out[2 * i + 1] += r * gr * fade;
-            fade -= fadeStep;
-        } else {
-            out[2 * i] += l * gl;
-            out[2 * i + 1] += r * gr;
-        }
+        out[2 * i] += l * gl * fade;
+        out[2 * i + 1] += r * gr * fade;
+        fade -= fadeStep;
         pos += step;
     }
 }
@@ -59,7 +53,8 @@ void MixStretch(const float* src, uint64_t& pos, uint64_t step, float gl, float 
 // reached its end (within these frames or before), and `pos` is then exactly the end.
 template <int Ch, bool Fade>
 bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, uint64_t step,
-              float gl, float gr, float* out, uint32_t n, float fade, float fadeStep) {
+              float gl, float gr, float* out, uint32_t n, float fade, float fadeStep,
+              MixStretchFn steady) {
     const uint64_t end = static_cast<uint64_t>(frames) << 32;
     if (frames == 0) {
         pos = 0;
@@ -78,7 +73,10 @@ bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, ui
         if (pos < safeEnd) {
             const uint64_t k = (safeEnd - pos + step - 1) / step;
             const auto m = static_cast<uint32_t>(std::min<uint64_t>(k, n - done));
-            MixStretch<Ch, Fade>(src, pos, step, gl, gr, out + 2 * done, m, fade, fadeStep);
+            if constexpr (Fade)
+                FadeStretch<Ch>(src, pos, step, gl, gr, out + 2 * done, m, fade, fadeStep);
+            else
+                steady(src, pos, step, gl, gr, out + 2 * done, m);
             done += m;
             continue;
         }
@@ -92,9 +90,8 @@ bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, ui
             continue;
         }
         // The last frame: its neighbour is the first frame when looping, else silence.
-        const size_t idx = static_cast<size_t>(pos >> 32);
-        const float f = static_cast<float>(static_cast<uint32_t>(pos)) * kFracScale;
-        const float* s = src + idx * Ch;
+        const float* s = src + static_cast<size_t>(pos >> 32) * Ch;
+        const float f = FracOf(pos);
         float l, r;
         if constexpr (Ch == 1) {
             const float next = looping ? src[0] : 0.0f;
@@ -122,17 +119,35 @@ bool MixVoice(const float* src, uint32_t frames, bool looping, uint64_t& pos, ui
 }
 
 template <bool Fade>
-bool MixAny(int channels, const float* src, uint32_t frames, bool looping, uint64_t& pos,
-            uint64_t step, float gl, float gr, float* out, uint32_t n, float fade, float fadeStep) {
-    return channels == 1
-               ? MixVoice<1, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade, fadeStep)
-               : MixVoice<2, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade, fadeStep);
+bool MixAny(const MixLoops& loops, int channels, const float* src, uint32_t frames, bool looping,
+            uint64_t& pos, uint64_t step, float gl, float gr, float* out, uint32_t n, float fade,
+            float fadeStep) {
+    return channels == 1 ? MixVoice<1, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade,
+                                             fadeStep, loops.mono)
+                         : MixVoice<2, Fade>(src, frames, looping, pos, step, gl, gr, out, n, fade,
+                                             fadeStep, loops.stereo);
 }
 
 } // namespace
 
-MixerCore::MixerCore(uint32_t outputRate) : outputRate_(outputRate) {
+MixerCore::MixerCore(uint32_t outputRate) : outputRate_(outputRate), loops_(&BestMixLoops()) {
     tails_.reserve(kMaxTails);
+    sounding_.reserve(64);
+}
+
+void MixerCore::UseLoops(const MixLoops& loops) {
+    std::lock_guard lock(mutex_);
+    loops_ = &loops;
+}
+
+void MixerCore::MarkSounding(uint32_t id, Voice& v) {
+    const auto at = std::lower_bound(sounding_.begin(), sounding_.end(), id,
+                                     [](const auto& e, uint32_t key) { return e.first < key; });
+    if (at == sounding_.end() || at->first != id) sounding_.insert(at, {id, &v});
+}
+
+void MixerCore::Forget(uint32_t id) {
+    std::erase_if(sounding_, [id](const auto& e) { return e.first == id; });
 }
 
 uint32_t MixerCore::OutputRate() const {
@@ -171,6 +186,7 @@ void MixerCore::RemoveDevice(uint32_t device) {
             if (it->second.device == device) {
                 if (it->second.playing) CutOff(it->second);
                 freed.push_back(std::move(it->second.data));
+                Forget(it->first);
                 it = voices_.erase(it);
             } else {
                 ++it;
@@ -262,6 +278,7 @@ void MixerCore::RemoveBuffer(uint32_t id) {
     if (it == voices_.end()) return;
     if (it->second.playing) CutOff(it->second);
     freed = std::move(it->second.data);
+    Forget(id);
     voices_.erase(it);
 }
 
@@ -392,6 +409,7 @@ MixResult MixerCore::Play(uint32_t id, bool looping) {
     }
     if (!v->playing) v->ramp = kRampFrames; // a start rises from silence; a replay goes on
     v->playing = true;
+    MarkSounding(id, *v);
     return kMixOk;
 }
 
@@ -508,7 +526,8 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
     std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);
     std::lock_guard lock(mutex_);
     constexpr float rampStep = 1.0f / kRampFrames;
-    for (auto& [id, v] : voices_) {
+    for (auto& [id, vp] : sounding_) {
+        Voice& v = *vp;
         if (!v.playing || !v.data) continue;
         const SampleData& d = *v.data;
         const uint64_t step = Step(v);
@@ -517,51 +536,38 @@ void MixerCore::Render(float* out, uint32_t frames) noexcept {
         if (v.ramp > 0) {
             const uint32_t n = std::min(frames, v.ramp);
             const float from = static_cast<float>(kRampFrames - v.ramp) * rampStep;
-            sounding = MixAny<true>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos,
-                                    step, v.gainL, v.gainR, out, n, from, -rampStep);
+            sounding =
+                MixAny<true>(*loops_, d.format.channels, d.decoded.data(), d.frames, v.looping,
+                             v.pos, step, v.gainL, v.gainR, out, n, from, -rampStep);
             v.ramp -= n;
             done = n;
         }
         if (sounding && done < frames)
-            sounding =
-                MixAny<false>(d.format.channels, d.decoded.data(), d.frames, v.looping, v.pos, step,
-                              v.gainL, v.gainR, out + 2 * done, frames - done, 1.0f, 0.0f);
+            sounding = MixAny<false>(*loops_, d.format.channels, d.decoded.data(), d.frames,
+                                     v.looping, v.pos, step, v.gainL, v.gainR, out + 2 * done,
+                                     frames - done, 1.0f, 0.0f);
         if (!sounding) {
             v.playing = v.looping = false; // a one-shot reached its end
             v.ramp = 0;
         }
     }
+    // Erasing from a vector frees nothing, so this is safe on the audio thread.
+    std::erase_if(sounding_, [](const auto& e) { return !e.second->playing; });
     constexpr float fadeStep = 1.0f / kFadeFrames;
     for (auto& t : tails_) {
         if (t.remaining == 0) continue;
         const uint32_t n = std::min(frames, t.remaining);
         const float fade = static_cast<float>(t.remaining) * fadeStep;
         const SampleData& d = *t.data;
-        const bool sounding = MixAny<true>(d.format.channels, d.decoded.data(), d.frames, t.looping,
-                                           t.pos, t.step, t.gainL, t.gainR, out, n, fade, fadeStep);
+        const bool sounding =
+            MixAny<true>(*loops_, d.format.channels, d.decoded.data(), d.frames, t.looping, t.pos,
+                         t.step, t.gainL, t.gainR, out, n, fade, fadeStep);
         t.remaining = sounding ? t.remaining - n : 0;
     }
     // Finished tails stay until the next cut-off removes them (CutOff): a tail may hold the
     // last reference to the samples of a destroyed buffer, and they are not to be freed on
     // the audio thread.
-    Limit(out, frames);
-}
-
-void MixerCore::Limit(float* out, uint32_t frames) noexcept {
-    // Instant attack, so no sample passes the ceiling; the release is slow enough that
-    // the gain does not follow the waveform. One gain for both channels keeps the stereo
-    // image, and a channel at exact zero stays at zero.
-    const float release = 1.0f / kLimitReleaseFrames;
-    float g = limitGain_;
-    for (uint32_t i = 0; i < frames; ++i) {
-        float* f = out + 2 * static_cast<size_t>(i);
-        const float peak = std::max(std::fabs(f[0]), std::fabs(f[1]));
-        g += (1.0f - g) * release;
-        if (peak * g > kLimitCeiling) g = kLimitCeiling / peak;
-        f[0] *= g;
-        f[1] *= g;
-    }
-    limitGain_ = g;
+    loops_->limit(out, frames, limitDepth_);
 }
 
 } // namespace vl::platform

@@ -25,6 +25,7 @@
 //     channel that is silent stays exactly silent.
 #pragma once
 
+#include "platform/MixLoops.h"
 #include "platform/Mixer.h"
 #include "platform/WaveFormat.h"
 
@@ -39,12 +40,9 @@ namespace vl::platform {
 
 class MixerCore {
 public:
-    static constexpr uint32_t kFadeFrames = 64; // ~1.3 ms at 48 kHz
-    static constexpr uint32_t kRampFrames = 48; // 1 ms at 48 kHz
-    // The limiter: output peaks are held at or below the ceiling (-0.5 dBFS); after a peak
-    // the gain returns towards 1 with this time constant in output frames (~50 ms).
-    static constexpr float kLimitCeiling = 0.944f;
-    static constexpr float kLimitReleaseFrames = 2400.0f;
+    static constexpr uint32_t kFadeFrames = 64;              // ~1.3 ms at 48 kHz
+    static constexpr uint32_t kRampFrames = 48;              // 1 ms at 48 kHz
+    static constexpr float kLimitCeiling = kMixLimitCeiling; // see MixLoops.h
     static constexpr uint32_t kMaxBufferBytes = 0x0FFFFFFF;
     static constexpr size_t kMaxTails = 256; // beyond this a cut-off is abrupt
 
@@ -89,6 +87,8 @@ public:
     // Mixes `frames` interleaved stereo frames into `out` (overwriting it), limited to
     // [-kLimitCeiling, kLimitCeiling], and advances every sounding voice. Allocates nothing.
     void Render(float* out, uint32_t frames) noexcept;
+    // The inner loops Render uses: BestMixLoops() unless told otherwise (tests, benchmarks).
+    void UseLoops(const MixLoops& loops);
 
 private:
     // Samples of a buffer and of all its duplicates: the bytes as written through Lock and
@@ -142,18 +142,26 @@ private:
     void CutOff(const Voice& v);
     uint32_t NextId();
     void UpdateGains(Voice& v) const;
-    // Holds the mixed sum under the ceiling with one gain for both channels.
-    void Limit(float* out, uint32_t frames) noexcept;
+    // Keeps sounding_ holding every playing voice: called when `v` starts to play.
+    void MarkSounding(uint32_t id, Voice& v);
+    // Takes a voice that is about to be erased out of sounding_.
+    void Forget(uint32_t id);
 
     mutable std::mutex mutex_;
     uint32_t outputRate_;
     uint32_t nextId_ = 1;
     std::map<uint32_t, Device> devices_;
     std::map<uint32_t, Voice> voices_; // ordered, so the mix order is deterministic
+    // The voices Render visits, by id (the mix order): every playing voice, and voices that
+    // stopped since the last Render, which drops them. A bank holds hundreds of buffers of
+    // which a handful sound; Render walks only these. Map nodes never move, so the
+    // pointers hold until the voice is erased (Forget).
+    std::vector<std::pair<uint32_t, Voice*>> sounding_;
+    const MixLoops* loops_;
     std::vector<Tail> tails_;
     std::array<float, kMixBusCount> busGain_{1.0f, 1.0f, 1.0f};
     bool reverse_ = false;
-    float limitGain_ = 1.0f; // the limiter's gain, carried from one period to the next
+    float limitDepth_ = 0.0f; // 1 - the limiter's gain, carried from one period to the next
 };
 
 } // namespace vl::platform
