@@ -1,24 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# measure_cpu: the processor share of the real program idling in its main menu under
-# Xvfb, and of the SDL message loop while a 10 ms frame timer ticks with an empty frame
-# handler (with its tick intervals).
+# measure_cpu: the processor share of the real program under Xvfb with SDL's disk audio
+# driver: idling in its main menu for SECONDS, then in a match for MATCH_SECONDS with both
+# craft moving (the left one climbing and descending on E and C, the right one on Down and
+# Up, in turns of 2.5 s); and of the SDL message loop while a 10 ms frame timer ticks with
+# an empty frame handler (with its tick intervals). With PERF=1 each phase is also sampled
+# by perf (`perf report -i WORK/menu.perf` or `match.perf`; the folder is then kept).
 #
-#   scripts/measure_cpu.sh [BUILD_DIR] [SECONDS]     (defaults: build, 10)
+#   scripts/measure_cpu.sh [BUILD_DIR] [SECONDS] [MATCH_SECONDS]     (defaults: build, 10, 20)
 #
-# Needs bin/vlnedla, bin/vlnedla-assets and test_platform in BUILD_DIR, Xvfb and sox.
+# Needs bin/vlnedla, bin/vlnedla-assets and test_platform in BUILD_DIR, Xvfb, xdotool and sox.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 secs=${2:-10}
+match_secs=${3:-20}
 bin=$build/bin
 work=$(mktemp -d)
 xvfb_pid="" prog_pid=""
 cleanup() {
+  xdotool keyup e c Up Down 2>/dev/null || true
   [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-  rm -rf "$work"
+  if [ "${PERF:-0}" = 1 ]; then echo "measure_cpu: perf data kept in $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
 
@@ -46,17 +51,49 @@ fi
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; } # user + system, in clock ticks
 hz=$(getconf CLK_TCK)
 
-(cd "$run_dir" && SDL_AUDIODRIVER=dummy exec "$bin/vlnedla") &
+# Prints the program's share of one core over the next $2 seconds, labelled $1; with
+# PERF=1 perf samples the program meanwhile into $work/$1.perf.
+share() {
+  local t0 t1 s0 s1 perf_pid=""
+  if [ "${PERF:-0}" = 1 ]; then
+    perf record -q -F 999 -g -o "$work/$1.perf" -p "$prog_pid" -- sleep "$2" 2>/dev/null &
+    perf_pid=$!
+  fi
+  t0=$(ticks "$prog_pid")
+  s0=$(date +%s.%N)
+  sleep "$2"
+  t1=$(ticks "$prog_pid")
+  s1=$(date +%s.%N)
+  [ -n "$perf_pid" ] && wait "$perf_pid"
+  awk -v l="$1" -v a="$t0" -v b="$t1" -v s="$s0" -v e="$s1" -v hz="$hz" 'BEGIN {
+    cpu = (b - a) / hz; wall = e - s;
+    printf "%s: %.1f s, cpu %.2f s = %.2f %% of one core\n", l, wall, cpu, 100 * cpu / wall }'
+}
+
+(cd "$run_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null exec "$bin/vlnedla") &
 prog_pid=$!
 sleep 3 # start-up and the spoken greeting are over
-t0=$(ticks "$prog_pid")
-s0=$(date +%s.%N)
-sleep "$secs"
-t1=$(ticks "$prog_pid")
-s1=$(date +%s.%N)
-awk -v a="$t0" -v b="$t1" -v s="$s0" -v e="$s1" -v hz="$hz" 'BEGIN {
-  cpu = (b - a) / hz; wall = e - s;
-  printf "menu idle: %.1f s, cpu %.2f s = %.2f %% of one core\n", wall, cpu, 100 * cpu / wall }'
+share "menu idle" "$secs"
+
+if [ -f "$run_dir/snd/game.dat" ]; then
+  xdotool key Return # "Start hry"
+  sleep 2
+  (
+    end=$((SECONDS + match_secs + 1))
+    while ((SECONDS < end)); do
+      xdotool keydown e Down; sleep 2.5; xdotool keyup e Down
+      xdotool keydown c Up; sleep 2.5; xdotool keyup c Up
+    done
+  ) &
+  mover=$!
+  sleep 0.5
+  share "match, both craft moving" "$match_secs"
+  kill "$mover" 2>/dev/null || true
+  wait "$mover" 2>/dev/null || true
+  xdotool keyup e c Up Down
+else
+  echo "measure_cpu: no match data in $run_dir: the match is not measured"
+fi
 kill "$prog_pid" 2>/dev/null || true
 wait "$prog_pid" 2>/dev/null || true
 prog_pid=""

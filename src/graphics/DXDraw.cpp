@@ -216,6 +216,10 @@ bool TCustomDXDraw::CanDraw() {
     return initialized_ && !busy_ && surface_->Exists() && SurfacesReady();
 }
 
+bool TCustomDXDraw::WantsPicture() {
+    return !presenter_ || presenter_->WantsPicture();
+}
+
 // --- Flip ------------------------------------------------------------------------------
 
 void TCustomDXDraw::Flip() {

@@ -138,6 +138,9 @@ public:
     bool Initialized() const { return initialized_; }
     // Initialised, not busy, back surface there and SurfacesReady().
     bool CanDraw();
+    // Whether the window would show a frame finished now (IPresenter::WantsPicture); a
+    // frame it would not show need not be drawn.
+    bool WantsPicture();
     // False when not initialised or busy; restores lost surfaces and reports success.
     bool SurfacesReady();
     // Presents the back surface in the window (centred with doCenter, waiting for the

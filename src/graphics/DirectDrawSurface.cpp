@@ -144,7 +144,10 @@ void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
     if (!surface_ || lost_) return;
     const int32_t l = std::max(rect.Left, 0), t = std::max(rect.Top, 0);
     const int32_t r = std::min(rect.Right, Width()), b = std::min(rect.Bottom, Height());
-    for (int32_t y = t; y < b; ++y) std::fill(Row(y) + l, Row(y) + std::max(l, r), pixel);
+    if (r <= l || b <= t) return;
+    // SDL's fill: the whole back surface is filled every frame, and SDL's is vectorised.
+    SDL_Rect area{l, t, r - l, b - t};
+    SDL_FillRect(surface_.get(), &area, pixel);
 }
 
 uint32_t TDirectDrawSurface::Pixel(int32_t x, int32_t y) const {
@@ -282,10 +285,9 @@ void TDirectDrawSurfaceCanvas::SetPixel(int32_t x, int32_t y, TColor color) {
 
 void TDirectDrawSurfaceCanvas::TextExtent(std::string_view text, int32_t& w, int32_t& h) {
     w = h = 0;
-    TTF_Font* font = surface_.Fonts().Font(Font.Size);
-    if (!font || text.empty()) return;
+    if (text.empty()) return;
     int tw = 0, th = 0;
-    if (TTF_SizeUTF8(font, std::string(text).c_str(), &tw, &th) == 0) w = tw, h = th;
+    if (surface_.Fonts().Extent(Font.Size, text, tw, th)) w = tw, h = th;
 }
 
 void TDirectDrawSurfaceCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
@@ -295,17 +297,12 @@ void TDirectDrawSurfaceCanvas::TextOut(int32_t x, int32_t y, std::string_view te
     const TColor c = ColorToRGB(Font.Color);
     const SDL_Color color{static_cast<Uint8>(c), static_cast<Uint8>(c >> 8),
                           static_cast<Uint8>(c >> 16), 255};
-    struct Free {
-        void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
-    };
-    std::unique_ptr<SDL_Surface, Free> rendered(
-        TTF_RenderUTF8_Blended(font, std::string(text).c_str(), color));
-    if (!rendered) return;
+    SDL_Surface* rendered = surface_.Fonts().Rendered(Font.Size, color, text);
+    if (rendered == nullptr) return;
     if (Brush.Style == TBrushStyle::bsSolid)
         surface_.FillRect(Bounds(x, y, rendered->w, rendered->h), ToPixel(ColorToRGB(Brush.Color)));
     SDL_Rect dst{x, y, rendered->w, rendered->h};
-    SDL_SetSurfaceBlendMode(rendered.get(), SDL_BLENDMODE_BLEND);
-    SDL_BlitSurface(rendered.get(), nullptr, surface_.Sdl(), &dst);
+    SDL_BlitSurface(rendered, nullptr, surface_.Sdl(), &dst);
 }
 
 } // namespace vl::graphics

@@ -33,4 +33,42 @@ TTF_Font* FontCache::Font(int points) {
     return font;
 }
 
+// Keeps `made` in `kept`, in place of the oldest once it holds kKeptTexts.
+template <typename T> static void Keep(std::vector<T>& kept, size_t& oldest, T made) {
+    if (kept.size() < FontCache::kKeptTexts) {
+        kept.push_back(std::move(made));
+        return;
+    }
+    kept[oldest] = std::move(made);
+    oldest = (oldest + 1) % FontCache::kKeptTexts;
+}
+
+bool FontCache::Extent(int points, std::string_view text, int& w, int& h) {
+    for (const Size& s : sizes_)
+        if (s.points == points && s.text == text) {
+            w = s.w, h = s.h;
+            return true;
+        }
+    TTF_Font* font = Font(points);
+    if (font == nullptr || TTF_SizeUTF8(font, std::string(text).c_str(), &w, &h) != 0) return false;
+    Keep(sizes_, oldestSize_, Size{points, std::string(text), w, h});
+    return true;
+}
+
+SDL_Surface* FontCache::Rendered(int points, SDL_Color color, std::string_view text) {
+    const uint32_t rgba = uint32_t{color.r} | uint32_t{color.g} << 8 | uint32_t{color.b} << 16 |
+                          uint32_t{color.a} << 24;
+    for (const Text& t : texts_)
+        if (t.points == points && t.rgba == rgba && t.text == text) return t.surface.get();
+    TTF_Font* font = Font(points);
+    if (font == nullptr) return nullptr;
+    std::unique_ptr<SDL_Surface, SurfaceFree> surface(
+        TTF_RenderUTF8_Blended(font, std::string(text).c_str(), color));
+    if (!surface) return nullptr;
+    SDL_SetSurfaceBlendMode(surface.get(), SDL_BLENDMODE_BLEND);
+    SDL_Surface* result = surface.get();
+    Keep(texts_, oldest_, Text{points, rgba, std::string(text), std::move(surface)});
+    return result;
+}
+
 } // namespace vl::graphics

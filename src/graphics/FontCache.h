@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // FontCache: the text fonts of one display — SDL2_ttf kept initialised while any cache
-// lives, and the system's sans-serif face (found through fontconfig) opened once per size.
+// lives, and the system's sans-serif face (found through fontconfig) opened once per size
+// — and the texts last rendered, so that a counter drawn every frame is rasterised once.
 #pragma once
 
 #include <SDL_ttf.h>
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace vl::graphics {
 
@@ -37,11 +41,37 @@ public:
     TTF_Font* Font(int points);
     // Path of the face fontconfig matched for "sans-serif"; empty if none.
     const std::string& FacePath();
+    // `text` in Font(points) and `color`, blended (ARGB, blend mode set), owned by the
+    // cache and valid until the next call; nullptr without a font or when SDL2_ttf fails.
+    // The last kKeptTexts renderings are kept; beyond that the oldest goes.
+    SDL_Surface* Rendered(int points, SDL_Color color, std::string_view text);
+    // The size `text` takes in Font(points) (TTF_SizeUTF8), kept like the renderings;
+    // false without a font or when SDL2_ttf fails.
+    bool Extent(int points, std::string_view text, int& w, int& h);
+    static constexpr size_t kKeptTexts = 64;
 
 private:
     struct TtfClose {
         void operator()(TTF_Font* f) const { TTF_CloseFont(f); }
     };
+    struct SurfaceFree {
+        void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
+    };
+    struct Text {
+        int points;
+        uint32_t rgba;
+        std::string text;
+        std::unique_ptr<SDL_Surface, SurfaceFree> surface;
+    };
+    struct Size {
+        int points;
+        std::string text;
+        int w, h;
+    };
+    std::vector<Text> texts_;
+    size_t oldest_ = 0; // the next to go once texts_ is full
+    std::vector<Size> sizes_;
+    size_t oldestSize_ = 0;
     TtfLibrary library_;
     bool searched_ = false;
     std::string facePath_;

@@ -177,9 +177,10 @@ void TForm1::DXTimer1Timer(input::TCustomDXTimer& /*sender*/, int32_t /*lagCount
 }
 
 // On a display that cannot draw, the drawing steps are left out; the rest of the frame
-// (freeing, alarms, counters spoken, Esc) runs as always.
+// (freeing, alarms, counters spoken, Esc) runs as always. So they are on a frame the window
+// would not show (it takes a picture at most every 16 ms).
 void TForm1::Drawing::Draw() {
-    drawable_ = form_.DXDraw1.CanDraw();
+    drawable_ = form_.DXDraw1.CanDraw() && form_.DXDraw1.WantsPicture();
     if (!drawable_) return;
     form_.DXDraw1.Surface().Fill(0xFFFFFF);
     form_.DXSpriteEngine1.DrawAll();

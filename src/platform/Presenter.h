@@ -27,6 +27,11 @@ public:
     virtual void Present(SDL_Surface& back, int x, int y) = 0;
     // Blocks until the start of the next vertical blank, where the platform can.
     virtual void WaitVBlank() {}
+    // Whether a frame finished now would be shown. A screen shows at most its refresh
+    // rate, so a window takes a picture at most every kPictureIntervalMs and the frames
+    // between may leave drawing and presenting out. Headless: every frame.
+    virtual bool WantsPicture() { return true; }
+    static constexpr uint32_t kPictureIntervalMs = 16; // ~60 pictures a second
 };
 
 // A window without a screen: keeps a copy of the last presented frame (in the

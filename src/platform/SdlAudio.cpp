@@ -224,8 +224,11 @@ bool SdlAudioBackend::StartSdlAudio() {
 }
 
 int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
-    if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0)
-        static_cast<SdlAudioBackend*>(self)->removedDevice_ = event->adevice.which;
+    if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0) {
+        auto& b = *static_cast<SdlAudioBackend*>(self);
+        b.removedDevice_ = event->adevice.which;
+        b.stopCv_.notify_one(); // the supervising thread replaces the device now
+    }
     return 1;
 }
 
@@ -247,9 +250,12 @@ uint64_t SdlAudioBackend::PeriodNs() const {
 void SdlAudioBackend::Supervise() {
     std::unique_lock lock(stopMutex_);
     for (;;) {
-        // A period between looks while a device pulls; half of one without, so that a
+        // While a device pulls, a look every kStallPeriods periods: no sooner can it be
+        // late enough to need the mixer's own time, and each wake-up costs (the removal
+        // event wakes this thread at once). Without a device, every half period, so that a
         // play with wait on a dead device ends well within a period of its sound's end.
-        const auto tick = std::chrono::nanoseconds(PeriodNs() / (OutputRunning() ? 1 : 2));
+        const auto tick =
+            std::chrono::nanoseconds(OutputRunning() ? kStallPeriods * PeriodNs() : PeriodNs() / 2);
         if (stopCv_.wait_for(lock, tick, [this] { return stop_; })) return;
         lock.unlock();
         const uint64_t now = NowNs();

@@ -20,10 +20,14 @@ public:
     // Copies `back` to (x, y) of the window, clipped, and updates the window. Does nothing
     // while the window is hidden or has no surface.
     void Present(SDL_Surface& back, int x, int y) override;
+    // True once kPictureIntervalMs have passed since the last picture shown (real time).
+    bool WantsPicture() override;
 
 private:
     const Form& form_;
     SDL_Window* window_;
+    uint64_t lastPictureMs_ = 0;
+    bool shown_ = false;
 };
 
 } // namespace vl::platform

@@ -173,5 +173,44 @@ TEST(SurfaceCanvas, TextDrawsInTheFontColourWithAClearBrush) {
     }
 }
 
+// A counter drawn every frame is rasterised once: the same text, size and colour is the
+// same rendering, other colours and sizes are not, and the oldest goes once the cache is
+// full. Drawing from the cache gives the first drawing's pixels.
+TEST(SurfaceCanvas, TextsAreRenderedOnceAndKeptUpToTheirNumber) {
+    TDirectDrawSurface s;
+    ASSERT_TRUE(s.SetSize(60, 24));
+    FontCache& fonts = s.Fonts();
+    if (!fonts.Font(12)) GTEST_SKIP() << "no sans-serif font on this machine";
+    const SDL_Color red{255, 0, 0, 255}, blue{0, 0, 255, 255};
+    SDL_Surface* first = fonts.Rendered(12, red, "250");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(fonts.Rendered(12, red, "250"), first);
+    EXPECT_NE(fonts.Rendered(12, blue, "250"), first);
+    EXPECT_NE(fonts.Rendered(11, red, "250"), first);
+    int w = 0, h = 0, w2 = 0, h2 = 0;
+    ASSERT_TRUE(fonts.Extent(12, "250", w, h));
+    ASSERT_EQ(TTF_SizeUTF8(fonts.Font(12), "250", &w2, &h2), 0);
+    EXPECT_EQ(std::pair(w, h), std::pair(w2, h2));
+
+    auto draw = [&s] {
+        s.Fill(0xFFFFFF);
+        TDirectDrawSurfaceCanvas& c = s.Canvas();
+        c.Brush.Style = TBrushStyle::bsClear;
+        c.Font.Size = 12;
+        c.Font.Color = 0x0000FF;
+        c.TextOut(1, 1, "250");
+        c.Release();
+        std::vector<uint32_t> pixels;
+        for (int32_t y = 0; y < 24; ++y)
+            for (int32_t x = 0; x < 60; ++x) pixels.push_back(s.Pixel(x, y));
+        return pixels;
+    };
+    const auto once = draw();
+    EXPECT_EQ(draw(), once);
+    for (size_t i = 0; i < FontCache::kKeptTexts; ++i)
+        ASSERT_NE(fonts.Rendered(12, red, std::to_string(i)), nullptr);
+    EXPECT_EQ(draw(), once); // rendered anew, the same
+}
+
 } // namespace
 } // namespace vl::graphics
