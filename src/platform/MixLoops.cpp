@@ -126,8 +126,11 @@ struct Weights {
     }
 };
 
-void Sse2Mono(const float* src, uint64_t& position, uint64_t step, float gl, float gr, float* out,
-              uint32_t n) {
+// Four output frames a round: the source frames of each and their next, interpolated into
+// two vectors of interleaved [L R L R] (frames 0-1 and 2-3), scaled by the gains and added.
+template <int Ch>
+void Sse2Stretch(const float* src, uint64_t& position, uint64_t step, float gl, float gr,
+                 float* out, uint32_t n) {
     const __m128 gains = _mm_setr_ps(gl, gr, gl, gr);
     // A local position: the stores to `out` may alias the caller's, which would
     // otherwise be written back and read again every round.
@@ -135,57 +138,38 @@ void Sse2Mono(const float* src, uint64_t& position, uint64_t step, float gl, flo
     Weights w(pos, step);
     uint32_t i = 0;
     for (; i + 4 <= n; i += 4) {
-        // Each frame's two neighbours as one 64-bit load: [a0 b0 a1 b1], [a2 b2 a3 b3].
-        const float* s0 = src + (pos >> 32);
-        const float* s1 = src + ((pos + step) >> 32);
-        const float* s2 = src + ((pos + 2 * step) >> 32);
-        const float* s3 = src + ((pos + 3 * step) >> 32);
-        pos += 4 * step;
-        const __m128 p01 =
-            _mm_loadh_pi(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(s0))),
-                         reinterpret_cast<const __m64*>(s1));
-        const __m128 p23 =
-            _mm_loadh_pi(_mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(s2))),
-                         reinterpret_cast<const __m64*>(s3));
-        const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
-        const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
-        const __m128 l = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), w.Next()));
-        float* o = out + 2 * static_cast<size_t>(i);
-        _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(_mm_unpacklo_ps(l, l), gains)));
-        _mm_storeu_ps(o + 4,
-                      _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(_mm_unpackhi_ps(l, l), gains)));
-    }
-    PlainStretch<1>(src, pos, step, gl, gr, out + 2 * static_cast<size_t>(i), n - i);
-    position = pos;
-}
-
-void Sse2Stereo(const float* src, uint64_t& position, uint64_t step, float gl, float gr, float* out,
-                uint32_t n) {
-    const __m128 gains = _mm_setr_ps(gl, gr, gl, gr);
-    // A local position: the stores to `out` may alias the caller's, which would
-    // otherwise be written back and read again every round.
-    uint64_t pos = position;
-    Weights w(pos, step);
-    uint32_t i = 0;
-    for (; i + 4 <= n; i += 4) {
-        // A frame and the next as one load: [aL aR bL bR].
-        const __m128 q0 = _mm_loadu_ps(src + 2 * (pos >> 32));
-        const __m128 q1 = _mm_loadu_ps(src + 2 * ((pos + step) >> 32));
-        const __m128 q2 = _mm_loadu_ps(src + 2 * ((pos + 2 * step) >> 32));
-        const __m128 q3 = _mm_loadu_ps(src + 2 * ((pos + 3 * step) >> 32));
+        const uint64_t p0 = pos, p1 = pos + step, p2 = pos + 2 * step, p3 = pos + 3 * step;
         pos += 4 * step;
         const __m128 f = w.Next();
-        const __m128 a01 = _mm_movelh_ps(q0, q1), b01 = _mm_movehl_ps(q1, q0);
-        const __m128 a23 = _mm_movelh_ps(q2, q3), b23 = _mm_movehl_ps(q3, q2);
-        const __m128 lr01 =
-            _mm_add_ps(a01, _mm_mul_ps(_mm_sub_ps(b01, a01), _mm_unpacklo_ps(f, f)));
-        const __m128 lr23 =
-            _mm_add_ps(a23, _mm_mul_ps(_mm_sub_ps(b23, a23), _mm_unpackhi_ps(f, f)));
+        __m128 lr01, lr23;
+        if constexpr (Ch == 1) {
+            // Each frame's two neighbours as one 64-bit load: [a0 b0 a1 b1], [a2 b2 a3 b3].
+            auto pair = [src](uint64_t p) {
+                return _mm_castpd_ps(_mm_load_sd(reinterpret_cast<const double*>(src + (p >> 32))));
+            };
+            auto high = [src](__m128 low, uint64_t p) {
+                return _mm_loadh_pi(low, reinterpret_cast<const __m64*>(src + (p >> 32)));
+            };
+            const __m128 p01 = high(pair(p0), p1), p23 = high(pair(p2), p3);
+            const __m128 a = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(2, 0, 2, 0));
+            const __m128 b = _mm_shuffle_ps(p01, p23, _MM_SHUFFLE(3, 1, 3, 1));
+            const __m128 l = _mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), f));
+            lr01 = _mm_unpacklo_ps(l, l);
+            lr23 = _mm_unpackhi_ps(l, l);
+        } else {
+            // A frame and the next as one load: [aL aR bL bR].
+            auto quad = [src](uint64_t p) { return _mm_loadu_ps(src + 2 * (p >> 32)); };
+            const __m128 q0 = quad(p0), q1 = quad(p1), q2 = quad(p2), q3 = quad(p3);
+            const __m128 a01 = _mm_movelh_ps(q0, q1), b01 = _mm_movehl_ps(q1, q0);
+            const __m128 a23 = _mm_movelh_ps(q2, q3), b23 = _mm_movehl_ps(q3, q2);
+            lr01 = _mm_add_ps(a01, _mm_mul_ps(_mm_sub_ps(b01, a01), _mm_unpacklo_ps(f, f)));
+            lr23 = _mm_add_ps(a23, _mm_mul_ps(_mm_sub_ps(b23, a23), _mm_unpackhi_ps(f, f)));
+        }
         float* o = out + 2 * static_cast<size_t>(i);
         _mm_storeu_ps(o, _mm_add_ps(_mm_loadu_ps(o), _mm_mul_ps(lr01, gains)));
         _mm_storeu_ps(o + 4, _mm_add_ps(_mm_loadu_ps(o + 4), _mm_mul_ps(lr23, gains)));
     }
-    PlainStretch<2>(src, pos, step, gl, gr, out + 2 * static_cast<size_t>(i), n - i);
+    PlainStretch<Ch>(src, pos, step, gl, gr, out + 2 * static_cast<size_t>(i), n - i);
     position = pos;
 }
 
@@ -236,7 +220,7 @@ void Sse2Limit(float* out, uint32_t n, float& depth) {
     for (; at < n; ++at) PlainLimitBlock<1>(out + 2 * size_t{at}, depth);
 }
 
-constexpr MixLoops kSse2Loops{"sse2", Sse2Mono, Sse2Stereo, Sse2Limit};
+constexpr MixLoops kSse2Loops{"sse2", Sse2Stretch<1>, Sse2Stretch<2>, Sse2Limit};
 
 #endif
 
