@@ -5,7 +5,7 @@
 # craft moving (the left one climbing and descending on E and C, the right one on Down and
 # Up, in turns of 2.5 s); and of the SDL message loop while a 10 ms frame timer ticks with
 # an empty frame handler (with its tick intervals). With PERF=1 each phase is also sampled
-# by perf (`perf report -i WORK/menu.perf` or `match.perf`; the folder is then kept).
+# by perf (`perf report -i WORK/menu.perf` or `WORK/match.perf`; the folder is then kept).
 #
 #   scripts/measure_cpu.sh [BUILD_DIR] [SECONDS] [MATCH_SECONDS]     (defaults: build, 10, 20)
 #
@@ -52,11 +52,11 @@ ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; } # user + system, in clock t
 hz=$(getconf CLK_TCK)
 
 # Prints the program's share of one core over the next $2 seconds, labelled $1; with
-# PERF=1 perf samples the program meanwhile into $work/$1.perf.
+# PERF=1 perf samples the program meanwhile into $work/$3.perf.
 share() {
   local t0 t1 s0 s1 perf_pid=""
   if [ "${PERF:-0}" = 1 ]; then
-    perf record -q -F 999 -g -o "$work/$1.perf" -p "$prog_pid" -- sleep "$2" 2>/dev/null &
+    perf record -q -F 999 -g -o "$work/$3.perf" -p "$prog_pid" -- sleep "$2" 2>/dev/null &
     perf_pid=$!
   fi
   t0=$(ticks "$prog_pid")
@@ -73,7 +73,7 @@ share() {
 (cd "$run_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null exec "$bin/vlnedla") &
 prog_pid=$!
 sleep 3 # start-up and the spoken greeting are over
-share "menu idle" "$secs"
+share "menu idle" "$secs" menu
 
 if [ -f "$run_dir/snd/game.dat" ]; then
   xdotool key Return # "Start hry"
@@ -87,7 +87,7 @@ if [ -f "$run_dir/snd/game.dat" ]; then
   ) &
   mover=$!
   sleep 0.5
-  share "match, both craft moving" "$match_secs"
+  share "match, both craft moving" "$match_secs" match
   kill "$mover" 2>/dev/null || true
   wait "$mover" 2>/dev/null || true
   xdotool keyup e c Up Down
