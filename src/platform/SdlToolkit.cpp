@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
 #include "container/Error.h"
 #include "platform/Keys.h"
@@ -331,6 +332,11 @@ void SdlToolkit::Paint(Window& w) {
 // ---- events and waiting ---------------------------------------------------------------
 
 void SdlToolkit::BackendPoll() {
+    // A wait that just timed out took everything there was before it slept and nothing
+    // came since: asking again at once would cost a pump's system calls (the window
+    // system's socket, the device monitors) every frame for nothing. What comes in between
+    // is taken by the next wait on entry.
+    if (std::exchange(waitTimedOut_, false)) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) TranslateEvent(e);
     RefreshKeyTables();
@@ -463,7 +469,8 @@ bool SdlToolkit::BackendWait(uint32_t timeoutMs) {
     if (timeoutMs == kIdleForever)
         SDL_WaitEvent(nullptr);
     else if (timeoutMs > 0)
-        SDL_WaitEventTimeout(nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX)));
+        waitTimedOut_ = SDL_WaitEventTimeout(
+                            nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) == 0;
     return true;
 }
 

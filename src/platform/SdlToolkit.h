@@ -72,6 +72,7 @@ private:
     std::vector<SDL_Joystick*> joysticks_;    // opened on first read, by device index
     std::map<int, SDL_GameController*> pads_; // by joystick instance id
     bool focusLostPending_ = false;
+    bool waitTimedOut_ = false; // the last wait ended with nothing to take
 };
 
 // The font a Windows release carries in the program's own folder.

@@ -188,7 +188,8 @@ void Toolkit::RunLoop() {
             Terminate(code);
             break;
         }
-        BackendPoll();
+        // The queue is drained before the system is asked again: it keeps the order.
+        if (queue_.empty()) BackendPoll();
         if (!queue_.empty()) {
             const ToolkitEvent ev = queue_.front();
             queue_.pop_front();
@@ -203,7 +204,9 @@ void Toolkit::RunLoop() {
             // A failing idle handler is asked again soon rather than left waiting for input.
             if (!Invoke([&] { wait = handler(); })) wait = 0;
             if (terminated_) break;
-            BackendPoll();
+            // What the handler posted comes first. Input that arrived meanwhile needs no
+            // poll here: the wait looks for it on entry and returns at once (each poll of
+            // a window system costs several system calls, and this runs every frame).
             if (!queue_.empty()) continue;
         }
         wait = std::min(wait, NextTimerDelay());

@@ -176,8 +176,9 @@ protected:
     virtual void BackendPoll() {}
     // Ends a BackendWait early; called from another thread.
     virtual void BackendWake() {}
-    // Waits up to timeoutMs (kIdleForever = no limit) for an event. False when no event
-    // can come any more (headless: nothing scheduled), which ends the loop.
+    // Waits up to timeoutMs (kIdleForever = no limit) for an event; returns at once when
+    // one is already there for BackendPoll. False when no event can come any more
+    // (headless: nothing scheduled), which ends the loop.
     virtual bool BackendWait(uint32_t timeoutMs) = 0;
     virtual void BackendMessageBox(std::string_view caption, std::string_view text,
                                    MessageIcon icon) = 0;
