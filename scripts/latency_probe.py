@@ -22,7 +22,8 @@ at once, whatever still sounds around it).
 
 usage: latency_probe.py PRESSES KEY SIDE
        latency_probe.py --play SECONDS
-  KEY: an X keysym name (space, Shift_R); SIDE 0 (left) or 1 (right)
+  KEY: an X keysym name (space, Shift_R), or several with commas, pressed in turn;
+  SIDE 0 (left) or 1 (right)
 Prints one line per press and a summary: min, median, max in ms. With --play it records
 nothing and only plays the match busily for SECONDS (both craft moving, shots), so that
 the server's underruns can be counted under an ordinary sink latency.
@@ -130,11 +131,12 @@ def main():
         time.sleep(0.01)
     time.sleep(1.0)
     stamps = []
-    for _ in range(presses):
+    keys = key.split(",")
+    for n in range(presses):
         stamps.append(time.monotonic())
-        x.key(key, True)
+        x.key(keys[n % len(keys)], True)
         time.sleep(0.05)
-        x.key(key, False)
+        x.key(keys[n % len(keys)], False)
         time.sleep(0.85)  # the bullet and what it hit have gone quiet before the next shot
     time.sleep(0.5)
     rec.stop()

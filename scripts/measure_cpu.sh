@@ -49,6 +49,14 @@ else
 fi
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; } # user + system, in clock ticks
+# Each thread's name and ticks, one per line.
+thread_ticks() {
+  local t
+  for t in /proc/"$1"/task/*; do
+    awk '{ sub(/^[^(]*\(/, ""); name = $0; sub(/\).*$/, "", name); sub(/^.*\) /, "");
+           gsub(/ /, "_", name); print name, $12 + $13 }' "$t/stat" 2>/dev/null || true
+  done | sort
+}
 hz=$(getconf CLK_TCK)
 
 # Prints the program's share of one core over the next $2 seconds, labelled $1; with
@@ -60,14 +68,21 @@ share() {
     perf_pid=$!
   fi
   t0=$(ticks "$prog_pid")
+  thread_ticks "$prog_pid" >"$work/threads0"
   s0=$(date +%s.%N)
   sleep "$2"
   t1=$(ticks "$prog_pid")
+  thread_ticks "$prog_pid" >"$work/threads1"
   s1=$(date +%s.%N)
   [ -n "$perf_pid" ] && wait "$perf_pid"
   awk -v l="$1" -v a="$t0" -v b="$t1" -v s="$s0" -v e="$s1" -v hz="$hz" 'BEGIN {
     cpu = (b - a) / hz; wall = e - s;
     printf "%s: %.1f s, cpu %.2f s = %.2f %% of one core\n", l, wall, cpu, 100 * cpu / wall }'
+  # Per thread (threads of one name summed; a thread that ended in between is left out).
+  awk -v s="$s0" -v e="$s1" -v hz="$hz" 'NR == FNR { a[$1] += $2; next } { b[$1] += $2 }
+    END { for (n in b) if (b[n] - a[n] > 0)
+            printf "  %-16s %.2f %%\n", n, 100 * (b[n] - a[n]) / hz / (e - s) }' \
+    "$work/threads0" "$work/threads1" | sort -k2 -rn
 }
 
 (cd "$run_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null exec "$bin/vlnedla") &

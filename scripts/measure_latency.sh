@@ -7,6 +7,9 @@
 # latency, as a sound card's does), SOAK seconds of busy play and the underruns the server
 # saw meanwhile.
 #   scripts/measure_latency.sh [BUILD_DIR] [PRESSES] [SOAK]   (defaults: build, 24, 60)
+# With PROBE=menu the presses are Down and Up in turn in the main menu instead (each speaks
+# the item it moves to),
+# and there is no match and no soak.
 # Prints one line per press, the summary (min, median, max), the period the game's stream
 # got and the underrun count. Exit 1 when a press went unheard or the game did not run.
 set -euo pipefail
@@ -44,6 +47,11 @@ prog_pid=$!
 menu=$(xvfb_find_window '^Hlavn.* menu$')
 [ -n "$menu" ] || { echo "measure_latency: no menu window"; cat "$work/prog.log"; exit 1; }
 sleep 4 # the greeting
+if [ "${PROBE:-match}" = menu ]; then
+  # The menu's own latency: Down and Up in turn move between two items, each spoken at once.
+  python3 "$root/scripts/latency_probe.py" "$presses" Down,Up 0
+  exit
+fi
 xdotool key Return # XTEST, to the focused menu, as a real key
 match=$(xvfb_find_window '^Vlnedla$')
 [ -n "$match" ] || { echo "measure_latency: no match window"; cat "$work/prog.log"; exit 1; }
