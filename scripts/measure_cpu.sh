@@ -9,6 +9,10 @@
 #
 #   scripts/measure_cpu.sh [BUILD_DIR] [SECONDS] [MATCH_SECONDS]     (defaults: build, 10, 20)
 #
+# With DRIVER=pulse the program plays through a PulseAudio daemon of the script's own with a
+# null sink (its monitor recorded, as a sound card would pull it) instead of the disk driver.
+# Each phase also lists every thread's share and its wake-ups a second.
+#
 # Needs bin/vlnedla, bin/vlnedla-assets and test_platform in BUILD_DIR, Xvfb, xdotool and sox.
 set -euo pipefail
 
@@ -18,11 +22,13 @@ secs=${2:-10}
 match_secs=${3:-20}
 bin=$build/bin
 work=$(mktemp -d)
-xvfb_pid="" prog_pid=""
+xvfb_pid="" prog_pid="" keeper=""
 cleanup() {
   xdotool keyup e c Up Down 2>/dev/null || true
   [ -n "$prog_pid" ] && kill "$prog_pid" 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+  [ -n "$keeper" ] && kill "$keeper" 2>/dev/null || true
+  [ "${DRIVER:-disk}" = pulse ] && pulse_stop
   if [ "${PERF:-0}" = 1 ]; then echo "measure_cpu: perf data kept in $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -54,7 +60,8 @@ thread_ticks() {
   local t
   for t in /proc/"$1"/task/*; do
     awk '{ sub(/^[^(]*\(/, ""); name = $0; sub(/\).*$/, "", name); sub(/^.*\) /, "");
-           gsub(/ /, "_", name); print name, $12 + $13 }' "$t/stat" 2>/dev/null || true
+           gsub(/ /, "_", name); printf "%s %d ", name, $12 + $13 }' "$t/stat" 2>/dev/null &&
+      awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status" 2>/dev/null || true
   done | sort
 }
 hz=$(getconf CLK_TCK)
@@ -79,13 +86,23 @@ share() {
     cpu = (b - a) / hz; wall = e - s;
     printf "%s: %.1f s, cpu %.2f s = %.2f %% of one core\n", l, wall, cpu, 100 * cpu / wall }'
   # Per thread (threads of one name summed; a thread that ended in between is left out).
-  awk -v s="$s0" -v e="$s1" -v hz="$hz" 'NR == FNR { a[$1] += $2; next } { b[$1] += $2 }
-    END { for (n in b) if (b[n] - a[n] > 0)
-            printf "  %-16s %.2f %%\n", n, 100 * (b[n] - a[n]) / hz / (e - s) }' \
+  awk -v s="$s0" -v e="$s1" -v hz="$hz" 'NR == FNR { a[$1] += $2; w[$1] += $3; next }
+    { b[$1] += $2; x[$1] += $3 }
+    END { for (n in b) if (b[n] - a[n] > 0 || x[n] - w[n] > 0)
+            printf "  %-16s %.2f %%, %.0f wake-ups/s\n", n, 100 * (b[n] - a[n]) / hz / (e - s),
+                   (x[n] - w[n]) / (e - s) }' \
     "$work/threads0" "$work/threads1" | sort -k2 -rn
 }
 
-(cd "$run_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null exec "$bin/vlnedla") &
+if [ "${DRIVER:-disk}" = pulse ]; then
+  source "$root/tests/scripts/lib/pulse.sh"
+  pulse_start
+  parec -d vlnull.monitor --raw --latency-msec=2 >/dev/null &
+  keeper=$!
+  (cd "$run_dir" && SDL_AUDIODRIVER=pulseaudio exec "$bin/vlnedla") &
+else
+  (cd "$run_dir" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/dev/null exec "$bin/vlnedla") &
+fi
 prog_pid=$!
 sleep 3 # start-up and the spoken greeting are over
 share "menu idle" "$secs" menu

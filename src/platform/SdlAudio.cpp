@@ -14,6 +14,9 @@
 #ifndef _WIN32
 #include <dlfcn.h>
 #endif
+#ifdef __linux__
+#include <pthread.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -248,6 +251,10 @@ uint64_t SdlAudioBackend::PeriodNs() const {
 }
 
 void SdlAudioBackend::Supervise() {
+#ifdef __linux__
+    // Named, so that a profile or /proc tells its share from the main thread's.
+    pthread_setname_np(pthread_self(), "vl-audio-watch");
+#endif
     std::unique_lock lock(stopMutex_);
     for (;;) {
         // While a device pulls, a look every kStallPeriods periods: no sooner can it be
