@@ -465,6 +465,10 @@ void SdlToolkit::TranslateEvent(const SDL_Event& e) {
     }
 }
 
+// FIXME: with a joystick open, SDL 2.26's wait does not sleep on the window system: it
+// polls every millisecond (SDL_Delay(1)), so the loop wakes about 1000 times a second while
+// a pad is plugged in. A wait of our own on the X connection, pumping a pad once a frame,
+// would spare that.
 bool SdlToolkit::BackendWait(uint32_t timeoutMs) {
     if (timeoutMs == kIdleForever)
         SDL_WaitEvent(nullptr);
