@@ -13,6 +13,7 @@
 #include <SDL_syswm.h>
 #ifndef _WIN32
 #include <fontconfig/fontconfig.h>
+#include <poll.h>
 #endif
 
 #include <algorithm>
@@ -235,6 +236,20 @@ SDL_Window* SdlToolkit::WindowOf(const Form& form) const {
     return w ? w->sdl : nullptr;
 }
 
+#ifdef _WIN32
+int WindowSystemSocket(SDL_Window* /*window*/) {
+    return -1;
+}
+#else
+// The X connection's socket of a window on X11, or -1.
+int WindowSystemSocket(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return -1;
+    return ConnectionNumber(info.info.x11.display); // a field of the display: no call
+}
+#endif
+
 void SdlToolkit::BackendCreateWindow(Form& form) {
     Window w;
     w.form = &form;
@@ -243,6 +258,7 @@ void SdlToolkit::BackendCreateWindow(Form& form) {
     if (!w.sdl) throw Error(std::string("Window cannot be created: ") + SDL_GetError());
     SetLegacyWindowName(w.sdl, form.Caption());
     windows_.push_back(w);
+    if (windowSystemSocket_ < 0) windowSystemSocket_ = WindowSystemSocket(w.sdl);
     if (iconSize_ > 0) SetApplicationIcon(iconSize_, iconPixels_);
 }
 
@@ -465,17 +481,35 @@ void SdlToolkit::TranslateEvent(const SDL_Event& e) {
     }
 }
 
-// FIXME: with a joystick open, SDL 2.26's wait does not sleep on the window system: it
-// polls every millisecond (SDL_Delay(1)), so the loop wakes about 1000 times a second while
-// a pad is plugged in. A wait of our own on the X connection, pumping a pad once a frame,
-// would spare that.
 bool SdlToolkit::BackendWait(uint32_t timeoutMs) {
+    if (timeoutMs == 0) return true;
+    if (windowSystemSocket_ >= 0 && SDL_NumJoysticks() > 0) {
+        PadWait(timeoutMs);
+        return true;
+    }
     if (timeoutMs == kIdleForever)
         SDL_WaitEvent(nullptr);
-    else if (timeoutMs > 0)
+    else
         waitTimedOut_ = SDL_WaitEventTimeout(
                             nullptr, static_cast<int>(std::min<uint32_t>(timeoutMs, INT_MAX))) == 0;
     return true;
+}
+
+void SdlToolkit::PadWait(uint32_t timeoutMs) {
+    // With a joystick plugged in, SDL's own wait does not sleep on the window system: it
+    // pumps every millisecond (a joystick's input is read by pumping), a thousand wake-ups
+    // a second. Here the X connection is slept on, and the pads are pumped once a frame.
+    // An event pushed by another thread (BackendWake) is taken at the next slice.
+    // FIXME: Windows and Wayland keep SDL's millisecond polling while a pad is plugged in.
+    waitTimedOut_ = false; // the pads are read by the next poll's pump
+    SDL_PumpEvents();      // also sends what is queued for the X server
+    if (SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) return;
+#ifdef _WIN32
+    SDL_Delay(std::min<uint32_t>(timeoutMs, kPadPollMs)); // not reached: no X connection
+#else
+    pollfd x{windowSystemSocket_, POLLIN, 0};
+    ::poll(&x, 1, static_cast<int>(std::min<uint32_t>(timeoutMs, kPadPollMs)));
+#endif
 }
 
 void SdlToolkit::BackendWake() {

@@ -50,11 +50,14 @@ protected:
                            MessageIcon icon) override;
 
 private:
+    // While a pad is plugged in, the longest sleep between two pumps of the pads: a frame.
+    static constexpr uint32_t kPadPollMs = 10;
     struct Window {
         Form* form = nullptr;
         SDL_Window* sdl = nullptr;
         bool dirty = true;
     };
+    void PadWait(uint32_t timeoutMs); // BackendWait with a pad plugged in, on X11
     Window* Find(uint32_t windowId);
     Window* Find(const Form& form);
     const Window* Find(const Form& form) const;
@@ -72,7 +75,8 @@ private:
     std::vector<SDL_Joystick*> joysticks_;    // opened on first read, by device index
     std::map<int, SDL_GameController*> pads_; // by joystick instance id
     bool focusLostPending_ = false;
-    bool waitTimedOut_ = false; // the last wait ended with nothing to take
+    bool waitTimedOut_ = false;   // the last wait ended with nothing to take
+    int windowSystemSocket_ = -1; // the X connection's, once a window is made on X11
 };
 
 // The font a Windows release carries in the program's own folder.

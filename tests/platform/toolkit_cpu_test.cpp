@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Measurement, not a check (disabled; scripts/measure_cpu.sh runs it under Xvfb): the
 // processor share of the SDL message loop on the real clock while the frame timer
-// (TDXTimer) ticks every 10 ms with an empty frame handler, and the tick intervals.
+// (TDXTimer) ticks every 10 ms with an empty frame handler, and the tick intervals. With
+// VL_MEASURE_PAD=1 a virtual joystick is plugged in first, as a player's pad would be.
+#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include "input/DXClass.h"
@@ -30,6 +33,11 @@ TEST(ToolkitCpu, DISABLED_FrameTimerLoopOnTheRealClock) {
         tk = std::make_unique<SdlToolkit>(clock);
     } catch (const std::exception& e) {
         GTEST_SKIP() << "no display: " << e.what();
+    }
+    const char* pad = std::getenv("VL_MEASURE_PAD");
+    if (pad != nullptr && *pad == '1') {
+        ASSERT_GE(SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0), 0)
+            << SDL_GetError();
     }
     Form& form = tk->CreateForm("Form1", "Vlnedla", 192, 107, 544, 375);
     form.Show();
@@ -61,9 +69,10 @@ TEST(ToolkitCpu, DISABLED_FrameTimerLoopOnTheRealClock) {
     for (const uint32_t g : gaps) sum += g;
     const auto within =
         std::count_if(gaps.begin(), gaps.end(), [](uint32_t g) { return g >= 10 && g <= 11; });
-    std::printf("frame-timer loop: %.1f s, cpu %.3f s = %.2f %% of one core; %zu ticks, "
+    std::printf("frame-timer loop%s: %.1f s, cpu %.3f s = %.2f %% of one core; %zu ticks, "
                 "interval min %u / median %u / mean %.2f / max %u ms; %zd of them 10-11 ms\n",
-                wall, cpu, 100.0 * cpu / wall, gaps.size(), gaps.front(), gaps[gaps.size() / 2],
+                pad != nullptr && *pad == '1' ? " with a pad" : "", wall, cpu, 100.0 * cpu / wall,
+                gaps.size(), gaps.front(), gaps[gaps.size() / 2],
                 sum / static_cast<double>(gaps.size()), gaps.back(), within);
 }
 
