@@ -247,6 +247,7 @@ class SdlAudioBackend final : public AudioBackend {
 public:
     static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost
     static constexpr uint32_t kStallPeriods = 3;     // no callback this long: mixer self-timed
+    static constexpr uint32_t kRunningLookMs = 50;   // the supervisor's looks at a pulling device
 
     explicit SdlAudioBackend(SdlAudioOptions options = {});
     ~SdlAudioBackend() override;

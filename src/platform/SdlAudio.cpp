@@ -230,7 +230,10 @@ int SdlAudioBackend::EventWatch(void* self, SDL_Event* event) noexcept {
     if (event->type == SDL_AUDIODEVICEREMOVED && event->adevice.iscapture == 0) {
         auto& b = *static_cast<SdlAudioBackend*>(self);
         b.removedDevice_ = event->adevice.which;
-        b.stopCv_.notify_one(); // the supervising thread replaces the device now
+        // Through the mutex, so that the supervising thread cannot be between its look at
+        // the removal and its wait: it replaces the device now, not a look later.
+        { const std::lock_guard lock(b.stopMutex_); }
+        b.stopCv_.notify_one();
     }
     return 1;
 }
@@ -257,13 +260,20 @@ void SdlAudioBackend::Supervise() {
 #endif
     std::unique_lock lock(stopMutex_);
     for (;;) {
-        // While a device pulls, a look every kStallPeriods periods: no sooner can it be
-        // late enough to need the mixer's own time, and each wake-up costs (the removal
-        // event wakes this thread at once). Without a device, every half period, so that a
-        // play with wait on a dead device ends well within a period of its sound's end.
-        const auto tick =
-            std::chrono::nanoseconds(OutputRunning() ? kStallPeriods * PeriodNs() : PeriodNs() / 2);
-        if (stopCv_.wait_for(lock, tick, [this] { return stop_; })) return;
+        // While a device pulls, a look every kRunningLookMs (at least kStallPeriods
+        // periods): a device that stops without a word is then found up to that much after
+        // its watchdog, and each wake-up costs (the removal event wakes this thread at
+        // once). Without a device, every half period, so that a play with wait on a dead
+        // device ends well within a period of its sound's end.
+        const auto tick = std::chrono::nanoseconds(
+            OutputRunning() ? std::max<uint64_t>(kStallPeriods * PeriodNs(),
+                                                 uint64_t{kRunningLookMs} * 1'000'000)
+                            : PeriodNs() / 2);
+        stopCv_.wait_for(lock, tick, [this] {
+            const uint32_t removed = removedDevice_.load();
+            return stop_ || (removed != 0 && removed == sdlDevice_.load());
+        });
+        if (stop_) return;
         lock.unlock();
         const uint64_t now = NowNs();
         SuperviseOutput(now / 1'000'000);
