@@ -90,6 +90,10 @@ cmp "$rel/kept match.wav" "$work/linux.wav" || fail "the Windows render differs 
 [ "$(head -c 4 "$rel/kept match.opus")" = OggS ] || fail "vlnedla.exe wrote no Ogg Opus file"
 echo "check_windows: vlnedla.exe --render writes the Linux program's WAV byte for byte, and Opus"
 rm -f "$rel/kept match".*
+# The renders ran without a display: Wine's server would keep their desktop, which has none,
+# for a few seconds after, and the windowed program started meanwhile could not create its
+# windows ("Window cannot be created: ... Environment variable not found"). Its end is waited.
+wineserver -w
 
 # --- the real program under Xvfb -------------------------------------------------------------
 prog_pid=""
