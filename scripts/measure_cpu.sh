@@ -11,7 +11,7 @@
 #
 # With DRIVER=pulse the program plays through a PulseAudio daemon of the script's own with a
 # null sink (its monitor recorded, as a sound card would pull it) instead of the disk driver.
-# Each phase also lists every thread's share and its wake-ups a second.
+# Each phase also lists every thread's share (user and system) and its wake-ups a second.
 #
 # Needs bin/vlnedla, bin/vlnedla-assets and test_platform in BUILD_DIR, Xvfb, xdotool and sox.
 set -euo pipefail
@@ -55,12 +55,12 @@ else
 fi
 
 ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; } # user + system, in clock ticks
-# Each thread's name and ticks, one per line.
+# Each thread's name, user ticks and system ticks, one per line.
 thread_ticks() {
   local t
   for t in /proc/"$1"/task/*; do
     awk '{ sub(/^[^(]*\(/, ""); name = $0; sub(/\).*$/, "", name); sub(/^.*\) /, "");
-           gsub(/ /, "_", name); printf "%s %d ", name, $12 + $13 }' "$t/stat" 2>/dev/null &&
+           gsub(/ /, "_", name); printf "%s %d %d ", name, $12, $13 }' "$t/stat" 2>/dev/null &&
       awk '/^voluntary_ctxt_switches/ { print $2 }' "$t/status" 2>/dev/null || true
   done | sort
 }
@@ -86,11 +86,13 @@ share() {
     cpu = (b - a) / hz; wall = e - s;
     printf "%s: %.1f s, cpu %.2f s = %.2f %% of one core\n", l, wall, cpu, 100 * cpu / wall }'
   # Per thread (threads of one name summed; a thread that ended in between is left out).
-  awk -v s="$s0" -v e="$s1" -v hz="$hz" 'NR == FNR { a[$1] += $2; w[$1] += $3; next }
-    { b[$1] += $2; x[$1] += $3 }
-    END { for (n in b) if (b[n] - a[n] > 0 || x[n] - w[n] > 0)
-            printf "  %-16s %.2f %%, %.0f wake-ups/s\n", n, 100 * (b[n] - a[n]) / hz / (e - s),
-                   (x[n] - w[n]) / (e - s) }' \
+  awk -v s="$s0" -v e="$s1" -v hz="$hz" 'NR == FNR { a[$1] += $2; k[$1] += $3; w[$1] += $4; next }
+    { b[$1] += $2; l[$1] += $3; x[$1] += $4 }
+    END { for (n in b) {
+            u = 100 * (b[n] - a[n]) / hz / (e - s); y = 100 * (l[n] - k[n]) / hz / (e - s);
+            if (u + y > 0 || x[n] - w[n] > 0)
+              printf "  %-16s %.2f %% (user %.2f, system %.2f), %.0f wake-ups/s\n", n, u + y,
+                     u, y, (x[n] - w[n]) / (e - s) } }' \
     "$work/threads0" "$work/threads1" | sort -k2 -rn
 }
 

@@ -104,7 +104,7 @@ TColor ColorToRGB(TColor color) {
 // --- surface ---------------------------------------------------------------------------
 
 TDirectDrawSurface::TDirectDrawSurface(std::shared_ptr<FontCache> fonts)
-    : fonts_(std::move(fonts)) {}
+    : fonts_(std::move(fonts)), loops_(&BestPixelLoops()) {}
 
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
@@ -145,9 +145,9 @@ void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
     const int32_t l = std::max(rect.Left, 0), t = std::max(rect.Top, 0);
     const int32_t r = std::min(rect.Right, Width()), b = std::min(rect.Bottom, Height());
     if (r <= l || b <= t) return;
-    // SDL's fill: the whole back surface is filled every frame, and SDL's is vectorised.
-    SDL_Rect area{l, t, r - l, b - t};
-    SDL_FillRect(surface_.get(), &area, pixel);
+    // The whole back surface is filled for every picture; the row loop keeps it in the
+    // cache for the drawing that follows (see PixelLoops).
+    for (int32_t y = t; y < b; ++y) loops_->fill(Row(y) + l, r - l, pixel);
 }
 
 uint32_t TDirectDrawSurface::Pixel(int32_t x, int32_t y) const {
@@ -259,8 +259,7 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, const TRect& src,
         if (!transparent && !mirrorX) {
             std::memcpy(d, s, static_cast<size_t>(w) * sizeof(uint32_t));
         } else if (!mirrorX) {
-            for (int32_t j = 0; j < w; ++j)
-                if ((s[j] & 0xFFFFFF) != key) d[j] = s[j];
+            loops_->keyCopy(d, s, w, key);
         } else {
             for (int32_t j = 0; j < w; ++j) {
                 const uint32_t p = s[w - 1 - j];

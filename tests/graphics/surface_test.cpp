@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // SurfaceTest: block copies (clipping on both sides, mirroring, the colour key, copies
-// within one surface), fills, locks, ColorMatch and the text canvas of drawing surfaces.
+// within one surface), the row loops' two forms, fills, locks, ColorMatch and the text
+// canvas of drawing surfaces.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "graphics/DIB.h"
 #include "graphics/DirectDrawSurface.h"
 #include "graphics/FontCache.h"
+#include "graphics/PixelLoops.h"
 
 namespace vl::graphics {
 namespace {
@@ -84,6 +88,33 @@ TEST(SurfaceDraw, TransparentCopiesSkipTheColourKeyMirroredToo) {
     EXPECT_EQ(dst.Pixel(1, 0), 0x123456u);
     dst.Draw(0, 0, &src, false); // without the flag the key is drawn
     EXPECT_EQ(dst.Pixel(0, 0), 0xFF00FFu);
+}
+
+TEST(PixelLoops, VectorAndPlainGiveTheSamePixels) {
+    if (&BestPixelLoops() == &PlainPixelLoops())
+        GTEST_SKIP() << "no vector loops on this processor";
+    const PixelLoops& loops = BestPixelLoops();
+    const uint32_t key = 0x00FF00;
+    uint32_t seed = 12345;
+    auto next = [&seed] { return seed = seed * 1664525u + 1013904223u; };
+    // Rows of every length around the vector width, at every start within a vector, with
+    // runs of all, some and no key pixels (the key with other top bytes too).
+    for (int32_t n = 0; n <= 19; ++n) {
+        for (int32_t at = 0; at < 4; ++at) {
+            std::vector<uint32_t> src(32), plain(32), vector(32);
+            for (auto& p : src) {
+                const uint32_t r = next();
+                p = (r >> 28) < 7 ? (key | (r & 0xFF000000)) : r;
+            }
+            for (size_t i = 0; i < plain.size(); ++i) plain[i] = vector[i] = next();
+            PlainPixelLoops().keyCopy(plain.data() + at, src.data() + 3, n, key);
+            loops.keyCopy(vector.data() + at, src.data() + 3, n, key);
+            ASSERT_EQ(plain, vector) << "copy of " << n << " at " << at;
+            PlainPixelLoops().fill(plain.data() + at, n, 0x89ABCDEF);
+            loops.fill(vector.data() + at, n, 0x89ABCDEF);
+            ASSERT_EQ(plain, vector) << "fill of " << n << " at " << at;
+        }
+    }
 }
 
 TEST(SurfaceDraw, CopiesWithinOneSurfaceUseTheOldPixels) {
