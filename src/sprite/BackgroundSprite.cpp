@@ -105,6 +105,38 @@ void TBackgroundSprite::OnDraw() {
     }
 }
 
+bool TBackgroundSprite::CoversTarget(const graphics::TDirectDrawSurface& target) const {
+    const TSpriteEngine* engine = Engine();
+    if (!Tiled || !PictureItem || mapColumns_ <= 0 || mapRows_ <= 0 || !engine ||
+        engine->Target != &target || !target.Exists() || target.IsLost())
+        return false;
+    if (!PictureItem->Initialized() || PictureItem->Transparent()) return false;
+    const TRect r = engine->TargetRect;
+    if (r.Left > 0 || r.Top > 0 || r.Right < target.Width() || r.Bottom < target.Height())
+        return false;
+    for (const TSprite* s = this; s != nullptr; s = s->Parent())
+        if (!s->Visible) return false;
+    const TRect cell = PictureItem->PatternRect(0);
+    if (cell.Width() <= 0 || cell.Height() <= 0) return false;
+    // Each pattern the map shows must be drawn whole: in range, on a surface that holds
+    // its rectangle, and as large as the cells are laid out.
+    const auto whole = [&](int32_t p) {
+        if (p < 0 || p >= PictureItem->PatternCount()) return false;
+        const TRect pr = PictureItem->PatternRect(p);
+        const graphics::TDirectDrawSurface* from = PictureItem->PatternSurface(p);
+        return from != nullptr && from->Exists() && !from->IsLost() && pr.Width() == cell.Width() &&
+               pr.Height() == cell.Height() && pr.Left >= 0 && pr.Top >= 0 &&
+               pr.Right <= from->Width() && pr.Bottom <= from->Height();
+    };
+    int32_t checked = -1; // maps are mostly one pattern: test each run of it once
+    for (const int32_t p : cellMap_) {
+        if (p == checked) continue;
+        if (!whole(p)) return false;
+        checked = p;
+    }
+    return true;
+}
+
 bool TBackgroundSprite::HitTest(TSprite& other) {
     if (!PictureItem || mapColumns_ <= 0 || mapRows_ <= 0) return true;
     const TRect cell = PictureItem->PatternRect(0);

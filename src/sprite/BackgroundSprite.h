@@ -30,6 +30,12 @@ public:
     // map. Cells of an empty pattern 0 cannot be touched: false.
     bool HitTest(TSprite& other) override;
 
+    // True when the next draw writes every pixel of `target`: it is the engine's target,
+    // the sprite and its parents are visible, the map is tiled over the whole target and
+    // every cell shows an opaque pattern of pattern 0's size. What was on the target before
+    // is then never seen, so the frame may leave out clearing it.
+    bool CoversTarget(const graphics::TDirectDrawSurface& target) const;
+
     // --- map --------------------------------------------------------------------------
     // Sets the size and clears the map: every cell pattern 0 and solid. A size of 0 or
     // less in either direction gives an empty 0 x 0 map. The same size: nothing changes.

@@ -329,6 +329,43 @@ TEST(BackgroundDrawing, UntiledCellsTiledCoverageAndEmptyMaps) {
         EXPECT_EQ(f.At(x, 200), ((x + 13) / 10) % 2 == 0 ? kRed : kGreen) << x;
 }
 
+TEST(BackgroundDrawing, ATargetIsCoveredOnlyByAWholeOpaqueTiling) {
+    Field f;
+    auto& item = f.Add(
+        20, 10, [](int32_t x, int32_t) { return x < 10 ? kRed : 0x000000u; }, 10, 10);
+    TPictureCollectionItem& strip = f.images.Items().Items(0);
+    TBackgroundSprite& bg = Create<TBackgroundSprite>(f.sprites.Engine());
+    bg.PictureItem = &item;
+    bg.ResizeMap(2, 2);
+    bg.SetCell(1, 1, 1); // the black pattern: keyed away unless the item is opaque
+    bg.X = -7;
+    bg.Y = 3;
+    graphics::TDirectDrawSurface& target = f.draw.Surface();
+    EXPECT_FALSE(bg.CoversTarget(target)); // not tiled
+    bg.Tiled = true;
+    EXPECT_FALSE(bg.CoversTarget(target)); // keyed: the target shows through
+    strip.SetTransparent(false);
+    ASSERT_TRUE(bg.CoversTarget(target));
+    // What it promises: nothing of what was on the target is left.
+    target.Fill(kFill);
+    f.sprites.DrawAll();
+    int left = 0;
+    for (int32_t y = 0; y < 348; ++y)
+        for (int32_t x = 0; x < 536; ++x) left += f.At(x, y) == kFill;
+    EXPECT_EQ(left, 0);
+
+    graphics::TDirectDrawSurface other;
+    ASSERT_TRUE(other.SetSize(536, 348));
+    EXPECT_FALSE(bg.CoversTarget(other)); // not the engine's target
+    bg.SetCell(0, 1, 2);                  // no such pattern
+    EXPECT_FALSE(bg.CoversTarget(target));
+    bg.SetCell(0, 1, -1); // an empty cell
+    EXPECT_FALSE(bg.CoversTarget(target));
+    bg.SetCell(0, 1, 0);
+    f.sprites.Engine().Visible = false;
+    EXPECT_FALSE(bg.CoversTarget(target));
+}
+
 TEST(BackgroundCollision, OnlySolidCellsAreHit) {
     Field f;
     auto& item = f.Add(10, 10, [](int32_t, int32_t) { return kRed; });
