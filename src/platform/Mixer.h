@@ -219,8 +219,9 @@ struct SdlAudioOptions {
     bool startWithoutDevice = false;
     uint32_t retryAtStartMs = AudioBackend::kRetryAtStartMs;
     // The watchdog's least time without a callback (it is kWatchdogPeriods periods if
-    // longer); tests on a loaded machine may want more.
-    uint32_t watchdogMinMs = 100;
+    // longer). A busy or virtual machine can hold the audio thread back for over 100 ms;
+    // a reopen then only adds a gap, so a silent device counts as lost after 400 ms.
+    uint32_t watchdogMinMs = 400;
     // How long a new stream may take to start pulling: a sound server fills its own
     // buffer first (PulseAudio's idle sink plays its first block for up to 2 s), so until
     // the device has pulled half a second of sound only this long a silence is a loss.
