@@ -236,6 +236,7 @@ SDL_Window* SdlToolkit::WindowOf(const Form& form) const {
     return w ? w->sdl : nullptr;
 }
 
+namespace {
 #ifdef _WIN32
 int WindowSystemSocket(SDL_Window* /*window*/) {
     return -1;
@@ -249,6 +250,7 @@ int WindowSystemSocket(SDL_Window* window) {
     return ConnectionNumber(info.info.x11.display); // a field of the display: no call
 }
 #endif
+} // namespace
 
 void SdlToolkit::BackendCreateWindow(Form& form) {
     Window w;
