@@ -16,6 +16,7 @@
 
 #include "graphics/DIB.h"
 #include "graphics/FontCache.h"
+#include "graphics/PixelLoops.h"
 
 namespace vl::graphics {
 
@@ -104,7 +105,7 @@ TColor ColorToRGB(TColor color) {
 // --- surface ---------------------------------------------------------------------------
 
 TDirectDrawSurface::TDirectDrawSurface(std::shared_ptr<FontCache> fonts)
-    : fonts_(std::move(fonts)), loops_(&BestPixelLoops()) {}
+    : fonts_(std::move(fonts)) {}
 
 TDirectDrawSurface::~TDirectDrawSurface() = default;
 
@@ -147,7 +148,8 @@ void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
     if (r <= l || b <= t) return;
     // The whole back surface is filled for every picture; the row loop keeps it in the
     // cache for the drawing that follows (see PixelLoops).
-    for (int32_t y = t; y < b; ++y) loops_->fill(Row(y) + l, r - l, pixel);
+    const PixelFillFn fill = BestPixelLoops().fill;
+    for (int32_t y = t; y < b; ++y) fill(Row(y) + l, r - l, pixel);
 }
 
 uint32_t TDirectDrawSurface::Pixel(int32_t x, int32_t y) const {
@@ -259,7 +261,7 @@ void TDirectDrawSurface::Draw(int32_t x, int32_t y, const TRect& src,
         if (!transparent && !mirrorX) {
             std::memcpy(d, s, static_cast<size_t>(w) * sizeof(uint32_t));
         } else if (!mirrorX) {
-            loops_->keyCopy(d, s, w, key);
+            BestPixelLoops().keyCopy(d, s, w, key);
         } else {
             for (int32_t j = 0; j < w; ++j) {
                 const uint32_t p = s[w - 1 - j];

@@ -16,7 +16,6 @@
 #include <string_view>
 
 #include "container/Error.h"
-#include "graphics/PixelLoops.h"
 #include "graphics/Rect.h"
 
 namespace vl::graphics {
@@ -172,10 +171,6 @@ public:
     // surface exists and is not lost afterwards.
     bool Restore();
 
-    // The row loops the fills and copies use (the fastest by default); tests set the plain
-    // ones to compare.
-    void UsePixelLoops(const PixelLoops& loops) { loops_ = &loops; }
-
     // The platform surface, for presenting; nullptr without pixels.
     SDL_Surface* Sdl() { return surface_.get(); }
     const SDL_Surface* Sdl() const { return surface_.get(); }
@@ -189,7 +184,6 @@ private:
     std::unique_ptr<SDL_Surface, SdlFree> surface_;
     std::shared_ptr<FontCache> fonts_;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
-    const PixelLoops* loops_;
     uint32_t colorKey_ = 0;
     bool lost_ = false;
     bool locked_ = false;

@@ -52,11 +52,11 @@ void Sse2KeyCopy(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key) {
     PlainKeyCopy(dst + i, src + i, n - i, key);
 }
 
-constexpr PixelLoops kSse2Loops{"sse2", Sse2Fill, Sse2KeyCopy};
+constexpr PixelLoops kSse2Loops{Sse2Fill, Sse2KeyCopy};
 
 #endif
 
-constexpr PixelLoops kPlainLoops{"plain", PlainFill, PlainKeyCopy};
+constexpr PixelLoops kPlainLoops{PlainFill, PlainKeyCopy};
 
 } // namespace
 

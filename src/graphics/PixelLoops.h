@@ -4,9 +4,9 @@
 // x86, an SSE2 form that writes the very same pixels four at a time.
 //
 // Why our own: the back surface is filled and the field's pictures are copied onto it for
-// every picture shown. SDL's fill and copy store past the cache (non-temporal stores), so
-// the drawing that follows reads the surface back from memory; and a key copy is a compare
-// per pixel, which SDL's colour-key blit does one pixel at a time.
+// every picture shown. SDL's fill stores past the cache (non-temporal stores), so the
+// drawing that follows finds the surface in memory; and a keyed copy compared one pixel at
+// a time.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,6 @@ using PixelFillFn = void (*)(uint32_t* row, int32_t n, uint32_t pixel);
 using PixelKeyCopyFn = void (*)(uint32_t* dst, const uint32_t* src, int32_t n, uint32_t key);
 
 struct PixelLoops {
-    const char* name;
     PixelFillFn fill;
     PixelKeyCopyFn keyCopy;
 };
