@@ -6,6 +6,8 @@
 # Up, in turns of 2.5 s); and of the SDL message loop while a 10 ms frame timer ticks with
 # an empty frame handler (with its tick intervals). With PERF=1 each phase is also sampled
 # by perf (`perf report -i WORK/menu.perf` or `WORK/match.perf`; the folder is then kept).
+# PERF_CALLGRAPH sets perf's call-graph option (default -g; "--call-graph dwarf,16384" names
+# the callers of libc's copies, which frame pointers do not reach).
 #
 #   scripts/measure_cpu.sh [BUILD_DIR] [SECONDS] [MATCH_SECONDS]     (defaults: build, 10, 20)
 #
@@ -71,7 +73,7 @@ hz=$(getconf CLK_TCK)
 share() {
   local t0 t1 s0 s1 perf_pid=""
   if [ "${PERF:-0}" = 1 ]; then
-    perf record -q -F 999 -g -o "$work/$3.perf" -p "$prog_pid" -- sleep "$2" 2>/dev/null &
+    perf record -q -F 999 ${PERF_CALLGRAPH:--g} -o "$work/$3.perf" -p "$prog_pid" -- sleep "$2" 2>/dev/null &
     perf_pid=$!
   fi
   t0=$(ticks "$prog_pid")

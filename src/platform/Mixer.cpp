@@ -147,6 +147,14 @@ void AudioBackend::Render(float* out, uint32_t frames) noexcept {
     core_->Render(out, frames);
 }
 
+bool AudioBackend::MixIdle() const {
+    return core_->Idle();
+}
+
+void AudioBackend::SetStartListener(std::function<void()> listener) {
+    core_->SetStartListener(std::move(listener));
+}
+
 void AudioBackend::SetOutputRate(uint32_t rate) {
     core_->SetOutputRate(rate);
 }

@@ -181,6 +181,10 @@ protected:
     // (interleaved L R, float, clipped to [-1, 1]) and advances them. Never throws and
     // allocates nothing, so the audio thread may call it.
     void Render(float* out, uint32_t frames) noexcept;
+    // Whether a Render now would give only silence and change nothing (MixerCore::Idle).
+    bool MixIdle() const;
+    // Called after a voice starts to play, outside the mixer's lock (empty: nobody).
+    void SetStartListener(std::function<void()> listener);
     // The rate the output actually runs at, once it is known (SDL may give another).
     void SetOutputRate(uint32_t rate);
 
@@ -226,6 +230,9 @@ struct SdlAudioOptions {
     // buffer first (PulseAudio's idle sink plays its first block for up to 2 s), so until
     // the device has pulled half a second of sound only this long a silence is a loss.
     uint32_t startGraceMs = 3000;
+    // The longest rest of the callback while the mix is idle, and the supervisor's looks
+    // meanwhile.
+    uint32_t restMs = 250;
 };
 
 // The silent start's message.
@@ -240,15 +247,20 @@ inline constexpr std::string_view kNoAudioOutputMessage =
 // supervising thread keeps trying. That thread also notices a lost device — SDL's
 // removal event, a stopped device, or no callback for kWatchdogPeriods periods once the
 // stream has started — and reopens the default output, and it advances the mixer by the
-// real clock whenever the device has not pulled for a while. SDL's audio subsystem is
-// stopped after a failed attempt and started afresh at the next (a restarted sound server
-// is reached only by a new connection), and never on a PulseAudio server without outputs,
+// real clock whenever the device has not pulled for a while. Once the mix has been idle for
+// kRestAfterMs the callback rests instead of mixing silence, up to restMs at a time, and
+// resumes as soon as a voice starts: an idle program (a menu that has said its item) then
+// wakes a few times a second instead of every period. The stream stays open meanwhile, so
+// the system keeps its output awake; what the device plays is silence either way. SDL's audio
+// subsystem is stopped after a failed attempt and started afresh at the next (a restarted sound
+// server is reached only by a new connection), and never on a PulseAudio server without outputs,
 // where SDL's driver would crash the process (PulseCheck).
 class SdlAudioBackend final : public AudioBackend {
 public:
     static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost
     static constexpr uint32_t kStallPeriods = 3;     // no callback this long: mixer self-timed
     static constexpr uint32_t kRunningLookMs = 50;   // the supervisor's looks at a pulling device
+    static constexpr uint32_t kRestAfterMs = 100;    // idle this long (the device's buffers silent)
 
     explicit SdlAudioBackend(SdlAudioOptions options = {});
     ~SdlAudioBackend() override;
@@ -271,7 +283,9 @@ private:
     bool OutputGone(uint64_t nowMs) override;
     static void Callback(void* self, uint8_t* stream, int len) noexcept;
     static int EventWatch(void* self, SDL_Event* event) noexcept;
-    void Supervise();                   // the supervising thread
+    void RestWhileIdle(); // the callback's: returns at once unless the mix has been idle
+    void WakeFromRest();  // a voice started, or the device is closing
+    void Supervise();     // the supervising thread
     void KeepMixerTime(uint64_t nowNs); // renders the time no device has pulled
     uint64_t NowNs() const;
     uint64_t PeriodNs() const;
@@ -301,6 +315,14 @@ private:
     uint64_t mixedUntilNs_ = 0;      // guarded by pullMutex_
     uint64_t lastCallbackNs_ = 0;    // guarded by pullMutex_; the watchdog's
     std::vector<float> idleScratch_; // KeepMixerTime's, discarded
+
+    // The callback's rest while the mix is idle.
+    std::mutex restMutex_;
+    std::condition_variable restCv_;
+    bool wake_ = false;    // guarded by restMutex_: a voice started
+    bool closing_ = false; // guarded by restMutex_: the device is being closed
+    std::atomic<bool> resting_{false};
+    uint32_t idlePulls_ = 0; // the callback's own: idle periods in a row
 
     std::mutex stopMutex_;
     std::condition_variable stopCv_;

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace vl::platform {
 
@@ -392,25 +393,34 @@ MixResult MixerCore::Unlock(uint32_t id) {
 }
 
 MixResult MixerCore::Play(uint32_t id, bool looping) {
-    std::lock_guard lock(mutex_);
-    Voice* v = nullptr;
-    if (const MixResult r = Find(id, &v); r != kMixOk) return r;
-    if (!v->data) return kMixErrInvalidParam;
-    const uint64_t end = static_cast<uint64_t>(v->data->frames) << 32;
-    v->looping = looping;
-    if (v->pos >= end) {
-        if (!looping || end == 0) {
-            // A one-shot buffer at its end ends at once; nothing sounds.
-            v->playing = false;
-            v->looping = false;
-            return kMixOk;
+    bool started = false;
+    const MixResult result = [&] {
+        std::lock_guard lock(mutex_);
+        Voice* v = nullptr;
+        if (const MixResult r = Find(id, &v); r != kMixOk) return r;
+        if (!v->data) return kMixErrInvalidParam;
+        const uint64_t end = static_cast<uint64_t>(v->data->frames) << 32;
+        v->looping = looping;
+        if (v->pos >= end) {
+            if (!looping || end == 0) {
+                // A one-shot buffer at its end ends at once; nothing sounds.
+                v->playing = false;
+                v->looping = false;
+                return kMixOk;
+            }
+            v->pos = 0;
         }
-        v->pos = 0;
+        started = !v->playing;
+        if (started) v->ramp = kRampFrames; // a start rises from silence; a replay goes on
+        v->playing = true;
+        MarkSounding(id, *v);
+        return kMixOk;
+    }();
+    if (started) {
+        std::lock_guard lock(listenerMutex_);
+        if (startListener_) startListener_();
     }
-    if (!v->playing) v->ramp = kRampFrames; // a start rises from silence; a replay goes on
-    v->playing = true;
-    MarkSounding(id, *v);
-    return kMixOk;
+    return result;
 }
 
 MixResult MixerCore::Stop(uint32_t id) {
@@ -521,6 +531,20 @@ int32_t MixerCore::Volume(uint32_t id) const {
 }
 
 // --- Render ---------------------------------------------------------------------------
+
+bool MixerCore::Idle() const {
+    std::lock_guard lock(mutex_);
+    return limitDepth_ == 0.0f &&
+           std::none_of(sounding_.begin(), sounding_.end(),
+                        [](const auto& e) { return e.second->playing; }) &&
+           std::none_of(tails_.begin(), tails_.end(),
+                        [](const Tail& t) { return t.remaining > 0; });
+}
+
+void MixerCore::SetStartListener(std::function<void()> listener) {
+    std::lock_guard lock(listenerMutex_);
+    startListener_ = std::move(listener);
+}
 
 void MixerCore::Render(float* out, uint32_t frames) noexcept {
     std::fill(out, out + 2 * static_cast<size_t>(frames), 0.0f);

@@ -23,6 +23,10 @@
 //   - the sum passes a peak limiter (kLimitCeiling, gain shared by both channels), so no
 //     combination of voices clips, a lone voice below the ceiling is untouched and a
 //     channel that is silent stays exactly silent.
+//
+// An output may leave out its pulls while the mix is idle (Idle): a Render then gives
+// silence and changes nothing, so the sound is the same whether it runs or not. A start
+// listener hears of every voice that starts, so that such an output resumes at once.
 #pragma once
 
 #include "platform/MixLoops.h"
@@ -30,6 +34,7 @@
 #include "platform/WaveFormat.h"
 
 #include <array>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -89,6 +94,13 @@ public:
     void Render(float* out, uint32_t frames) noexcept;
     // The inner loops Render uses: BestMixLoops() unless told otherwise (tests, benchmarks).
     void UseLoops(const MixLoops& loops);
+    // True when a Render now would give only silence and change nothing: no voice plays,
+    // no cut-off is fading and the limiter is at rest. Skipped Renders then change nothing.
+    bool Idle() const;
+    // Called on the caller's thread, outside the mixer's lock, after a voice that was not
+    // playing starts (the only way out of Idle); empty: nobody. Clearing it waits for a
+    // call in progress, so that its target may go away afterwards.
+    void SetStartListener(std::function<void()> listener);
 
 private:
     // Samples of a buffer and of all its duplicates: the bytes as written through Lock and
@@ -161,7 +173,9 @@ private:
     std::vector<Tail> tails_;
     std::array<float, kMixBusCount> busGain_{1.0f, 1.0f, 1.0f};
     bool reverse_ = false;
-    float limitDepth_ = 0.0f; // 1 - the limiter's gain, carried from one period to the next
+    float limitDepth_ = 0.0f;  // 1 - the limiter's gain, carried from one period to the next
+    std::mutex listenerMutex_; // taken after mutex_ is released, never with it
+    std::function<void()> startListener_; // guarded by listenerMutex_
 };
 
 } // namespace vl::platform

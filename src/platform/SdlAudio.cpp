@@ -6,7 +6,7 @@
 //   - construction: SDL's subsystems, the first attempt, the silent start's message
 //   - the device: opening, closing, noticing a loss
 //   - the supervising thread and the mixer's own time
-//   - the callback
+//   - the callback and its rest while the mix is idle
 #include "platform/Mixer.h"
 #include "platform/PulseCheck.h"
 
@@ -70,6 +70,7 @@ SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
     // the program runs silent without a word, as it was asked to.
     if (sdlAudioInit_ && DummyDriver()) return;
     supervised_ = true;
+    SetStartListener([this] { WakeFromRest(); });
     if (sdlEventsInit_) SDL_AddEventWatch(&SdlAudioBackend::EventWatch, this);
     simulatedAbsent_ = options_.startWithoutDevice;
     // ALSA explains on standard error why a machine without a sound card has no output;
@@ -87,6 +88,7 @@ SdlAudioBackend::SdlAudioBackend(SdlAudioOptions options)
 }
 
 SdlAudioBackend::~SdlAudioBackend() {
+    SetStartListener({}); // buffers may outlive this object and start voices
     if (supervisor_.joinable()) {
         {
             std::lock_guard lock(stopMutex_);
@@ -184,9 +186,18 @@ bool SdlAudioBackend::OpenOutput() {
 
 void SdlAudioBackend::CloseOutput() {
     const uint32_t dev = sdlDevice_.exchange(0);
-    // FIXME: SDL waits for its audio thread here; a driver that never returns from a
-    // write would hold the supervising thread with it.
-    if (dev != 0) SDL_CloseAudioDevice(dev);
+    if (dev == 0) return;
+    // SDL waits for its audio thread here, so a resting callback is ended first.
+    {
+        std::lock_guard lock(restMutex_);
+        closing_ = true;
+    }
+    restCv_.notify_all();
+    // FIXME: a driver that never returns from a write would hold the supervising thread
+    // with it.
+    SDL_CloseAudioDevice(dev);
+    std::lock_guard lock(restMutex_);
+    closing_ = false;
 }
 
 bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
@@ -198,6 +209,8 @@ bool SdlAudioBackend::OutputGone(uint64_t /*nowMs*/) {
         return true;
     // A stream that has not started yet waits for its server; one that has, answers.
     const bool started = (pulls_.load() - pullsAtOpen_.load()) * PeriodNs() >= kStartedAfterNs;
+    // A resting callback is ours, waiting for a sound; the device is looked at again after.
+    if (resting_.load()) return false;
     const uint64_t watchdog = std::max<uint64_t>(
         kWatchdogPeriods * PeriodNs(),
         uint64_t{started ? options_.watchdogMinMs : options_.startGraceMs} * 1'000'000ULL);
@@ -265,9 +278,10 @@ void SdlAudioBackend::Supervise() {
         // its watchdog, and each wake-up costs (the removal event wakes this thread at
         // once). Without a device, every half period, so that a play with wait on a dead
         // device ends well within a period of its sound's end.
+        // A resting callback has nothing to look at: as seldom as it wakes.
+        const uint64_t lookMs = resting_.load() ? options_.restMs : kRunningLookMs;
         const auto tick = std::chrono::nanoseconds(
-            OutputRunning() ? std::max<uint64_t>(kStallPeriods * PeriodNs(),
-                                                 uint64_t{kRunningLookMs} * 1'000'000)
+            OutputRunning() ? std::max<uint64_t>(kStallPeriods * PeriodNs(), lookMs * 1'000'000)
                             : PeriodNs() / 2);
         stopCv_.wait_for(lock, tick, [this] {
             const uint32_t removed = removedDevice_.load();
@@ -284,6 +298,11 @@ void SdlAudioBackend::Supervise() {
 
 void SdlAudioBackend::KeepMixerTime(uint64_t nowNs) {
     std::lock_guard lock(pullMutex_);
+    // While the callback rests the mix is idle: there is nothing to advance.
+    if (resting_.load()) {
+        mixedUntilNs_ = nowNs;
+        return;
+    }
     // A device that pulls keeps the time itself; a little lateness of its callback is
     // not a reason to mix ahead of it.
     const uint64_t slack = OutputRunning() ? kStallPeriods * PeriodNs() : 0;
@@ -301,9 +320,45 @@ void SdlAudioBackend::KeepMixerTime(uint64_t nowNs) {
 
 // --- the callback ----------------------------------------------------------------------
 
+void SdlAudioBackend::RestWhileIdle() {
+    {
+        // A voice that starts from here on ends the rest below, or prevents it.
+        std::lock_guard lock(restMutex_);
+        wake_ = false;
+    }
+    if (!MixIdle()) {
+        idlePulls_ = 0;
+        return;
+    }
+    // Only after a stretch of silence, so that the device's own buffers hold nothing else
+    // (a driver may play them again while it waits) and the pauses between words go on.
+    if (uint64_t{++idlePulls_} * PeriodNs() < uint64_t{kRestAfterMs} * 1'000'000) return;
+    {
+        std::unique_lock lock(restMutex_);
+        resting_ = true;
+        restCv_.wait_for(lock, std::chrono::milliseconds(options_.restMs),
+                         [this] { return wake_ || closing_; });
+    }
+    {
+        // The watchdog counts from the rest's end.
+        std::lock_guard lock(pullMutex_);
+        lastCallbackNs_ = NowNs();
+    }
+    resting_ = false;
+}
+
+void SdlAudioBackend::WakeFromRest() {
+    {
+        std::lock_guard lock(restMutex_);
+        wake_ = true;
+    }
+    restCv_.notify_one();
+}
+
 void SdlAudioBackend::Callback(void* self, uint8_t* stream, int len) noexcept {
     auto& b = *static_cast<SdlAudioBackend*>(self);
     if (len <= 0) return;
+    b.RestWhileIdle();
     std::lock_guard lock(b.pullMutex_);
     b.mixedUntilNs_ = b.lastCallbackNs_ = b.NowNs();
     ++b.pulls_;

@@ -308,6 +308,72 @@ TEST_F(MixerRender, StartRisesFromSilenceWithinAMillisecond) {
     EXPECT_NEAR(out[kRamp], 0.8f, 1e-3); // full level after 1 ms
 }
 
+// An output may leave out its pulls while the mix is idle: only when the Renders it skips
+// would have given silence and changed nothing, so that what follows sounds the same.
+TEST(MixerIdle, SkippedRendersChangeNothingThatFollows) {
+    struct Rig {
+        MixerCore core{48000};
+        uint32_t device = core.AddDevice();
+        uint32_t Buffer(const std::vector<uint8_t>& bytes) {
+            const auto format = FormatOf(1, 48000, 16);
+            uint32_t id = 0;
+            EXPECT_EQ(core.CreateBuffer(device, format, static_cast<uint32_t>(bytes.size()), &id),
+                      kMixOk);
+            uint8_t *p1 = nullptr, *p2 = nullptr;
+            uint32_t n1 = 0, n2 = 0;
+            EXPECT_EQ(core.Lock(id, 0, core.Length(id), &p1, &n1, &p2, &n2), kMixOk);
+            std::memcpy(p1, bytes.data(), n1);
+            EXPECT_EQ(core.Unlock(id), kMixOk);
+            return id;
+        }
+        std::vector<float> Render(uint32_t frames) {
+            std::vector<float> out(2 * size_t{frames}, 1.0f);
+            core.Render(out.data(), frames);
+            return out;
+        }
+    };
+    std::vector<uint8_t> loud;
+    for (int i = 0; i < 4800; ++i) PutSample(loud, i % 2 ? 0.9 : -0.9, 16, false);
+    const auto quiet = SineBytes(4800, 700, 48000, 1, 16);
+    Rig skipping, running;
+    int starts = 0;
+    skipping.core.SetStartListener([&] { ++starts; });
+    EXPECT_TRUE(skipping.core.Idle());
+    for (Rig* r : {&skipping, &running}) {
+        // Two loud voices over the ceiling, one stopped midway (a fading tail): the limiter
+        // works, and nothing is idle until the last of it has let go.
+        const uint32_t a = r->Buffer(loud), b = r->Buffer(loud);
+        ASSERT_EQ(r->core.Play(a, false), kMixOk);
+        ASSERT_EQ(r->core.Play(b, true), kMixOk);
+        EXPECT_FALSE(r->core.Idle());
+        r->Render(1000);
+        ASSERT_EQ(r->core.Stop(b), kMixOk);
+        EXPECT_FALSE(r->core.Idle());
+        int periods = 0;
+        while (!r->core.Idle() && periods < 1000) {
+            r->Render(256);
+            ++periods;
+        }
+        ASSERT_TRUE(r->core.Idle());
+        EXPECT_GT(periods * 256, 4800 - 1000); // the one-shot's end, and then the limiter's
+    }
+    EXPECT_EQ(starts, 2);
+    // Renders the idle mix leaves out give silence; the next sound is the same either way.
+    const auto left = running.Render(10000);
+    EXPECT_EQ(Peak(left), 0.0f);
+    EXPECT_TRUE(running.core.Idle());
+    std::vector<float> next[2];
+    for (int i = 0; i < 2; ++i) {
+        Rig& r = i == 0 ? skipping : running;
+        ASSERT_EQ(r.core.Play(r.Buffer(quiet), false), kMixOk);
+        EXPECT_FALSE(r.core.Idle());
+        next[i] = r.Render(2400);
+    }
+    EXPECT_EQ(starts, 3);
+    EXPECT_GT(Peak(next[0]), 0.4f);
+    EXPECT_EQ(next[0], next[1]);
+}
+
 // Every kind of stretch the mix has — mono and stereo, slow and fast, looping, ending, cut
 // off, starting — at the limiter's ceiling and below it, rendered in pieces of awkward
 // sizes: the vector loops must give the plain loops' samples to the bit.

@@ -123,6 +123,36 @@ TEST(MixerSdl, StartWithoutDeviceSaysSoOncePlaysOnTimeAndPicksOneUp) {
     }
 }
 
+TEST(MixerSdl, AnIdleMixRestsAndASoundEndsItAtOnce) {
+    AudioDriverScope driver("disk");
+    setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
+    SdlAudioOptions options;
+    options.restMs = 2000; // a rest that only a wake-up ends within the times below
+    SdlAudioBackend backend(std::move(options));
+    ASSERT_TRUE(backend.OutputRunning());
+    std::unique_ptr<MixerDevice> device;
+    ASSERT_EQ(backend.CreateDevice(device), kMixOk);
+    auto blip = Load(*device, FormatOf(1, 48000, 16), SineBytes(480, 1000, 48000, 1, 16));
+    ASSERT_EQ(blip->Play(false), kMixOk);
+    ASSERT_NE(MsUntil([&] { return !Sounding(*blip); }), -1);
+    // Silent for a while: the device is asked for a few periods a second, not ~190.
+    std::this_thread::sleep_for(std::chrono::milliseconds(SdlAudioBackend::kRestAfterMs + 200));
+    const uint64_t before = backend.PeriodsPulled();
+    std::this_thread::sleep_for(std::chrono::milliseconds(600));
+    EXPECT_LE(backend.PeriodsPulled() - before, 2u);
+    EXPECT_EQ(backend.OutputOpenings(), 1u); // a rest is no loss
+    // A sound wakes it at once and plays in real time to its end.
+    auto tone = Load(*device, FormatOf(1, 48000, 16), SineBytes(7200, 500, 48000, 1, 16));
+    const uint64_t woken = backend.PeriodsPulled();
+    ASSERT_EQ(tone->Play(false), kMixOk);
+    const int64_t firstPull = MsUntil([&] { return backend.PeriodsPulled() > woken; });
+    EXPECT_NE(firstPull, -1);
+    EXPECT_LT(firstPull, 500);
+    const int64_t ms = MsUntil([&] { return !Sounding(*tone); });
+    EXPECT_GE(ms, 140);
+    EXPECT_NE(ms, -1);
+}
+
 TEST(MixerSdl, RemovedOrStalledDeviceIsReopenedAndVoicesGoOn) {
     AudioDriverScope driver("disk");
     setenv("SDL_DISKAUDIOFILE", "/dev/null", 1);
