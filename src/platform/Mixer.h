@@ -251,7 +251,8 @@ inline constexpr std::string_view kNoAudioOutputMessage =
 // kRestAfterMs the callback rests instead of mixing silence, up to restMs at a time, and
 // resumes as soon as a voice starts: an idle program (a menu that has said its item) then
 // wakes a few times a second instead of every period. The stream stays open meanwhile, so
-// the system keeps its output awake; what the device plays is silence either way. SDL's audio
+// the system keeps its output awake; what the device plays is silence either way. Only on
+// drivers that take such a pause quietly (PulseAudio, the disk driver, WASAPI). SDL's audio
 // subsystem is stopped after a failed attempt and started afresh at the next (a restarted sound
 // server is reached only by a new connection), and never on a PulseAudio server without outputs,
 // where SDL's driver would crash the process (PulseCheck).
@@ -322,7 +323,8 @@ private:
     bool wake_ = false;    // guarded by restMutex_: a voice started
     bool closing_ = false; // guarded by restMutex_: the device is being closed
     std::atomic<bool> resting_{false};
-    uint32_t idlePulls_ = 0; // the callback's own: idle periods in a row
+    std::atomic<bool> mayRest_{false}; // the open device's driver takes a rest quietly
+    uint32_t idlePulls_ = 0;           // the callback's own: idle periods in a row
 
     std::mutex stopMutex_;
     std::condition_variable stopCv_;

@@ -50,6 +50,18 @@ void QuietAlsaHandler(const char* /*file*/, int /*line*/, const char* /*function
                       const char* /*fmt*/, ...) {}
 #endif
 
+// The drivers on which a resting callback is a plain pause in the stream: the server or
+// the system mixer plays silence meanwhile and carries on quietly (SDL's ALSA driver reports
+// each resumption on standard error and a card may click; PipeWire's runs the callback on
+// its own processing thread).
+bool DriverMayRest() {
+    const char* driver = SDL_GetCurrentAudioDriver();
+    if (driver == nullptr) return false;
+    for (const char* name : {"pulseaudio", "disk", "wasapi"})
+        if (SDL_strcasecmp(driver, name) == 0) return true;
+    return false;
+}
+
 bool DummyDriver() {
     const char* driver = SDL_GetCurrentAudioDriver();
     return driver != nullptr && SDL_strcasecmp(driver, "dummy") == 0;
@@ -164,6 +176,7 @@ bool SdlAudioBackend::OpenOutput() {
     failedSinceOpen_ = false;
     if (alsaQuiet_) QuietAlsa(false); // the open device's own troubles are worth hearing
     floatOutput_ = have.format == AUDIO_F32SYS;
+    mayRest_ = DriverMayRest();
     periodFrames_ = have.samples;
     pullsAtOpen_ = pulls_.load();
     // FIXME: a new device at another rate changes every voice's step at once; the voices'
@@ -326,7 +339,7 @@ void SdlAudioBackend::RestWhileIdle() {
         std::lock_guard lock(restMutex_);
         wake_ = false;
     }
-    if (!MixIdle()) {
+    if (!mayRest_.load() || !MixIdle()) {
         idlePulls_ = 0;
         return;
     }
