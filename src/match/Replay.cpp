@@ -54,11 +54,16 @@ class Fields {
 public:
     explicit Fields(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint64_t Get(size_t n) {
+        VL_CHECK(n <= 8, "a replay's number field fits 64 bits");
         VL_CHECK(at_ + n <= bytes_.size(), "a replay's field lies inside the checked size");
         uint64_t v = 0;
         for (size_t i = 0; i < n; ++i) v |= uint64_t{bytes_[at_ + i]} << (8 * i);
         at_ += n;
         return v;
+    }
+    void Skip(size_t n) {
+        VL_CHECK(at_ + n <= bytes_.size(), "a replay's field lies inside the checked size");
+        at_ += n;
     }
     size_t At() const { return at_; }
 
@@ -117,7 +122,7 @@ Replay DecodeReplay(std::span<const uint8_t> bytes) {
     if (bytes.size() > kMaxReplayBytes) refuse("it is larger than any replay can be");
     if (bytes.size() < kHeadBytes) refuse("it is truncated");
     Fields f(bytes);
-    f.Get(kReplayMagic.size());
+    f.Skip(kReplayMagic.size());
     if (const uint64_t format = f.Get(2); format != kReplayFormat)
         throw EReplayError("it has format version " + std::to_string(format) +
                            "; this program reads version " + std::to_string(kReplayFormat));
@@ -135,10 +140,11 @@ Replay DecodeReplay(std::span<const uint8_t> bytes) {
     // Whole and as written: now every field's meaning.
     Replay r;
     const std::span<const uint8_t> version = bytes.subspan(f.At(), versionLength);
-    f.Get(versionLength);
+    f.Skip(versionLength);
     for (const uint8_t c : version)
         if (c < 0x20 || c > 0x7E) refuse("it is damaged (its program version)");
-    if (version.empty()) refuse("it is damaged (its program version)");
+    if (version.empty() || version.size() > kMaxProgramVersion)
+        refuse("it is damaged (its program version)");
     r.programVersion.assign(version.begin(), version.end());
     r.dataHash = f.Get(8);
     const uint64_t mode = f.Get(1);

@@ -10,6 +10,7 @@
 #include <random>
 
 #include "match/Replay.h"
+#include "match/StateText.h"
 
 namespace vl::match {
 namespace {
@@ -91,6 +92,22 @@ TEST(Replay, EveryCutAndEveryChangedByteIsRefused) {
     std::vector<uint8_t> newer = bytes;
     newer[8] = 2;
     EXPECT_EQ(ReasonOf(newer), "it has format version 2; this program reads version 1");
+}
+
+// A version longer than its field allows is refused even when the rest is whole and summed:
+// the longest (255) once read past the end of a 64-bit number.
+TEST(Replay, AProgramVersionLongerThanItsFieldIsRefused) {
+    for (const size_t length : {kMaxProgramVersion + 1, size_t{255}}) {
+        std::vector<uint8_t> bytes = EncodeReplay(Sample(10));
+        const size_t versionAt = 11, oldLength = bytes[10];
+        bytes[10] = static_cast<uint8_t>(length);
+        bytes.insert(bytes.begin() + static_cast<long>(versionAt + oldLength), length - oldLength,
+                     uint8_t{'x'});
+        bytes.resize(bytes.size() - 8);
+        const uint64_t sum = HashOf({reinterpret_cast<const char*>(bytes.data()), bytes.size()});
+        for (int i = 0; i < 8; ++i) bytes.push_back(static_cast<uint8_t>(sum >> (8 * i)));
+        EXPECT_EQ(ReasonOf(bytes), "it is damaged (its program version)") << length;
+    }
 }
 
 TEST(Replay, FilesAreReadWholeAndOtherDataIsRefusedNamingTheFile) {
