@@ -113,6 +113,7 @@ bool TDirectDrawSurface::SetSize(int32_t w, int32_t h) {
     surface_.reset();
     lost_ = false;
     locked_ = false;
+    WrittenWhole();
     if (w < 1 || h < 1) return false;
     surface_.reset(SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_XRGB8888));
     if (!surface_) return false;
@@ -123,6 +124,40 @@ bool TDirectDrawSurface::SetSize(int32_t w, int32_t h) {
 void TDirectDrawSurface::Release() {
     surface_.reset();
     locked_ = false;
+    WrittenWhole();
+}
+
+void TDirectDrawSurface::ClearDamage(TDamageReader reader) {
+    TDamage& d = damage_[static_cast<size_t>(reader)];
+    d.rects.clear();
+    d.whole = false;
+}
+
+void TDirectDrawSurface::Written(const TRect& rect) {
+    ++writes_;
+    const TRect r{std::max(rect.Left, 0), std::max(rect.Top, 0), std::min(rect.Right, Width()),
+                  std::min(rect.Bottom, Height())};
+    if (r.Right <= r.Left || r.Bottom <= r.Top) return;
+    const auto inside = [&r](const TRect& o) {
+        return o.Left <= r.Left && o.Top <= r.Top && r.Right <= o.Right && r.Bottom <= o.Bottom;
+    };
+    for (TDamage& d : damage_) {
+        if (d.whole || std::any_of(d.rects.begin(), d.rects.end(), inside)) continue;
+        if (d.rects.size() == TDamage::kMaxRects) {
+            d.whole = true;
+            d.rects.clear();
+        } else {
+            d.rects.push_back(r);
+        }
+    }
+}
+
+void TDirectDrawSurface::WrittenWhole() {
+    ++writes_;
+    for (TDamage& d : damage_) {
+        d.whole = true;
+        d.rects.clear();
+    }
 }
 
 int32_t TDirectDrawSurface::Width() const {
@@ -146,6 +181,7 @@ void TDirectDrawSurface::FillRect(const TRect& rect, uint32_t pixel) {
     const int32_t l = std::max(rect.Left, 0), t = std::max(rect.Top, 0);
     const int32_t r = std::min(rect.Right, Width()), b = std::min(rect.Bottom, Height());
     if (r <= l || b <= t) return;
+    Written(TRect{l, t, r, b});
     // The whole back surface is filled for every picture; the row loop keeps it in the
     // cache for the drawing that follows (see PixelLoops).
     const PixelFillFn fill = BestPixelLoops().fill;
@@ -159,6 +195,7 @@ uint32_t TDirectDrawSurface::Pixel(int32_t x, int32_t y) const {
 
 void TDirectDrawSurface::SetPixelValue(int32_t x, int32_t y, uint32_t pixel) {
     if (!surface_ || lost_ || x < 0 || y < 0 || x >= Width() || y >= Height()) return;
+    Written(Bounds(x, y, 1, 1));
     Row(y)[x] = pixel;
 }
 
@@ -169,6 +206,7 @@ bool TDirectDrawSurface::Lock(const TRect& rect, TSurfaceLock& out) {
         rect.Right < rect.Left || rect.Bottom < rect.Top)
         return false;
     // Software pixels stay put, so nested locks (two patterns on one surface) are fine.
+    Written(rect);
     out.Bits = reinterpret_cast<uint8_t*>(Row(rect.Top) + rect.Left);
     out.Pitch = surface_->pitch;
     out.BitCount = 32;
@@ -202,6 +240,7 @@ void TDirectDrawSurface::CopyFromPicture(const TDIB& picture, int32_t x, int32_t
     const int32_t x0 = std::max(x, 0), y0 = std::max(y, 0);
     const int32_t x1 = std::min({x + w, picture.Width(), x0 + Width()});
     const int32_t y1 = std::min({y + h, picture.Height(), y0 + Height()});
+    Written(TRect{x0 - x, y0 - y, x1 - x, y1 - y});
     for (int32_t py = y0; py < y1; ++py) {
         uint32_t* dst = Row(py - y);
         for (int32_t px = x0; px < x1; ++px) dst[px - x] = picture.Pixel(px, py);
@@ -211,6 +250,7 @@ void TDirectDrawSurface::CopyFromPicture(const TDIB& picture, int32_t x, int32_t
 bool TDirectDrawSurface::Restore() {
     if (!surface_) return false;
     lost_ = false;
+    WrittenWhole(); // contents undefined
     return true;
 }
 
@@ -227,17 +267,25 @@ TDirectDrawSurfaceCanvas& TDirectDrawSurface::Canvas() {
 // --- Draw ------------------------------------------------------------------------------
 
 void TDirectDrawSurface::Draw(int32_t x, int32_t y, const TRect& src,
-                              const TDirectDrawSurface* source, bool transparent) {
+                              const TDirectDrawSurface* source, bool transparent,
+                              const TRect& clip) {
     if (!source || !surface_ || !source->surface_ || lost_ || source->lost_) return;
     if (x > Width() || y > Height()) return;
+    const int64_t cl = std::max(clip.Left, 0), ct = std::max(clip.Top, 0);
+    const int64_t cr = std::min(clip.Right, Width()), cb = std::min(clip.Bottom, Height());
+    if (cr <= cl || cb <= ct) return;
     const bool mirrorX = src.Right < src.Left, mirrorY = src.Bottom < src.Top;
     int64_t sx0 = std::min(src.Left, src.Right), sx1 = std::max(src.Left, src.Right);
     int64_t sy0 = std::min(src.Top, src.Bottom), sy1 = std::max(src.Top, src.Bottom);
-    int64_t dx0 = x, dx1 = int64_t{x} + (sx1 - sx0);
-    int64_t dy0 = y, dy1 = int64_t{y} + (sy1 - sy0);
-    if (!ClipAxis(dx0, dx1, sx0, sx1, Width(), source->Width(), mirrorX)) return;
-    if (!ClipAxis(dy0, dy1, sy0, sy1, Height(), source->Height(), mirrorY)) return;
+    // Clipped in the clip's own coordinates, then placed back.
+    int64_t dx0 = x - cl, dx1 = dx0 + (sx1 - sx0);
+    int64_t dy0 = y - ct, dy1 = dy0 + (sy1 - sy0);
+    if (!ClipAxis(dx0, dx1, sx0, sx1, cr - cl, source->Width(), mirrorX)) return;
+    if (!ClipAxis(dy0, dy1, sy0, sy1, cb - ct, source->Height(), mirrorY)) return;
+    dx0 += cl, dx1 += cl, dy0 += ct, dy1 += ct;
     const auto w = static_cast<int32_t>(dx1 - dx0), h = static_cast<int32_t>(dy1 - dy0);
+    Written(TRect{static_cast<int32_t>(dx0), static_cast<int32_t>(dy0), static_cast<int32_t>(dx1),
+                  static_cast<int32_t>(dy1)});
 
     // A copy within one surface may overlap itself: take the source rows first.
     std::vector<uint32_t> scratch;
@@ -303,7 +351,8 @@ void TDirectDrawSurfaceCanvas::TextOut(int32_t x, int32_t y, std::string_view te
     if (Brush.Style == TBrushStyle::bsSolid)
         surface_.FillRect(Bounds(x, y, rendered->w, rendered->h), ToPixel(ColorToRGB(Brush.Color)));
     SDL_Rect dst{x, y, rendered->w, rendered->h};
-    SDL_BlitSurface(rendered, nullptr, surface_.Sdl(), &dst);
+    if (SDL_BlitSurface(rendered, nullptr, surface_.Sdl(), &dst) == 0)
+        surface_.Written(Bounds(dst.x, dst.y, dst.w, dst.h)); // clipped by the blit
 }
 
 } // namespace vl::graphics

@@ -5,15 +5,18 @@
 // Index:
 //   - colours (TColor, the named values), errors, the canvas's brush and font
 //   - TDirectDrawSurfaceCanvas: text and single pixels on a surface
+//   - TDamage: what was written on a surface since a reader last looked
 //   - TDirectDrawSurface: the surface
 #pragma once
 
 #include <SDL.h>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "container/Error.h"
 #include "graphics/Rect.h"
@@ -101,6 +104,18 @@ struct TSurfaceLock {
     int32_t Width = 0, Height = 0;
 };
 
+// The rectangles written on a surface since a reader last cleared its record, each inside
+// the surface; or the whole surface: after new pixels, a restore, or more rectangles than
+// are kept. A picture drawn anew every frame changes little of itself: its readers (a
+// background that repaints only what was drawn over it, a window that sends only what
+// changed) use this to leave the rest alone.
+struct TDamage {
+    static constexpr size_t kMaxRects = 64;
+    std::vector<TRect> rects;
+    bool whole = true;
+};
+enum class TDamageReader : uint8_t { Background, Present };
+
 class TDirectDrawSurface {
 public:
     // A surface with no pixels yet (Exists() false); `fonts` is the display's font
@@ -126,18 +141,23 @@ public:
     void Fill(uint32_t pixel);
     void FillRect(const TRect& rect, uint32_t pixel);
 
-    // Block copy of `src` of `source` to (x, y), both clipped together; with
+    // Block copy of `src` of `source` to (x, y), both clipped together (and to `clip` of
+    // this surface, when given); with
     // `transparent`, source pixels equal to the source's colour key are skipped. A
     // right-to-left or bottom-to-top `src` is drawn mirrored that way. Nothing without
     // a source, pixels on either side, or x/y beyond this surface's width/height.
     void Draw(int32_t x, int32_t y, const TRect& src, const TDirectDrawSurface* source,
-              bool transparent);
+              bool transparent) {
+        Draw(x, y, src, source, transparent, ClientRect());
+    }
+    void Draw(int32_t x, int32_t y, const TRect& src, const TDirectDrawSurface* source,
+              bool transparent, const TRect& clip);
     void Draw(int32_t x, int32_t y, const TDirectDrawSurface* source, bool transparent) {
         if (source) Draw(x, y, source->ClientRect(), source, transparent);
     }
 
-    // Direct access to `rect` (which must lie inside the surface). Returns false (and
-    // leaves `out` empty) when there are no pixels, the surface is lost or already
+    // Direct access to `rect` (which must lie inside the surface), counted as written. Returns
+    // false (and leaves `out` empty) when there are no pixels, the surface is lost or already
     // locked, or the rectangle is outside. Each successful Lock needs an Unlock.
     bool Lock(const TRect& rect, TSurfaceLock& out);
     bool Lock(TSurfaceLock& out) { return Lock(ClientRect(), out); }
@@ -171,11 +191,29 @@ public:
     // surface exists and is not lost afterwards.
     bool Restore();
 
-    // The platform surface, for presenting; nullptr without pixels.
+    // The platform surface, for presenting; nullptr without pixels. What is written
+    // through it must be recorded with Written.
     SDL_Surface* Sdl() { return surface_.get(); }
     const SDL_Surface* Sdl() const { return surface_.get(); }
 
+    // --- what was written ---------------------------------------------------------------
+    // Every write above records its rectangle (clipped to the surface) for each reader,
+    // unless one recorded already holds it; Written records a write about to be made.
+    const TDamage& Damage(TDamageReader reader) const {
+        return damage_[static_cast<size_t>(reader)];
+    }
+    void ClearDamage(TDamageReader reader);
+    void Written(const TRect& rect);
+    // Counts the writes (any rectangle) since the surface was made: equal counts, equal
+    // pixels.
+    uint64_t WriteCount() const { return writes_; }
+    // A background that paints every pixel leaves its key here, so that the next time it
+    // knows the pixels outside Damage(Background) are still its own.
+    uint64_t BackgroundKey = 0;
+
 private:
+    void WrittenWhole();
+
     struct SdlFree {
         void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
     };
@@ -184,6 +222,8 @@ private:
     std::unique_ptr<SDL_Surface, SdlFree> surface_;
     std::shared_ptr<FontCache> fonts_;
     std::unique_ptr<TDirectDrawSurfaceCanvas> canvas_;
+    std::array<TDamage, 2> damage_;
+    uint64_t writes_ = 0;
     uint32_t colorKey_ = 0;
     bool lost_ = false;
     bool locked_ = false;

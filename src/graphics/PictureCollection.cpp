@@ -163,6 +163,13 @@ void TPictureCollectionItem::DrawPattern(TDirectDrawSurface& dest, int32_t x, in
     if (p.Surface) dest.Draw(x, y, p.Rect, p.Surface, transparent_);
 }
 
+void TPictureCollectionItem::DrawPattern(TDirectDrawSurface& dest, int32_t x, int32_t y,
+                                         int32_t index, const TRect& clip) const {
+    if (!initialized_ || index < 0 || index >= PatternCount()) return;
+    const TPictureCollectionItemPattern& p = patterns_[static_cast<size_t>(index)];
+    if (p.Surface) dest.Draw(x, y, p.Rect, p.Surface, transparent_, clip);
+}
+
 void TPictureCollectionItem::SetTransparentColor(TColor color) {
     if (color == transparentColor_) return;
     transparentColor_ = color;

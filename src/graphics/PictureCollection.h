@@ -91,6 +91,9 @@ public:
     // Draws pattern `index` with its top-left corner at (x, y), keyed when Transparent.
     // Nothing unless initialised and the index is in range.
     void DrawPattern(TDirectDrawSurface& dest, int32_t x, int32_t y, int32_t index) const;
+    // The same, only inside `clip` of `dest`.
+    void DrawPattern(TDirectDrawSurface& dest, int32_t x, int32_t y, int32_t index,
+                     const TRect& clip) const;
     void DrawPattern(TDirectDrawSurface* dest, int32_t x, int32_t y, int32_t index) const {
         if (dest) DrawPattern(*dest, x, y, index);
     }

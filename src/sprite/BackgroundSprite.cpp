@@ -85,24 +85,68 @@ void TBackgroundSprite::OnDraw() {
     int64_t sy = ay / ch, my = 0;
     if (sy < 0) my = -sy, sy = 0;
 
-    auto* target = Engine()->Target;
-    auto draw = [&](int64_t column, int64_t row, int64_t x, int64_t y) {
-        const int32_t p = CellAt(static_cast<int32_t>(column), static_cast<int32_t>(row));
-        if (p >= 0) PictureItem->DrawPattern(target, ClampToInt32(x), ClampToInt32(y), p);
-    };
-    if (Tiled) {
-        for (int64_t i = -1; i <= nr; ++i)
-            for (int64_t j = -1; j <= nc; ++j)
-                draw(FloorMod(j - sx + mx, mapColumns_), FloorMod(i - sy + my, mapRows_),
-                     j * cw + ox, i * ch + oy);
-    } else {
+    graphics::TDirectDrawSurface& target = *Engine()->Target;
+    if (!Tiled) {
         // Only the part of the map that can be visible.
         const int64_t ex = std::min(sx + mapColumns_ - mx, nc);
         const int64_t ey = std::min(sy + mapRows_ - my, nr);
         for (int64_t i = sy; i < ey; ++i)
-            for (int64_t j = sx; j < ex; ++j)
-                draw(j - sx + mx, i - sy + my, j * cw + ox, i * ch + oy);
+            for (int64_t j = sx; j < ex; ++j) {
+                const int32_t p =
+                    CellAt(static_cast<int32_t>(j - sx + mx), static_cast<int32_t>(i - sy + my));
+                if (p >= 0)
+                    PictureItem->DrawPattern(target, ClampToInt32(j * cw + ox),
+                                             ClampToInt32(i * ch + oy), p);
+            }
+        return;
     }
+    cells_.clear();
+    for (int64_t i = -1; i <= nr; ++i)
+        for (int64_t j = -1; j <= nc; ++j) {
+            const int32_t p = CellAt(static_cast<int32_t>(FloorMod(j - sx + mx, mapColumns_)),
+                                     static_cast<int32_t>(FloorMod(i - sy + my, mapRows_)));
+            if (p >= 0) cells_.push_back({ClampToInt32(j * cw + ox), ClampToInt32(i * ch + oy), p});
+        }
+    // A background that paints every pixel, laid out as at its last paint here, repaints
+    // only what was drawn over it since: a match draws a few small sprites over a whole
+    // tiled field each frame.
+    const bool covers = CoversTarget(target);
+    const uint64_t key = covers ? PaintKey(target) : 0;
+    const graphics::TDamage& drawnOver = target.Damage(graphics::TDamageReader::Background);
+    if (covers && target.BackgroundKey == key && !drawnOver.whole) {
+        repaint_ = drawnOver.rects; // the log grows as we draw
+        for (const TRect& clip : repaint_) {
+            target.Written(clip); // one record for the pieces that follow
+            for (const Cell& c : cells_)
+                if (graphics::RectsOverlap(clip,
+                                           graphics::Bounds(c.x, c.y, cell.Width(), cell.Height())))
+                    PictureItem->DrawPattern(target, c.x, c.y, c.pattern, clip);
+        }
+    } else {
+        for (const Cell& c : cells_) PictureItem->DrawPattern(target, c.x, c.y, c.pattern);
+    }
+    target.BackgroundKey = key;
+    if (covers) target.ClearDamage(graphics::TDamageReader::Background);
+}
+
+uint64_t TBackgroundSprite::PaintKey(const graphics::TDirectDrawSurface& target) const {
+    // FNV-1a over everything a tiled paint's pixels follow from: the target's rectangle,
+    // then each cell drawn, with its pattern's rectangle and the pixels' surface as it
+    // stands (its address and count of writes). Never 0, which means "no key".
+    uint64_t h = 0xCBF29CE484222325ULL;
+    const auto mix = [&h](uint64_t v) { h = (h ^ v) * 0x100000001B3ULL; };
+    const TRect r = Engine()->TargetRect;
+    for (const int32_t v : {r.Left, r.Top, r.Right, r.Bottom, target.Width(), target.Height()})
+        mix(static_cast<uint32_t>(v));
+    for (const Cell& c : cells_) {
+        const TRect pr = PictureItem->PatternRect(c.pattern);
+        const graphics::TDirectDrawSurface* from = PictureItem->PatternSurface(c.pattern);
+        for (const int32_t v : {c.x, c.y, c.pattern, pr.Left, pr.Top, pr.Right, pr.Bottom})
+            mix(static_cast<uint32_t>(v));
+        mix(reinterpret_cast<uintptr_t>(from));
+        mix(from != nullptr ? from->WriteCount() : 0);
+    }
+    return h == 0 ? 1 : h;
 }
 
 bool TBackgroundSprite::CoversTarget(const graphics::TDirectDrawSurface& target) const {

@@ -21,7 +21,10 @@ public:
     // --- hooks ------------------------------------------------------------------------
     // Draws the cells that can fall on the target, rows top to bottom, each left to right;
     // with Tiled the map repeats and covers the target with one spare cell on every side.
-    // Nothing without picture, map, engine or target, or with an empty pattern 0.
+    // Nothing without picture, map, engine or target, or with an empty pattern 0. When it
+    // covers the target (CoversTarget) and the target still holds its last paint there
+    // outside what was written since, only those rectangles are painted again: the
+    // pixels are the same as a whole paint's.
     void OnDraw() override;
     // Tiled: the engine's whole TargetRect. Else the map's extent in pixels from the
     // truncated absolute position; (0, 0, 0, 0) without a picture.
@@ -63,6 +66,14 @@ public:
 private:
     // Element index of a cell inside the map, or -1.
     int64_t CellIndex(int32_t column, int32_t row) const;
+    // A tiled paint's identity on `target` (cells_ laid out): equal keys, equal pixels.
+    uint64_t PaintKey(const graphics::TDirectDrawSurface& target) const;
+
+    struct Cell {
+        int32_t x, y, pattern;
+    };
+    std::vector<Cell> cells_;    // a tiled paint's cells, kept between paints
+    std::vector<TRect> repaint_; // the rectangles a paint repaints
 
     std::vector<uint8_t> solidMap_;
     std::vector<int32_t> cellMap_;

@@ -90,6 +90,51 @@ TEST(SurfaceDraw, TransparentCopiesSkipTheColourKeyMirroredToo) {
     EXPECT_EQ(dst.Pixel(0, 0), 0xFF00FFu);
 }
 
+// A clip cuts a copy as the surface's own edges do: the same pixels of a whole copy
+// inside it, nothing outside, mirrored too.
+TEST(SurfaceDraw, AClipKeepsAWholeCopysPixelsInsideItOnly) {
+    TDirectDrawSurface src, whole, clipped;
+    Numbered(src, 8, 6);
+    for (const TRect from : {TRect{0, 0, 8, 6}, TRect{8, 6, 0, 0}}) {
+        ASSERT_TRUE(whole.SetSize(12, 10));
+        ASSERT_TRUE(clipped.SetSize(12, 10));
+        const TRect clip{3, 2, 7, 20};
+        whole.Draw(1, 1, from, &src, false);
+        clipped.Draw(1, 1, from, &src, false, clip);
+        for (int32_t y = 0; y < 10; ++y)
+            for (int32_t x = 0; x < 12; ++x) {
+                const bool in = x >= 3 && x < 7 && y >= 2;
+                ASSERT_EQ(clipped.Pixel(x, y), in ? whole.Pixel(x, y) : 0u) << x << ", " << y;
+            }
+    }
+}
+
+// Each reader's record holds what was written since it cleared it: clipped to the
+// surface, nothing held twice, the whole surface past its limit or for new pixels.
+TEST(SurfaceDamage, RecordsWhatWasWrittenForEachReader) {
+    TDirectDrawSurface s, src;
+    Numbered(src, 4, 4);
+    ASSERT_TRUE(s.SetSize(50, 40));
+    EXPECT_TRUE(s.Damage(TDamageReader::Present).whole);
+    s.ClearDamage(TDamageReader::Present);
+    s.ClearDamage(TDamageReader::Background);
+    s.Draw(-2, 38, &src, true);
+    s.FillRect(TRect{10, 10, 20, 20}, 1);
+    s.SetPixelValue(12, 12, 2); // held already
+    const std::vector<TRect> twoWrites{{0, 38, 2, 40}, {10, 10, 20, 20}};
+    EXPECT_EQ(s.Damage(TDamageReader::Present).rects, twoWrites);
+    s.ClearDamage(TDamageReader::Present);
+    EXPECT_TRUE(s.Damage(TDamageReader::Present).rects.empty());
+    EXPECT_EQ(s.Damage(TDamageReader::Background).rects, twoWrites);
+    for (int32_t i = 0; i <= static_cast<int32_t>(TDamage::kMaxRects); ++i)
+        s.SetPixelValue(i % 50, i / 50, 3);
+    EXPECT_TRUE(s.Damage(TDamageReader::Present).whole);
+    EXPECT_TRUE(s.Damage(TDamageReader::Present).rects.empty());
+    s.ClearDamage(TDamageReader::Present);
+    ASSERT_TRUE(s.Restore());
+    EXPECT_TRUE(s.Damage(TDamageReader::Present).whole);
+}
+
 TEST(PixelLoops, VectorAndPlainGiveTheSamePixels) {
     if (&BestPixelLoops() == &PlainPixelLoops())
         GTEST_SKIP() << "no vector loops on this processor";

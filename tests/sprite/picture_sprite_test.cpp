@@ -366,6 +366,62 @@ TEST(BackgroundDrawing, ATargetIsCoveredOnlyByAWholeOpaqueTiling) {
     EXPECT_FALSE(bg.CoversTarget(target));
 }
 
+// A covering background repaints only what was drawn over it; the pixels must be those of
+// a whole paint whatever moved, scrolled, changed its cells or its picture in between.
+TEST(BackgroundDrawing, RepaintingWhatWasDrawnOverGivesAWholePaintsPixels) {
+    Field f, whole;
+    struct Scene {
+        TBackgroundSprite* bg;
+        TImageSprite* ship;
+        TImageSprite* shot;
+        TPictureCollectionItem* tiles;
+    };
+    const auto build = [](Field& on) {
+        auto& tiles = const_cast<TPictureCollectionItem&>(on.Add(
+            32, 16, [](int32_t x, int32_t y) { return uint32_t(x * 7 + y * 1300 + 1); }, 16, 16));
+        tiles.SetTransparent(false);
+        auto& ship = on.Add(21, 9, [](int32_t x, int32_t y) { return (x + y) % 3 ? kRed : 0u; });
+        TBackgroundSprite& bg = Create<TBackgroundSprite>(on.sprites.Engine());
+        bg.PictureItem = &tiles;
+        bg.Tiled = true;
+        bg.ResizeMap(3, 2);
+        bg.SetCell(1, 0, 1);
+        bg.SetCell(2, 1, 1);
+        return Scene{&bg, &on.Image(ship, 40, 50), &on.Image(ship, 300, 200), &tiles};
+    };
+    Scene a = build(f), b = build(whole);
+    graphics::TDirectDrawSurface& target = f.draw.Surface();
+    ASSERT_TRUE(a.bg->CoversTarget(target));
+    for (int step = 0; step < 24; ++step) {
+        for (Scene* s : {&a, &b}) {
+            s->ship->X += 3;
+            s->ship->Y += step % 5 - 2;
+            s->shot->X -= 11;
+            if (step == 8) s->bg->X = -5;            // the field scrolls
+            if (step == 12) s->bg->SetCell(0, 0, 1); // a cell changes
+            if (step == 16) s->tiles->PatternSurface(0)->SetPixelValue(3, 3, kGreen);
+        }
+        whole.draw.Surface().Fill(kFill); // the reference paints whole every time
+        target.ClearDamage(graphics::TDamageReader::Present);
+        f.sprites.DrawAll();
+        whole.sprites.DrawAll();
+        f.draw.Surface().FillRect(graphics::Bounds(step * 9, 300, 12, 4), kGreen); // a counter
+        whole.draw.Surface().FillRect(graphics::Bounds(step * 9, 300, 12, 4), kGreen);
+        for (int32_t y = 0; y < 348; ++y)
+            for (int32_t x = 0; x < 536; ++x)
+                ASSERT_EQ(f.At(x, y), whole.At(x, y))
+                    << "step " << step << " at " << x << ", " << y;
+        const graphics::TDamage& sent = target.Damage(graphics::TDamageReader::Present);
+        const bool repainted = step > 0 && step != 8 && step != 12 && step != 16;
+        EXPECT_EQ(sent.whole, !repainted) << step;
+        if (repainted) {
+            int64_t area = 0;
+            for (const TRect& r : sent.rects) area += int64_t{r.Width()} * r.Height();
+            EXPECT_LT(area, 536 * 348 / 20) << step;
+        }
+    }
+}
+
 TEST(BackgroundCollision, OnlySolidCellsAreHit) {
     Field f;
     auto& item = f.Add(10, 10, [](int32_t, int32_t) { return kRed; });
