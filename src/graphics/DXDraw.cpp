@@ -241,7 +241,13 @@ void TCustomDXDraw::Present(bool waitVBlank) {
         y += (height_ - surface_->Height()) / 2;
     }
     if (waitVBlank) presenter_->WaitVBlank();
-    presenter_->Present(*surface_->Sdl(), x, y);
+    // What was written since the last present: the window may look at those rows only.
+    const TDamage& damage = surface_->Damage(TDamageReader::Present);
+    changed_.clear();
+    for (const TRect& r : damage.rects)
+        changed_.push_back(SDL_Rect{r.Left, r.Top, r.Width(), r.Height()});
+    presenter_->Present(*surface_->Sdl(), x, y, platform::PictureChanges{damage.whole, changed_});
+    surface_->ClearDamage(TDamageReader::Present);
 }
 
 // --- notifications ---------------------------------------------------------------------

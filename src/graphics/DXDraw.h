@@ -196,6 +196,7 @@ private:
     std::shared_ptr<FontCache> fonts_;
     std::unique_ptr<TDirectDrawSurface> primary_;
     std::unique_ptr<TDirectDrawSurface> surface_;
+    std::vector<SDL_Rect> changed_; // what the back surface's picture changed, for presenting
     std::vector<NotifyEntry> notifies_;
 };
 

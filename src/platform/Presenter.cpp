@@ -6,7 +6,8 @@
 
 namespace vl::platform {
 
-void HeadlessPresenter::Present(SDL_Surface& back, int x, int y) {
+void HeadlessPresenter::Present(SDL_Surface& back, int x, int y,
+                                const PictureChanges& /*changes*/) {
     ++presents_;
     lastX_ = x;
     lastY_ = y;

@@ -10,9 +10,17 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace vl::platform {
+
+// Where a picture may differ from the last one presented from the same surface: these
+// rectangles of it, or anywhere (whole).
+struct PictureChanges {
+    bool whole = true;
+    std::span<const SDL_Rect> rects;
+};
 
 class IPresenter {
 public:
@@ -23,8 +31,10 @@ public:
     virtual int ClientWidth() const = 0;
     virtual int ClientHeight() const = 0;
     // Shows `back` with its top-left corner at (x, y) of the client area; the parts
-    // outside the client area are clipped. `back` is only read.
-    virtual void Present(SDL_Surface& back, int x, int y) = 0;
+    // outside the client area are clipped. `back` is only read; `changes` may spare the
+    // presenter looking at the rest.
+    virtual void Present(SDL_Surface& back, int x, int y, const PictureChanges& changes) = 0;
+    void Present(SDL_Surface& back, int x, int y) { Present(back, x, y, PictureChanges{}); }
     // Blocks until the start of the next vertical blank, where the platform can.
     virtual void WaitVBlank() {}
     // Whether a frame finished now would be shown. A screen shows at most its refresh
@@ -44,7 +54,8 @@ public:
     bool HasParentForm() const override { return hasForm_; }
     int ClientWidth() const override { return width_; }
     int ClientHeight() const override { return height_; }
-    void Present(SDL_Surface& back, int x, int y) override;
+    using IPresenter::Present;
+    void Present(SDL_Surface& back, int x, int y, const PictureChanges& changes) override;
     void WaitVBlank() override { ++vblankWaits_; }
 
     int PresentCount() const { return presents_; }

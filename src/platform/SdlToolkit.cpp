@@ -228,7 +228,9 @@ const SdlToolkit::Window* SdlToolkit::Find(const Form& form) const {
 }
 
 std::unique_ptr<IPresenter> SdlToolkit::CreatePresenter(Form& form) {
-    return std::make_unique<SdlWindowPresenter>(form, WindowOf(form));
+    const Window* w = Find(form);
+    return std::make_unique<SdlWindowPresenter>(form, w ? w->sdl : nullptr,
+                                                w ? w->paints : nullptr);
 }
 
 SDL_Window* SdlToolkit::WindowOf(const Form& form) const {
@@ -316,6 +318,7 @@ void SdlToolkit::Paint(Window& w) {
     w.dirty = false;
     SDL_Surface* s = SDL_GetWindowSurface(w.sdl);
     if (!s) return;
+    ++*w.paints;
     // A form with a display (the match window) presents its own frames over this plain
     // background; an expose costs it at most one frame's time.
     Fill(s, 0, 0, s->w, s->h, kFormColour);

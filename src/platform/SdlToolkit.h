@@ -11,6 +11,7 @@
 #include <SDL_ttf.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,8 @@ private:
         Form* form = nullptr;
         SDL_Window* sdl = nullptr;
         bool dirty = true;
+        // The paints of its surface, for its presenter (which may outlive the entry).
+        std::shared_ptr<uint64_t> paints = std::make_shared<uint64_t>(0);
     };
     void PadWait(uint32_t timeoutMs); // BackendWait with a pad plugged in, on X11
     Window* Find(uint32_t windowId);

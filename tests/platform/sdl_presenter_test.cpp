@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The SDL window presenter on SDL's dummy video driver (a window surface without a
 // screen): after every present the window holds the picture, whatever was drawn over the
-// window meanwhile and however few or many of its rows changed.
+// window meanwhile and however few or many of its rows changed; told what changed, it
+// looks at nothing else unless the window was painted or the picture moved.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -130,6 +131,30 @@ TEST(SdlPresenter, TheWindowHoldsEachPictureWhateverChanged) {
     uint32_t pixel = 0;
     std::memcpy(&pixel, corner, 4);
     EXPECT_EQ(pixel & 0xFFFFFF, 0xFF0000u);
+
+    // Told what changed, a present looks at nothing else — until the toolkit paints the
+    // window itself, or the picture moves: then at every row again.
+    presenter->Present(*back, x, y);
+    Paint(*back, 30, 4, 0x00ABCDEF);
+    Paint(*back, 90, 1, 0x00123456); // not told
+    const std::array<SDL_Rect, 1> told{SDL_Rect{0, 30, back->w, 4}};
+    presenter->Present(*back, x, y, PictureChanges{false, told});
+    EXPECT_FALSE(Holds(*window, *back, x, y));
+    Paint(*back, 90, 1, 0x00336699); // as it was
+    EXPECT_TRUE(Holds(*window, *back, x, y));
+    form.Invalidate();
+    int idles = 0;
+    tk->SetIdleHandler([&]() -> uint32_t {
+        if (++idles == 2) tk->Terminate();
+        return 0;
+    });
+    tk->RunLoop(); // one paint of the form
+    tk->SetIdleHandler(nullptr);
+    EXPECT_FALSE(Holds(*window, *back, x, y));
+    presenter->Present(*back, x, y, PictureChanges{false, {}});
+    EXPECT_TRUE(Holds(*window, *back, x, y));
+    presenter->Present(*back, x + 1, y, PictureChanges{false, {}});
+    EXPECT_TRUE(Holds(*window, *back, x + 1, y));
 }
 
 } // namespace
