@@ -260,8 +260,10 @@ class SdlAudioBackend final : public AudioBackend {
 public:
     static constexpr uint32_t kWatchdogPeriods = 10; // no callback this long: lost
     static constexpr uint32_t kStallPeriods = 3;     // no callback this long: mixer self-timed
-    static constexpr uint32_t kRunningLookMs = 50;   // the supervisor's looks at a pulling device
-    static constexpr uint32_t kRestAfterMs = 100;    // idle this long (the device's buffers silent)
+    // The supervisor's looks at a pulling device: a stall or a silent loss is found this much
+    // later at most, and a match (whose callback never rests) pays its wake-ups.
+    static constexpr uint32_t kRunningLookMs = 200;
+    static constexpr uint32_t kRestAfterMs = 100; // idle this long (the device's buffers silent)
 
     explicit SdlAudioBackend(SdlAudioOptions options = {});
     ~SdlAudioBackend() override;
