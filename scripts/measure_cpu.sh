@@ -4,8 +4,10 @@
 # driver: idling in its main menu for SECONDS, then in a match for MATCH_SECONDS with both
 # craft moving (the left one climbing and descending on E and C, the right one on Down and
 # Up, in turns of 2.5 s); and of the SDL message loop while a 10 ms frame timer ticks with
-# an empty frame handler (with its tick intervals). With PERF=1 each phase is also sampled
-# by perf (`perf report -i WORK/menu.perf` or `WORK/match.perf`; the folder is then kept).
+# an empty frame handler (with its tick intervals), and of a thread that only sleeps and
+# wakes at the audio period and the frame's (the machine's price of a wake-up). With
+# PERF=1 each phase is also sampled by perf (`perf report -i WORK/menu.perf` or
+# `WORK/match.perf`; the folder is then kept).
 # PERF_CALLGRAPH sets perf's call-graph option (default -g; "--call-graph dwarf,16384" names
 # the callers of libc's copies, which frame pointers do not reach).
 #
@@ -137,3 +139,6 @@ prog_pid=""
 "$build/bin/test_platform" --gtest_also_run_disabled_tests \
   --gtest_filter='ToolkitCpu.DISABLED_FrameTimerLoopOnTheRealClock' | grep 'frame-timer loop' || {
   echo "measure_cpu: the frame-timer measurement did not run"; exit 1; }
+"$build/bin/test_platform" --gtest_also_run_disabled_tests \
+  --gtest_filter='ToolkitCpu.DISABLED_BareWakeUpsOfAThread' | grep 'bare wake-ups' || {
+  echo "measure_cpu: the wake-up measurement did not run"; exit 1; }

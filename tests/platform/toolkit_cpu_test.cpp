@@ -3,14 +3,20 @@
 // processor share of the SDL message loop on the real clock while the frame timer
 // (TDXTimer) ticks every 10 ms with an empty frame handler, and the tick intervals. With
 // VL_MEASURE_PAD=1 a virtual joystick is plugged in first, as a player's pad would be.
+// Also what a thread costs that does nothing but sleep and wake, at the audio period and
+// at the frame's: the price of each wake-up on the machine.
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
 
+#include <time.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
 
 #include "input/DXClass.h"
@@ -74,6 +80,28 @@ TEST(ToolkitCpu, DISABLED_FrameTimerLoopOnTheRealClock) {
                 pad != nullptr && *pad == '1' ? " with a pad" : "", wall, cpu, 100.0 * cpu / wall,
                 gaps.size(), gaps.front(), gaps[gaps.size() / 2],
                 sum / static_cast<double>(gaps.size()), gaps.back(), within);
+}
+
+TEST(ToolkitCpu, DISABLED_BareWakeUpsOfAThread) {
+    for (const auto period : {std::chrono::microseconds(5333), std::chrono::microseconds(10000)}) {
+        double cpu = 0;
+        int wakes = 0;
+        std::thread([&] {
+            timespec t0{}, t1{};
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t0);
+            const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+            for (; std::chrono::steady_clock::now() < end; ++wakes)
+                std::this_thread::sleep_for(period);
+            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t1);
+            cpu = static_cast<double>(t1.tv_sec - t0.tv_sec) +
+                  static_cast<double>(t1.tv_nsec - t0.tv_nsec) / 1e9;
+        }).join();
+        ASSERT_GT(wakes, 0);
+        std::printf("bare wake-ups every %.2f ms: %d in 5 s, cpu %.3f s = %.2f %% of one core, "
+                    "%.1f us each\n",
+                    static_cast<double>(period.count()) / 1000.0, wakes, cpu, 100.0 * cpu / 5.0,
+                    1e6 * cpu / wakes);
+    }
 }
 
 } // namespace
