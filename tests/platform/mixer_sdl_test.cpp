@@ -107,11 +107,13 @@ TEST(MixerSdl, StartWithoutDeviceSaysSoOncePlaysOnTimeAndPicksOneUp) {
         EXPECT_FALSE(backend.OutputRunning()) << name;
         std::unique_ptr<MixerDevice> device;
         ASSERT_EQ(backend.CreateDevice(device), kMixOk) << name;
-        // 150 ms of sound ends by the real clock, neither at once nor never.
+        // 150 ms of sound ends by the real clock, neither at once nor never. The mix is timed
+        // by the supervisor's looks, each rendering the time since the last: a look that comes
+        // late (a loaded machine, sanitizers) renders time from before the sound started too.
         auto buf = Load(*device, FormatOf(1, 48000, 16), SineBytes(7200, 500, 48000, 1, 16));
         ASSERT_EQ(buf->Play(false), kMixOk);
         const int64_t ms = MsUntil([&] { return !Sounding(*buf); });
-        EXPECT_GE(ms, 140) << name;
+        EXPECT_GE(ms, 100) << name;
         EXPECT_NE(ms, -1) << name;
         // Many attempts later, still the one message.
         ASSERT_EQ(notices, std::vector<std::string>{std::string(kNoAudioOutputMessage)}) << name;
